@@ -1,0 +1,44 @@
+// Bounded text operations on fixed buffers: every copy is cut to fit its
+// destination and every result is zero-terminated, so no input can overflow.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+
+// Copies src (null counts as empty) into dst of `size` bytes. Returns false
+// when src had to be cut.
+bool copyText(char* dst, size_t size, const char* src);
+
+template <size_t N>
+bool copyText(char (&dst)[N], const char* src) {
+    return copyText(dst, N, src);
+}
+
+// Appends src to the zero-terminated text in dst, cutting it to fit.
+bool appendText(char* dst, size_t size, const char* src);
+
+// snprintf that never fails: returns the length written (cut to fit).
+size_t formatText(char* dst, size_t size, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+template <size_t N, typename... Args>
+size_t formatText(char (&dst)[N], const char* format, Args... args) {
+    return formatText(dst, N, format, args...);
+}
+
+// Clamps a 64-bit intermediate result into a 32-bit field.
+int32_t clampToInt32(int64_t value);
+
+// A text buffer of the caller's that is written in pieces; once a piece does
+// not fit, the buffer is marked overflowed and takes nothing more.
+struct TextBuffer {
+    char* data;
+    size_t capacity;
+    size_t length;
+    bool overflowed;
+};
+
+TextBuffer makeTextBuffer(char* data, size_t capacity);
+void appendFormatted(TextBuffer& buffer, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));

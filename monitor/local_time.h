@@ -1,0 +1,30 @@
+// Arithmetic on local wall-clock times. Times are compared and advanced as
+// whole milliseconds on the count of 100 ns units since 1601-01-01; there is
+// no time-zone or daylight-saving conversion anywhere.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+struct BatteryStatus;
+
+inline bool isTimeSet(const LocalTime& t) { return t.year != 0; }
+
+// 100 ns units since 1601-01-01 00:00:00. False for a time that is not a
+// valid calendar time (the count is then 0).
+bool toTimeCount(const LocalTime& t, int64_t* count);
+LocalTime fromTimeCount(int64_t count);
+
+// a - b in milliseconds; 0 when either is unset.
+int64_t timeDiff(const LocalTime& a, const LocalTime& b);
+
+// Like timeDiff with both millisecond fields taken as 0: whole seconds.
+int64_t timeDiffSeconds(const LocalTime& a, const LocalTime& b);
+
+// Adds ms to t in place; an unset t starts at 1601-01-01 00:00:00.000, which
+// makes this the splitter of a duration into days, hours, minutes, seconds.
+void timeAdd(LocalTime& t, int64_t ms);
+
+// logSpan := whole-second span since prevLogTime; prevLogTime := now.
+void stampLogRecord(BatteryStatus& status);

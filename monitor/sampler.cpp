@@ -1,0 +1,107 @@
+#include "monitor/sampler.h"
+
+#include "app/text_util.h"
+#include "monitor/local_time.h"
+
+static void raiseAll(int32_t (&flags)[kChangeSlots]) {
+    for (int32_t& flag : flags) flag = 1;
+}
+
+void resetBatteryState(BatteryStatus& s) {
+    s.kind = kPowerUnknown;
+    s.chargeRate = s.dischargeRate = 0;
+    s.chargeAccMs = s.dischargeAccMs = 0;
+    s.chargeAccPercent = s.dischargeAccPercent = 0;
+    s.chargeRest = s.dischargeRest = 0;
+    s.now = s.sampleStamp = s.chargeStamp = s.dischargeStamp = LocalTime{};
+    s.percent = s.prevPercent = 0;
+    s.Sautosetchargetime = 1;
+    s.Sautosetdischargetime = 1;
+    raiseAll(s.kindChanged);
+    raiseAll(s.percentChanged);
+}
+
+int32_t classifyPower(const PowerReading& reading) {
+    if (reading.batteryLifePercent == 255) return kPowerAcLine;
+    if (reading.acLineStatus & 1) return (reading.batteryFlag & 8) ? kPowerCharge : kPowerAcBatt;
+    return kPowerDischarge;
+}
+
+// True when a query is due. The stamp moves on a fixed grid, one interval
+// per call, so a stall is caught up interval by interval.
+static bool querySlotDue(BatteryStatus& s) {
+    if (!isTimeSet(s.sampleStamp)) {
+        s.sampleStamp = s.now;
+        return true;
+    }
+    int32_t interval = s.Scheckinterval > 0 ? s.Scheckinterval : 0;
+    int64_t elapsed = timeDiff(s.now, s.sampleStamp);
+    if (elapsed < 0) {
+        // The clock was set back: start a new grid at once instead of
+        // waiting until the clock passes the old one again, and do not
+        // measure across the jump.
+        s.sampleStamp = s.now;
+        s.chargeStamp = s.dischargeStamp = LocalTime{};
+        return true;
+    }
+    if (elapsed < interval) return false;
+    timeAdd(s.sampleStamp, interval);
+    return true;
+}
+
+static void startNewKind(BatteryStatus& s, int32_t kind) {
+    s.kind = kind;
+    raiseAll(s.kindChanged);
+    s.chargeRate = s.Stimedef1pcharge;
+    s.dischargeRate = s.Stimedef1pdischarge;
+    s.chargeAccMs = s.dischargeAccMs = 0;
+    s.chargeAccPercent = s.dischargeAccPercent = 0;
+    s.chargeStamp = s.dischargeStamp = LocalTime{};
+}
+
+// Adds the span since the previous change and the points moved to the
+// running totals; the rate is their quotient, or the default at 0 points.
+static void measureRate(BatteryStatus& s, LocalTime& stamp, int32_t& accMs, int32_t& accPercent,
+                        int32_t& rate, int32_t& defaultRate, int32_t autoSet, int32_t points) {
+    if (isTimeSet(stamp)) {
+        int64_t span = timeDiff(s.sampleStamp, stamp);
+        accMs = clampToInt32(static_cast<int64_t>(accMs) + clampToInt32(span));
+        accPercent = clampToInt32(static_cast<int64_t>(accPercent) + points);
+        rate = accPercent != 0 ? clampToInt32(static_cast<int64_t>(accMs) / accPercent) : defaultRate;
+        if (autoSet) defaultRate = rate;
+    } else {
+        rate = defaultRate;
+    }
+    stamp = s.sampleStamp;
+}
+
+static void measure(BatteryStatus& s) {
+    switch (s.kind) {
+    case kPowerCharge:
+        measureRate(s, s.chargeStamp, s.chargeAccMs, s.chargeAccPercent, s.chargeRate,
+                    s.Stimedef1pcharge, s.Sautosetchargetime, s.percent - s.prevPercent);
+        break;
+    case kPowerDischarge:
+        measureRate(s, s.dischargeStamp, s.dischargeAccMs, s.dischargeAccPercent, s.dischargeRate,
+                    s.Stimedef1pdischarge, s.Sautosetdischargetime, s.prevPercent - s.percent);
+        break;
+    default:  // nothing is measured on mains without charging
+        s.chargeRate = s.Stimedef1pcharge;
+        s.dischargeRate = s.Stimedef1pdischarge;
+        break;
+    }
+}
+
+void sampleBattery(BatteryStatus& s) {
+    platformGetLocalTime(&s.now);
+    if (!querySlotDue(s)) return;
+    PowerReading reading;
+    if (!platformGetPowerStatus(&reading)) return;  // a failed query is a skipped sample
+    int32_t kind = classifyPower(reading);
+    if (kind != s.kind) startNewKind(s, kind);
+    if (reading.batteryLifePercent == s.percent) return;
+    raiseAll(s.percentChanged);
+    s.prevPercent = s.percent;
+    s.percent = reading.batteryLifePercent;
+    measure(s);
+}

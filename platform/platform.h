@@ -1,0 +1,153 @@
+// The few operations the portable core asks of the operating system.
+//
+// Each group below is defined twice: platform/win32/ for the real program and
+// platform/sim/ for the tests and the replay tool. The core never includes a
+// system header for any of this; it calls these functions and nothing else.
+// Everything is called on the one user-interface thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// ---------------------------------------------------------------- clock
+//
+// Local wall-clock time in the layout of the system's SYSTEMTIME: eight
+// unsigned 16-bit fields. A year of 0 means "no time recorded yet".
+struct LocalTime {
+    uint16_t year;
+    uint16_t month;
+    uint16_t dayOfWeek;  // 0 Sunday .. 6 Saturday
+    uint16_t day;
+    uint16_t hour;
+    uint16_t minute;
+    uint16_t second;
+    uint16_t milliseconds;
+};
+
+// The local time now. Never fails; the result is always a valid date.
+void platformGetLocalTime(LocalTime* out);
+
+// ---------------------------------------------------------------- power
+//
+// The three bytes of the system power status that the monitor reads, as the
+// system reports them: ACLineStatus (0 offline, 1 online, 255 unknown),
+// BatteryFlag (bit 3 = charging, 128 no battery, 255 unknown) and
+// BatteryLifePercent (0..100, 255 unknown).
+struct PowerReading {
+    uint8_t acLineStatus;
+    uint8_t batteryFlag;
+    uint8_t batteryLifePercent;
+};
+
+// Fills *out and returns true; returns false, leaving *out alone, when the
+// system could not say.
+bool platformGetPowerStatus(PowerReading* out);
+
+// ---------------------------------------------------------------- system
+//
+// The Windows directory as the system reports it (no separator is added).
+// Always zero-terminated, cut to fit `size`.
+void platformGetWindowsDirectory(char* out, size_t size);
+
+// Whether `byte` starts a two-byte character in the system's 8-bit code
+// page (Shift-JIS on a Japanese system). Path scans skip the byte after a
+// lead byte so that a trail byte of 0x5C is not taken for a backslash.
+bool platformIsLeadByte(unsigned char byte);
+
+// ---------------------------------------------------------------- files
+//
+// Files are opened for one operation and closed at once. Paths are bytes in
+// the system code page. Reads and writes are binary: the core produces and
+// accepts the CR LF line ends itself, so files are the same everywhere.
+struct PlatformFile;
+
+enum class FileOpen {
+    Read,    // existing file, reading from its start
+    Create,  // create or truncate, writing
+    Append,  // create when missing, every write goes to the end
+};
+
+// Null when the file cannot be opened (missing, locked, no permission,
+// invalid name); nothing is reported.
+PlatformFile* platformOpenFile(const char* path, FileOpen mode);
+
+// Up to `size` bytes into buf; returns the count, 0 at the end or on error.
+size_t platformReadFile(PlatformFile* file, char* buf, size_t size);
+
+// Returns false when not every byte was written.
+bool platformWriteFile(PlatformFile* file, const char* data, size_t size);
+
+// Closes the file. For a file opened with Create it first makes sure the
+// data is on the disk; returns false when that or any earlier write failed.
+bool platformCloseFile(PlatformFile* file);
+
+// Puts `source` in the place of `target` in one step, replacing an existing
+// target, and returns only when the rename is on the disk. On failure
+// nothing changes and false is returned.
+bool platformReplaceFile(const char* source, const char* target);
+
+// Removes a file; a missing file is not an error.
+void platformDeleteFile(const char* path);
+
+// ---------------------------------------------------------------- timers
+//
+// Periodic thread timers without a window. The callback runs from the
+// user-interface thread's message dispatching; due ticks coalesce while the
+// thread is busy, as the system's timers do.
+using TimerCallback = void (*)();
+
+// Returns the timer's identifier, never 0; 0 when no timer could be made.
+uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback);
+void platformStopTimer(uintptr_t id);
+
+// ---------------------------------------------------------------- sound
+//
+// Starts playing a WAV file and returns at once. A sound still playing is
+// cut off; a file that cannot be played gives the system's default sound.
+void platformPlaySound(const char* file);
+
+// ---------------------------------------------------------------- programs
+//
+// The current directory, cut to fit `size`; false when it cannot be read.
+bool platformGetCurrentDirectory(char* out, size_t size);
+bool platformSetCurrentDirectory(const char* dir);
+
+// Starts a command line and does not wait; failures are ignored.
+void platformLaunchProgram(const char* commandLine);
+
+// Starts a command line and returns when its program has ended, polling
+// every 100 ms; returns false, at once, when it could not be started.
+bool platformRunProgramAndWait(const char* commandLine);
+
+// ---------------------------------------------------------------- windows
+//
+// Windows are opaque handles; 0 is "no window".
+using WindowHandle = uintptr_t;
+
+// The main dialog's window, or 0 while it does not exist.
+WindowHandle platformMainWindow();
+
+void platformSetCaption(WindowHandle window, const char* text);
+
+// Makes icon resource `iconId` (1..13) the window's class icon.
+void platformSetClassIcon(WindowHandle window, int iconId);
+
+// The tray icon (identifier 12345, callback message 0x8064) of `window`.
+// The tip is at most 63 bytes; longer tips are cut.
+bool platformTrayAdd(WindowHandle window, int iconId, const char* tip);
+bool platformTrayModify(WindowHandle window, int iconId, const char* tip);
+void platformTrayDelete(WindowHandle window);
+
+bool platformIsMinimisedAndVisible(WindowHandle window);
+void platformHideWindow(WindowHandle window);
+
+// Asks a question with Yes and No buttons, owned by the main window, and
+// returns true only for Yes. Text and caption are UTF-8.
+bool platformAskYesNo(const char* text, const char* caption);
+
+// Tells an open log viewer to redraw itself from the log ring, and returns
+// when it has; nothing happens when no viewer is open.
+void platformRedrawLogViewer();
+
+// Ends the main dialog, which ends the program through its shutdown.
+void platformEndMainDialog();

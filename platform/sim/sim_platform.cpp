@@ -1,0 +1,375 @@
+#include "platform/sim/sim_platform.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "monitor/local_time.h"
+
+namespace {
+
+using sim::Call;
+using sim::CallKind;
+
+struct Timer {
+    uintptr_t id;
+    uint32_t period;
+    TimerCallback callback;
+    int64_t nextDue;  // ms since 1601
+};
+
+struct SimFile {
+    std::string path;  // as first written
+    std::string content;
+};
+
+struct State {
+    int64_t clockMs = 0;
+    PowerReading power{1, 8, 50};
+    bool powerFails = false;
+    std::string windowsDirectory = "C:\\WINDOWS";
+    int codePage = 932;
+
+    std::map<std::string, SimFile> files;
+    std::set<std::string> unavailable;
+    std::map<std::string, size_t> writeLimits;
+    int openFiles = 0;
+
+    std::vector<Timer> timers;
+    uintptr_t nextTimerId = 1;
+
+    std::set<std::string> directories;
+    std::string currentDirectory = "C:\\";
+    std::set<std::string> failingPrograms;
+    std::map<std::string, int64_t> programDurations;
+
+    WindowHandle mainWindow = 0;
+    bool minimisedAndVisible = false;
+    bool yesAnswer = true;
+    std::string caption;
+    int classIcon = 0;
+    bool trayShown = false;
+
+    std::vector<Call> calls;
+    void (*observer)(const Call&) = nullptr;
+};
+
+State state;
+
+std::string fold(const std::string& path) {
+    std::string key = path;
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return key;
+}
+
+int64_t msOf(const LocalTime& t) {
+    int64_t count = 0;
+    toTimeCount(t, &count);
+    return count / 10000;
+}
+
+void record(CallKind kind, std::string text = {}, std::string text2 = {}, int64_t number = 0) {
+    Call call{kind, fromTimeCount(state.clockMs * 10000), std::move(text), std::move(text2), number};
+    state.calls.push_back(call);
+    if (state.observer) state.observer(state.calls.back());
+}
+
+bool isMainWindow(WindowHandle window) { return window != 0 && window == state.mainWindow; }
+
+}  // namespace
+
+struct PlatformFile {
+    std::string key;
+    FileOpen mode;
+    size_t position;
+    bool failed;
+};
+
+// ---------------------------------------------------------------- platform
+
+void platformGetLocalTime(LocalTime* out) { *out = fromTimeCount(state.clockMs * 10000); }
+
+bool platformGetPowerStatus(PowerReading* out) {
+    record(sim::CallKind::PowerQuery);
+    if (state.powerFails) return false;
+    *out = state.power;
+    return true;
+}
+
+void platformGetWindowsDirectory(char* out, size_t size) {
+    if (size == 0) return;
+    size_t length = std::min(state.windowsDirectory.size(), size - 1);
+    memcpy(out, state.windowsDirectory.data(), length);
+    out[length] = '\0';
+}
+
+bool platformIsLeadByte(unsigned char byte) {
+    return state.codePage == 932 && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
+}
+
+PlatformFile* platformOpenFile(const char* path, FileOpen mode) {
+    std::string key = fold(path ? path : "");
+    if (key.empty() || state.unavailable.count(key)) return nullptr;
+    auto found = state.files.find(key);
+    if (mode == FileOpen::Read && found == state.files.end()) return nullptr;
+    SimFile& file = state.files[key];
+    if (file.path.empty()) file.path = path;
+    if (mode == FileOpen::Create) file.content.clear();
+    ++state.openFiles;
+    return new PlatformFile{key, mode, 0, false};
+}
+
+size_t platformReadFile(PlatformFile* file, char* buf, size_t size) {
+    const std::string& content = state.files[file->key].content;
+    size_t n = std::min(size, content.size() - std::min(content.size(), file->position));
+    memcpy(buf, content.data() + file->position, n);
+    file->position += n;
+    return n;
+}
+
+bool platformWriteFile(PlatformFile* file, const char* data, size_t size) {
+    if (file->mode == FileOpen::Read) return false;
+    SimFile& target = state.files[file->key];
+    size_t room = size;
+    auto limit = state.writeLimits.find(file->key);
+    if (limit != state.writeLimits.end()) {
+        size_t left = limit->second > target.content.size() ? limit->second - target.content.size() : 0;
+        room = std::min(size, left);
+    }
+    target.content.append(data, room);
+    record(sim::CallKind::WriteFile, target.path, std::string(data, room));
+    if (room < size) file->failed = true;
+    return room == size;
+}
+
+bool platformCloseFile(PlatformFile* file) {
+    bool ok = !file->failed;
+    --state.openFiles;
+    delete file;
+    return ok;
+}
+
+bool platformReplaceFile(const char* source, const char* target) {
+    std::string from = fold(source), to = fold(target);
+    auto found = state.files.find(from);
+    if (found == state.files.end() || state.unavailable.count(to)) return false;
+    SimFile moved{target, found->second.content};
+    state.files.erase(found);
+    state.files[to] = moved;
+    record(sim::CallKind::ReplaceFile, target, source);
+    return true;
+}
+
+void platformDeleteFile(const char* path) { state.files.erase(fold(path)); }
+
+uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
+    uintptr_t id = state.nextTimerId++;
+    state.timers.push_back(Timer{id, periodMs, callback, state.clockMs + periodMs});
+    record(sim::CallKind::StartTimer, {}, {}, static_cast<int64_t>(id));
+    return id;
+}
+
+void platformStopTimer(uintptr_t id) {
+    auto& timers = state.timers;
+    timers.erase(std::remove_if(timers.begin(), timers.end(), [id](const Timer& t) { return t.id == id; }),
+                 timers.end());
+    record(sim::CallKind::StopTimer, {}, {}, static_cast<int64_t>(id));
+}
+
+void platformPlaySound(const char* file) { record(sim::CallKind::PlaySound, file); }
+
+bool platformGetCurrentDirectory(char* out, size_t size) {
+    if (size == 0 || state.currentDirectory.size() >= size) return false;
+    memcpy(out, state.currentDirectory.c_str(), state.currentDirectory.size() + 1);
+    return true;
+}
+
+bool platformSetCurrentDirectory(const char* dir) {
+    if (!state.directories.count(fold(dir))) return false;
+    state.currentDirectory = dir;
+    return true;
+}
+
+void platformLaunchProgram(const char* commandLine) {
+    record(sim::CallKind::Launch, commandLine, state.currentDirectory);
+}
+
+bool platformRunProgramAndWait(const char* commandLine) {
+    record(sim::CallKind::RunAndWait, commandLine, state.currentDirectory);
+    if (state.failingPrograms.count(commandLine)) return false;
+    auto duration = state.programDurations.find(commandLine);
+    if (duration != state.programDurations.end()) state.clockMs += duration->second;
+    return true;
+}
+
+WindowHandle platformMainWindow() { return state.mainWindow; }
+
+void platformSetCaption(WindowHandle window, const char* text) {
+    if (!isMainWindow(window)) return;
+    state.caption = text;
+    record(sim::CallKind::SetCaption, text);
+}
+
+void platformSetClassIcon(WindowHandle window, int iconId) {
+    if (!isMainWindow(window)) return;
+    state.classIcon = iconId;
+    record(sim::CallKind::SetClassIcon, {}, {}, iconId);
+}
+
+bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {
+    if (!isMainWindow(window)) return false;
+    state.trayShown = true;
+    record(sim::CallKind::TrayAdd, std::string(tip).substr(0, 63), {}, iconId);
+    return true;
+}
+
+bool platformTrayModify(WindowHandle window, int iconId, const char* tip) {
+    if (!isMainWindow(window) || !state.trayShown) return false;
+    record(sim::CallKind::TrayModify, std::string(tip).substr(0, 63), {}, iconId);
+    return true;
+}
+
+void platformTrayDelete(WindowHandle window) {
+    if (!isMainWindow(window) || !state.trayShown) return;
+    state.trayShown = false;
+    record(sim::CallKind::TrayDelete);
+}
+
+bool platformIsMinimisedAndVisible(WindowHandle window) {
+    return isMainWindow(window) && state.minimisedAndVisible;
+}
+
+void platformHideWindow(WindowHandle window) {
+    if (!isMainWindow(window)) return;
+    state.minimisedAndVisible = false;
+    record(sim::CallKind::HideWindow);
+}
+
+bool platformAskYesNo(const char* text, const char* caption) {
+    record(sim::CallKind::AskYesNo, text, caption);
+    return state.yesAnswer;
+}
+
+void platformRedrawLogViewer() { record(sim::CallKind::RedrawLogViewer); }
+
+void platformEndMainDialog() { record(sim::CallKind::EndMainDialog); }
+
+// ---------------------------------------------------------------- control
+
+namespace sim {
+
+void reset() {
+    state = State{};
+    setClock(2026, 1, 5, 9, 0, 0);
+}
+
+void setClock(const LocalTime& t) { state.clockMs = msOf(t); }
+
+void setClock(int year, int month, int day, int hour, int minute, int second, int ms) {
+    LocalTime t{static_cast<uint16_t>(year), static_cast<uint16_t>(month), 0, static_cast<uint16_t>(day),
+                static_cast<uint16_t>(hour), static_cast<uint16_t>(minute), static_cast<uint16_t>(second),
+                static_cast<uint16_t>(ms)};
+    setClock(t);
+}
+
+LocalTime clock() { return fromTimeCount(state.clockMs * 10000); }
+
+void shiftClock(int64_t ms) { state.clockMs += ms; }
+
+// The timer due first, up to `until`; ties go to the older timer.
+static Timer* nextDueTimer(int64_t until) {
+    Timer* next = nullptr;
+    for (Timer& t : state.timers)
+        if (t.nextDue <= until && (!next || t.nextDue < next->nextDue)) next = &t;
+    return next;
+}
+
+void runFor(int64_t ms) {
+    const int64_t until = state.clockMs + ms;
+    while (Timer* timer = nextDueTimer(until)) {
+        uintptr_t id = timer->id;
+        int64_t due = timer->nextDue;
+        TimerCallback callback = timer->callback;
+        state.clockMs = std::max(state.clockMs, due);
+        callback();
+        for (Timer& t : state.timers) {
+            if (t.id != id) continue;
+            // Ticks that fell due while the callback held the thread coalesce.
+            t.nextDue = std::max(due + t.period, state.clockMs);
+            if (t.nextDue == due) t.nextDue = due + 1;
+        }
+    }
+    state.clockMs = std::max(state.clockMs, until);
+}
+
+void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent) {
+    state.power = PowerReading{acLineStatus, batteryFlag, percent};
+}
+
+void setPowerQueryFails(bool fails) { state.powerFails = fails; }
+
+void setWindowsDirectory(const std::string& dir) { state.windowsDirectory = dir; }
+void setCodePage(int codePage) { state.codePage = codePage; }
+
+void putFile(const std::string& path, const std::string& content) {
+    state.files[fold(path)] = SimFile{path, content};
+}
+
+bool fileExists(const std::string& path) { return state.files.count(fold(path)) != 0; }
+
+std::string fileContent(const std::string& path) {
+    auto found = state.files.find(fold(path));
+    return found == state.files.end() ? std::string() : found->second.content;
+}
+
+std::vector<std::string> filePaths() {
+    std::vector<std::string> paths;
+    for (const auto& entry : state.files) paths.push_back(entry.second.path);
+    return paths;
+}
+
+void setFileUnavailable(const std::string& path, bool unavailable) {
+    if (unavailable) state.unavailable.insert(fold(path));
+    else state.unavailable.erase(fold(path));
+}
+
+void setFileWriteLimit(const std::string& path, size_t bytes) { state.writeLimits[fold(path)] = bytes; }
+
+int openFileCount() { return state.openFiles; }
+
+void addDirectory(const std::string& dir) { state.directories.insert(fold(dir)); }
+std::string currentDirectory() { return state.currentDirectory; }
+
+void setProgramFails(const std::string& commandLine, bool fails) {
+    if (fails) state.failingPrograms.insert(commandLine);
+    else state.failingPrograms.erase(commandLine);
+}
+
+void setProgramDuration(const std::string& commandLine, int64_t ms) {
+    state.programDurations[commandLine] = ms;
+}
+
+void setMainWindow(WindowHandle window) { state.mainWindow = window; }
+void setMinimisedAndVisible(bool value) { state.minimisedAndVisible = value; }
+void setYesNoAnswer(bool yes) { state.yesAnswer = yes; }
+std::string caption() { return state.caption; }
+int classIcon() { return state.classIcon; }
+bool trayIconShown() { return state.trayShown; }
+int timerCount() { return static_cast<int>(state.timers.size()); }
+
+const std::vector<Call>& calls() { return state.calls; }
+
+std::vector<Call> callsOf(CallKind kind) {
+    std::vector<Call> matching;
+    for (const Call& call : state.calls)
+        if (call.kind == kind) matching.push_back(call);
+    return matching;
+}
+
+void clearCalls() { state.calls.clear(); }
+
+void setCallObserver(void (*observer)(const Call& call)) { state.observer = observer; }
+
+}  // namespace sim

@@ -1,0 +1,99 @@
+// A simulated platform for the tests and the replay tool: a clock and a
+// battery the caller drives by hand, files in memory, timers that fire as
+// the caller advances the clock, and a record of every call the core made.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace sim {
+
+enum class CallKind {
+    PowerQuery,
+    PlaySound,        // text: file
+    StartTimer,       // number: id
+    StopTimer,        // number: id
+    Launch,           // text: command, text2: current directory
+    RunAndWait,       // text: command, text2: current directory
+    SetCaption,       // text
+    SetClassIcon,     // number: icon
+    TrayAdd,          // number: icon, text: tip
+    TrayModify,       // number: icon, text: tip
+    TrayDelete,
+    HideWindow,
+    AskYesNo,         // text: question, text2: caption
+    RedrawLogViewer,
+    EndMainDialog,
+    WriteFile,        // text: path, text2: bytes written (Create and Append files)
+    ReplaceFile,      // text: target, text2: source
+};
+
+struct Call {
+    CallKind kind;
+    LocalTime at;
+    std::string text;
+    std::string text2;
+    int64_t number;
+};
+
+// Everything back to its starting state: clock 2026-01-05 (a Monday)
+// 09:00:00.000, power 1/8/50 (charging at 50 %), no files, no timers,
+// no main window, Windows directory C:\WINDOWS, code page 932.
+void reset();
+
+// ----- clock
+void setClock(const LocalTime& t);
+void setClock(int year, int month, int day, int hour, int minute, int second, int ms = 0);
+LocalTime clock();
+// Moves the clock without firing timers (a stall, or the clock set by hand).
+void shiftClock(int64_t ms);
+// Advances the clock to `ms` from now, firing every timer that falls due on
+// the way, at its due time, in time order (ties: the older timer first).
+void runFor(int64_t ms);
+
+// ----- power
+void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent);
+void setPowerQueryFails(bool fails);
+
+// ----- system
+void setWindowsDirectory(const std::string& dir);
+void setCodePage(int codePage);  // 932 Shift-JIS lead bytes, anything else none
+
+// ----- files (paths compared without regard to ASCII case, as on Windows)
+void putFile(const std::string& path, const std::string& content);
+bool fileExists(const std::string& path);
+std::string fileContent(const std::string& path);
+std::vector<std::string> filePaths();
+// Opens of this path fail (locked, no permission, missing directory).
+void setFileUnavailable(const std::string& path, bool unavailable);
+// Writes to this path fail after `bytes` bytes (a full disk).
+void setFileWriteLimit(const std::string& path, size_t bytes);
+int openFileCount();
+
+// ----- programs
+void addDirectory(const std::string& dir);  // SetCurrentDirectory succeeds for these
+std::string currentDirectory();
+void setProgramFails(const std::string& commandLine, bool fails);
+// A waited program takes this long: the clock moves on while the core waits.
+void setProgramDuration(const std::string& commandLine, int64_t ms);
+
+// ----- windows
+void setMainWindow(WindowHandle window);
+void setMinimisedAndVisible(bool value);
+void setYesNoAnswer(bool yes);
+std::string caption();
+int classIcon();
+bool trayIconShown();
+int timerCount();
+
+// ----- the record of calls
+const std::vector<Call>& calls();
+std::vector<Call> callsOf(CallKind kind);
+void clearCalls();
+// Called on every recorded call, as it happens (the replay tool prints them).
+void setCallObserver(void (*observer)(const Call& call));
+
+}  // namespace sim

@@ -1,0 +1,45 @@
+#include "settings/settings.h"
+
+#include <cstring>
+
+#include "app/text_util.h"
+#include "monitor/sampler.h"
+#include "settings/settings_keys.h"
+
+Settings liveSettings;
+Settings backupSettings;
+
+// W: the Windows directory with exactly one backslash at its end.
+static void windowsDirectoryWithSeparator(char (&out)[kNameSize + 1]) {
+    platformGetWindowsDirectory(out, kNameSize);
+    size_t length = strlen(out);
+    if (length == 0 || out[length - 1] != '\\') appendText(out, sizeof out, "\\");
+}
+
+void setDefaults(Settings& s) {
+    memset(&s, 0, sizeof s);
+    char windowsDir[kNameSize + 1];
+    windowsDirectoryWithSeparator(windowsDir);
+    for (const SettingKey& row : settingKeys) {
+        if (row.intField) *row.intField(s) = row.intDefault;
+        else if (row.textDefaultFormat) formatText(row.textField(s), kNameSize, row.textDefaultFormat, windowsDir);
+    }
+    resetBatteryState(s.Cbattery);
+}
+
+void initSettingsRecords() {
+    setDefaults(liveSettings);
+    setDefaults(backupSettings);
+}
+
+void setText(char (&field)[kNameSize], const char* text) { copyText(field, text); }
+
+void setLogByTime(ClogfileGroup& log, int32_t value) {
+    log.Sneedsavelogfiletime = value;
+    log.Sneedsavelogfilebattery = value == 0 ? 1 : 0;
+}
+
+void setLogByBattery(ClogfileGroup& log, int32_t value) {
+    log.Sneedsavelogfilebattery = value;
+    log.Sneedsavelogfiletime = value == 0 ? 1 : 0;
+}

@@ -1,0 +1,51 @@
+// The settings file beside the program: 38 lines of key, " = " and value,
+// with the screen placement of the three dialog windows.
+#pragma once
+
+#include <cstdint>
+
+#include "app/paths.h"
+#include "app/text_util.h"
+#include "settings/settings.h"
+
+// Position, size and show state of one dialog window. state: 1 minimised,
+// 2 maximised, 4 hidden, 0 normal; -1 once the window was destroyed.
+struct WindowPlacement {
+    int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
+    int32_t state;
+};
+
+// The system's "choose the position and size yourself".
+constexpr int32_t kUseDefault = INT32_MIN;
+
+enum DialogId { kMainDialog = 0, kSoundDialog = 1, kLogDialog = 2, kDialogCount = 3 };
+
+// Kept for the whole run; the dialog frames capture into them.
+extern WindowPlacement dialogPlacements[kDialogCount];
+
+// Program directory, base name and ".INI".
+void settingsFilePath(char (&out)[kPathSize]);
+
+// Reads the file into the live record and the placements, then copies the
+// live record into the backup. A file that cannot be opened changes
+// nothing. A last line without a line end is read like the others.
+void readSettingsFile();
+
+// Writes the placements and the live record. The new file replaces the old
+// one in one step, so an interrupted write never loses the settings. With
+// Shidetaskbar set the main placement is saved (and kept) as hidden.
+// Returns whether the file was written.
+bool writeSettingsFile();
+
+// The one way the program saves: only while Sneedsaveoptionsystem is on.
+void saveSettingsIfEnabled();
+
+// Applies one line (without its line end) to a record; true when it named a
+// setting. An integer that does not read as a number keeps the old value.
+bool parseSettingsLine(Settings& s, const char* line);
+
+// Lines 4 to 38 of the file, each ending in CR LF.
+void formatSettingsLines(Settings& s, TextBuffer& out);

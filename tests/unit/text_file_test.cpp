@@ -1,0 +1,77 @@
+#include "app/text_file.h"
+
+#include <string>
+#include <vector>
+
+#include "sim_test.h"
+
+namespace {
+
+class TextFile : public SimTest {
+protected:
+    struct Piece {
+        std::string text;
+        bool ended;
+    };
+    std::vector<Piece> readAll(const std::string& content) {
+        sim::putFile("C:\\t.txt", content);
+        LineReader reader;
+        std::vector<Piece> pieces;
+        if (!openLineReader(reader, "C:\\t.txt")) return pieces;
+        char line[kLineBufferSize];
+        bool ended = false;
+        while (readLine(reader, line, &ended)) pieces.push_back(Piece{line, ended});
+        closeLineReader(reader);
+        return pieces;
+    }
+};
+
+TEST_F(TextFile, ReadsLikeATextModeRuntime) {
+    auto pieces = readAll("a\r\nb\n\nc\rd\r\ne");
+    ASSERT_EQ(pieces.size(), 5u);
+    EXPECT_EQ(pieces[0].text, "a");
+    EXPECT_EQ(pieces[1].text, "b");
+    EXPECT_EQ(pieces[2].text, "");
+    EXPECT_EQ(pieces[3].text, "c\rd");  // a lone CR is an ordinary byte
+    EXPECT_EQ(pieces[4].text, "e");
+    EXPECT_FALSE(pieces[4].ended);
+    EXPECT_TRUE(pieces[3].ended);
+    EXPECT_EQ(sim::openFileCount(), 0);
+}
+
+TEST_F(TextFile, LongLinesComeInPiecesOf1023) {
+    auto pieces = readAll(std::string(1023, 'a') + "\n" + std::string(2050, 'b') + "\r\n");
+    ASSERT_EQ(pieces.size(), 5u);
+    EXPECT_EQ(pieces[0].text.size(), 1023u);
+    EXPECT_FALSE(pieces[0].ended);
+    EXPECT_EQ(pieces[1].text, "");  // the line end after a full piece
+    EXPECT_EQ(pieces[2].text.size(), 1023u);
+    EXPECT_EQ(pieces[3].text.size(), 1023u);
+    EXPECT_EQ(pieces[4].text, "bbbb");
+    EXPECT_TRUE(pieces[4].ended);
+}
+
+TEST_F(TextFile, CrAtTheEndAndEmptyFiles) {
+    EXPECT_TRUE(readAll("").empty());
+    auto pieces = readAll("x\r");
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_EQ(pieces[0].text, "x\r");
+    LineReader reader;
+    EXPECT_FALSE(openLineReader(reader, "C:\\missing.txt"));
+}
+
+TEST_F(TextFile, ReplacingWriteLeavesOldOrNewNeverHalf) {
+    sim::putFile("C:\\a.ini", "old");
+    EXPECT_TRUE(writeFileReplacing("C:\\a.ini", "new", 3));
+    EXPECT_EQ(sim::fileContent("C:\\a.ini"), "new");
+    sim::setFileUnavailable("C:\\a.in~", true);
+    EXPECT_FALSE(writeFileReplacing("C:\\a.ini", "newer", 5));
+    EXPECT_EQ(sim::fileContent("C:\\a.ini"), "new");
+    EXPECT_FALSE(writeFileReplacing("", "x", 1));
+    // A name ending in the temporary mark gets another one.
+    EXPECT_TRUE(writeFileReplacing("C:\\b~", "b", 1));
+    EXPECT_EQ(sim::fileContent("C:\\b~"), "b");
+    EXPECT_EQ(sim::callsOf(sim::CallKind::ReplaceFile).back().text2, "C:\\b$");
+}
+
+}  // namespace
