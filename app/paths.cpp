@@ -8,8 +8,12 @@ bool isSeparator(char c) { return c == '/' || c == '\\' || c == ':'; }
 bool isSlash(char c) { return c == '/' || c == '\\'; }
 
 // Byte length of the character at p: 2 for a lead byte with its trail.
+// Trail bytes are 0x40 and up in every double-byte code page, so a quote,
+// dot, colon or slash after a stray lead byte keeps its meaning.
 size_t charLength(const char* p) {
-    return platformIsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? 2 : 1;
+    return platformIsLeadByte(static_cast<unsigned char>(*p)) && static_cast<unsigned char>(p[1]) >= 0x40
+               ? 2
+               : 1;
 }
 
 struct PathPieces {

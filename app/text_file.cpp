@@ -24,11 +24,8 @@ static int nextRawByte(LineReader& reader) {
 // One byte of the text-mode view of the file: CR LF reads as LF.
 static int nextTextByte(LineReader& reader) {
     int byte = reader.pushedBack;
-    if (byte >= 0) {
-        reader.pushedBack = -1;
-        return byte;
-    }
-    byte = nextRawByte(reader);
+    reader.pushedBack = -1;
+    if (byte < 0) byte = nextRawByte(reader);
     if (byte != '\r') return byte;
     int following = nextRawByte(reader);
     if (following == '\n') return '\n';

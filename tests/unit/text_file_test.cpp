@@ -56,6 +56,10 @@ TEST_F(TextFile, CrAtTheEndAndEmptyFiles) {
     auto pieces = readAll("x\r");
     ASSERT_EQ(pieces.size(), 1u);
     EXPECT_EQ(pieces[0].text, "x\r");
+    pieces = readAll("y\r\r\nz\r\r\r\n");
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0].text, "y\r");
+    EXPECT_EQ(pieces[1].text, "z\r\r");
     LineReader reader;
     EXPECT_FALSE(openLineReader(reader, "C:\\missing.txt"));
 }
