@@ -25,7 +25,10 @@ struct SimFile {
 };
 
 struct State {
-    int64_t clockMs = 0;
+    // Timers run on a steady count, as the system's do; the wall clock is
+    // that count plus an offset the caller may change (a clock set by hand).
+    int64_t steadyMs = 0;
+    int64_t wallOffsetMs = 0;
     PowerReading power{1, 8, 50};
     bool powerFails = false;
     std::string windowsDirectory = "C:\\WINDOWS";
@@ -40,6 +43,7 @@ struct State {
     uintptr_t nextTimerId = 1;
 
     std::set<std::string> directories;
+    bool everyDirectoryExists = false;
     std::string currentDirectory = "C:\\";
     std::set<std::string> failingPrograms;
     std::map<std::string, int64_t> programDurations;
@@ -52,10 +56,14 @@ struct State {
     bool trayShown = false;
 
     std::vector<Call> calls;
+    bool recording = true;
+    bool stopRequested = false;
     void (*observer)(const Call&) = nullptr;
 };
 
 State state;
+
+int64_t wallMs() { return state.steadyMs + state.wallOffsetMs; }
 
 std::string fold(const std::string& path) {
     std::string key = path;
@@ -71,9 +79,9 @@ int64_t msOf(const LocalTime& t) {
 }
 
 void record(CallKind kind, std::string text = {}, std::string text2 = {}, int64_t number = 0) {
-    Call call{kind, fromTimeCount(state.clockMs * 10000), std::move(text), std::move(text2), number};
-    state.calls.push_back(call);
-    if (state.observer) state.observer(state.calls.back());
+    Call call{kind, fromTimeCount(wallMs() * 10000), std::move(text), std::move(text2), number};
+    if (state.observer) state.observer(call);
+    if (state.recording) state.calls.push_back(std::move(call));
 }
 
 bool isMainWindow(WindowHandle window) { return window != 0 && window == state.mainWindow; }
@@ -89,7 +97,7 @@ struct PlatformFile {
 
 // ---------------------------------------------------------------- platform
 
-void platformGetLocalTime(LocalTime* out) { *out = fromTimeCount(state.clockMs * 10000); }
+void platformGetLocalTime(LocalTime* out) { *out = fromTimeCount(wallMs() * 10000); }
 
 bool platformGetPowerStatus(PowerReading* out) {
     record(sim::CallKind::PowerQuery);
@@ -166,7 +174,7 @@ void platformDeleteFile(const char* path) { state.files.erase(fold(path)); }
 
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
     uintptr_t id = state.nextTimerId++;
-    state.timers.push_back(Timer{id, periodMs, callback, state.clockMs + periodMs});
+    state.timers.push_back(Timer{id, periodMs, callback, state.steadyMs + periodMs});
     record(sim::CallKind::StartTimer, {}, {}, static_cast<int64_t>(id));
     return id;
 }
@@ -187,7 +195,7 @@ bool platformGetCurrentDirectory(char* out, size_t size) {
 }
 
 bool platformSetCurrentDirectory(const char* dir) {
-    if (!state.directories.count(fold(dir))) return false;
+    if (!state.everyDirectoryExists && !state.directories.count(fold(dir))) return false;
     state.currentDirectory = dir;
     return true;
 }
@@ -200,7 +208,7 @@ bool platformRunProgramAndWait(const char* commandLine) {
     record(sim::CallKind::RunAndWait, commandLine, state.currentDirectory);
     if (state.failingPrograms.count(commandLine)) return false;
     auto duration = state.programDurations.find(commandLine);
-    if (duration != state.programDurations.end()) state.clockMs += duration->second;
+    if (duration != state.programDurations.end()) state.steadyMs += duration->second;
     return true;
 }
 
@@ -265,7 +273,7 @@ void reset() {
     setClock(2026, 1, 5, 9, 0, 0);
 }
 
-void setClock(const LocalTime& t) { state.clockMs = msOf(t); }
+void setClock(const LocalTime& t) { state.wallOffsetMs = msOf(t) - state.steadyMs; }
 
 void setClock(int year, int month, int day, int hour, int minute, int second, int ms) {
     LocalTime t{static_cast<uint16_t>(year), static_cast<uint16_t>(month), 0, static_cast<uint16_t>(day),
@@ -274,9 +282,11 @@ void setClock(int year, int month, int day, int hour, int minute, int second, in
     setClock(t);
 }
 
-LocalTime clock() { return fromTimeCount(state.clockMs * 10000); }
+LocalTime clock() { return fromTimeCount(wallMs() * 10000); }
 
-void shiftClock(int64_t ms) { state.clockMs += ms; }
+void shiftClock(int64_t ms) { state.wallOffsetMs += ms; }
+
+void stall(int64_t ms) { state.steadyMs += ms; }
 
 // The timer due first, up to `until`; ties go to the older timer.
 static Timer* nextDueTimer(int64_t until) {
@@ -286,22 +296,26 @@ static Timer* nextDueTimer(int64_t until) {
     return next;
 }
 
+void stopRunning() { state.stopRequested = true; }
+
 void runFor(int64_t ms) {
-    const int64_t until = state.clockMs + ms;
+    const int64_t until = state.steadyMs + ms;
+    state.stopRequested = false;
     while (Timer* timer = nextDueTimer(until)) {
         uintptr_t id = timer->id;
         int64_t due = timer->nextDue;
         TimerCallback callback = timer->callback;
-        state.clockMs = std::max(state.clockMs, due);
+        state.steadyMs = std::max(state.steadyMs, due);
         callback();
         for (Timer& t : state.timers) {
             if (t.id != id) continue;
-            // Ticks that fell due while the callback held the thread coalesce.
-            t.nextDue = std::max(due + t.period, state.clockMs);
-            if (t.nextDue == due) t.nextDue = due + 1;
+            // Ticks that fell due while the thread was busy coalesce into one.
+            t.nextDue = due + std::max<int64_t>(t.period, 1);
+            if (t.nextDue <= state.steadyMs) t.nextDue = state.steadyMs + std::max<int64_t>(t.period, 1);
         }
+        if (state.stopRequested) return;
     }
-    state.clockMs = std::max(state.clockMs, until);
+    state.steadyMs = std::max(state.steadyMs, until);
 }
 
 void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent) {
@@ -341,6 +355,7 @@ int openFileCount() { return state.openFiles; }
 
 void addDirectory(const std::string& dir) { state.directories.insert(fold(dir)); }
 std::string currentDirectory() { return state.currentDirectory; }
+void setEveryDirectoryExists(bool value) { state.everyDirectoryExists = value; }
 
 void setProgramFails(const std::string& commandLine, bool fails) {
     if (fails) state.failingPrograms.insert(commandLine);
@@ -369,6 +384,7 @@ std::vector<Call> callsOf(CallKind kind) {
 }
 
 void clearCalls() { state.calls.clear(); }
+void setRecording(bool on) { state.recording = on; }
 
 void setCallObserver(void (*observer)(const Call& call)) { state.observer = observer; }
 

@@ -48,11 +48,17 @@ void reset();
 void setClock(const LocalTime& t);
 void setClock(int year, int month, int day, int hour, int minute, int second, int ms = 0);
 LocalTime clock();
-// Moves the clock without firing timers (a stall, or the clock set by hand).
+// Sets the wall clock forward or back by hand; timers are not affected.
 void shiftClock(int64_t ms);
+// Time passes without any timer firing (the thread was busy); due ticks
+// coalesce into one.
+void stall(int64_t ms);
 // Advances the clock to `ms` from now, firing every timer that falls due on
 // the way, at its due time, in time order (ties: the older timer first).
 void runFor(int64_t ms);
+// Makes the running runFor return once the current callback has returned
+// (the program ended while a tick ran).
+void stopRunning();
 
 // ----- power
 void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent);
@@ -75,9 +81,10 @@ int openFileCount();
 
 // ----- programs
 void addDirectory(const std::string& dir);  // SetCurrentDirectory succeeds for these
+void setEveryDirectoryExists(bool value);
 std::string currentDirectory();
 void setProgramFails(const std::string& commandLine, bool fails);
-// A waited program takes this long: the clock moves on while the core waits.
+// A waited program takes this long: time passes while the core waits.
 void setProgramDuration(const std::string& commandLine, int64_t ms);
 
 // ----- windows
@@ -93,6 +100,8 @@ int timerCount();
 const std::vector<Call>& calls();
 std::vector<Call> callsOf(CallKind kind);
 void clearCalls();
+// Off: calls go only to the observer, nothing is kept (long replays).
+void setRecording(bool on);
 // Called on every recorded call, as it happens (the replay tool prints them).
 void setCallObserver(void (*observer)(const Call& call));
 

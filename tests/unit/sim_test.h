@@ -1,16 +1,33 @@
-// Every test starts from a fresh simulated machine and default settings.
+// Every test starts from a fresh simulated machine, default settings and
+// the monitor as it is when the program starts.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include "actions/battery_log.h"
+#include "actions/event_script.h"
+#include "actions/power_broadcast.h"
+#include "monitor/monitor_timers.h"
+#include "monitor/presentation.h"
 #include "platform/sim/sim_platform.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 
 class SimTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        stopMainTimer();
+        stopLogTimer();
         sim::reset();
         initSettingsRecords();
+        for (WindowPlacement& p : dialogPlacements) p = {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0};
+        prevKind = kPowerAcLine;
+        fullLatch = lowLatch = 0;
+        powerEventHold = 1;
+        trayOwner = 0;
+        suspendStepsDone = false;
+        setEventScriptObserver(nullptr);
+        setLogLineObserver(nullptr);
     }
 };
 

@@ -1,0 +1,54 @@
+// The event script AUTOEXEC.CLW: programs the user has started on power and
+// life-cycle events. Read afresh at every call; never written.
+#pragma once
+
+#include "app/paths.h"
+
+enum PowerEvent {
+    kEventBoot, kEventStart, kEventResume, kEventSuspend, kEventStop, kEventEnd,
+    kEventAcOn, kEventAcOff, kEventBatOn, kEventBatOff, kEventBatFull, kEventBatLow,
+    kPowerEventCount
+};
+
+enum EventTrigger {
+    kTriggerBoot = 0,      // BOOT and START
+    kTriggerResume = 1,    // START and RESUME
+    kTriggerSuspend = 2,   // SUSPEND and STOP
+    kTriggerShutdown = 3,  // STOP and END
+    kTriggerAcOn = 4,
+    kTriggerAcOff = 5,
+    kTriggerBatOn = 6,
+    kTriggerBatOff = 7,
+    kTriggerBatFull = 8,
+    kTriggerBatLow = 9,
+    kTriggerCount
+};
+
+// 1 at start: the first power-change trigger after start-up, and after a
+// life-cycle trigger that reached an entry, runs nothing.
+extern int powerEventHold;
+
+// One complete entry: a working-directory line and a command line.
+struct ScriptEntry {
+    int section;          // PowerEvent
+    const char* directory;
+    const char* command;  // without the "!" of a launch-only entry
+    bool launchOnly;
+};
+
+using ScriptEntryVisitor = void (*)(const ScriptEntry& entry, void* context);
+
+// Reads the script at `path` and hands every complete entry that lies in a
+// section to `visit`, in file order. False when the file cannot be opened.
+bool forEachScriptEntry(const char* path, ScriptEntryVisitor visit, void* context);
+
+// Program directory followed by AUTOEXEC.CLW.
+void eventScriptPath(char (&out)[kPathSize]);
+
+// Runs the entries of the sections that belong to `trigger`, one after the
+// other; waited entries run to their end before the next one starts.
+void runEventScript(int trigger);
+
+// Told of every runner call before it reads the script (the replay tool).
+using EventScriptObserver = void (*)(int trigger);
+void setEventScriptObserver(EventScriptObserver observer);

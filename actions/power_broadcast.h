@@ -1,0 +1,35 @@
+// Suspend, resume and the end of the Windows session: the monitor stops,
+// closes its log, saves and runs the suspend programs on the way down, and
+// rebuilds and restarts everything on the way up.
+#pragma once
+
+#include <cstdint>
+
+// Power broadcast codes (wParam of WM_POWERBROADCAST).
+enum : uint32_t {
+    kPbtQuerySuspend = 0,
+    kPbtQueryStandby = 1,
+    kPbtQuerySuspendFailed = 2,
+    kPbtSuspend = 4,
+    kPbtStandby = 5,
+    kPbtResumeCritical = 6,
+    kPbtResumeSuspend = 7,
+    kPbtResumeStandby = 8,
+    kPbtResumeAutomatic = 18,
+};
+
+constexpr intptr_t kBroadcastQueryDeny = 0x424D5144;
+
+// 0: the suspend may go ahead; 1: the user refused (or the question failed).
+int confirmSuspend();
+
+// The message result for a power broadcast.
+intptr_t onPowerBroadcast(uint32_t code);
+
+// WM_ENDSESSION: with `ending` set, the closing steps and [STOP] and [END].
+intptr_t onEndSession(uintptr_t ending);
+
+// Set once the suspend steps ran, cleared by the resume steps: one wake
+// often brings two resume codes, and a granted query is often followed by
+// the suspend notice itself.
+extern bool suspendStepsDone;

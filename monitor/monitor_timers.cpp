@@ -1,0 +1,175 @@
+#include "monitor/monitor_timers.h"
+
+#include "actions/battery_log.h"
+#include "actions/event_script.h"
+#include "actions/sound_alerts.h"
+#include "app/command_line.h"
+#include "monitor/local_time.h"
+#include "monitor/presentation.h"
+#include "monitor/sampler.h"
+#include "monitor/status_format.h"
+#include "settings/settings.h"
+
+LocalTime displayStamp;
+LocalTime logStamp;
+int32_t fullLatch;
+int32_t lowLatch;
+int32_t prevKind = kPowerAcLine;
+
+static uintptr_t mainTimer;
+static uintptr_t logTimer;
+
+void startMainTimer() {
+    stopMainTimer();
+    fullLatch = lowLatch = 1;
+    platformGetLocalTime(&displayStamp);
+    mainTimer = platformStartTimer(kTickMs, mainTick);
+    sampleBattery(liveSettings.Cbattery);
+    formatStatus(liveSettings);
+    updatePresentation();
+}
+
+void stopMainTimer() {
+    if (mainTimer) platformStopTimer(mainTimer);
+    mainTimer = 0;
+}
+
+void startLogTimer() {
+    stopLogTimer();
+    platformGetLocalTime(&logStamp);
+    logTimer = platformStartTimer(kTickMs, logTick);
+    sampleBattery(liveSettings.Cbattery);
+    formatStatus(liveSettings);
+}
+
+void stopLogTimer() {
+    if (logTimer) platformStopTimer(logTimer);
+    logTimer = 0;
+}
+
+bool mainTimerRunning() { return mainTimer != 0; }
+bool logTimerRunning() { return logTimer != 0; }
+
+// True when `stamp` has fallen `interval` behind now; the stamp then moves
+// on by exactly one interval, so a stall is caught up tick by tick. A clock
+// set back starts a new grid at once.
+static bool gridDue(LocalTime& stamp, const LocalTime& now, int32_t interval) {
+    int64_t elapsed = timeDiff(now, stamp);
+    if (elapsed < 0) {
+        stamp = now;
+        return true;
+    }
+    if (elapsed < interval) return false;
+    timeAdd(stamp, interval > 0 ? interval : 0);
+    return true;
+}
+
+static void fullAlert() {
+    if (!fullLatch) return;
+    fullLatch = 0;
+    playSoundEntry(liveSettings.Csound.Sfullbatteryfilename, liveSettings.Csound.Sfullbatteryfilenameenable);
+}
+
+static void lowAlert() {
+    if (!lowLatch) return;
+    lowLatch = 0;
+    playSoundEntry(liveSettings.Csound.Slowbatteryfilename, liveSettings.Csound.Slowbatteryfilenameenable);
+}
+
+// Mains came or the battery came back: the section by where we came from.
+static void runMainsSection() {
+    if (prevKind == kPowerDischarge) runEventScript(kTriggerAcOn);
+    else if (prevKind == kPowerAcLine) runEventScript(kTriggerBatOn);
+}
+
+// Latches, then the event section, then the sound.
+static void handleKindChange(int32_t kind, int32_t p) {
+    const CsoundGroup& sound = liveSettings.Csound;
+    bool full = p >= sound.Sfullbatteryperc;
+    bool low = p <= sound.Slowbatteryperc;
+    switch (kind) {
+    case kPowerAcLine:
+        fullLatch = lowLatch = 1;
+        runEventScript(kTriggerBatOff);
+        playSoundEntry(sound.Sacfilename, sound.Sacfilenameenable);
+        break;
+    case kPowerAcBatt:
+        // Between AC&Batt and Charge the latches survive: a full alert
+        // heard while charging is not repeated when charging stops.
+        if (prevKind != kPowerCharge) fullLatch = lowLatch = 1;
+        runMainsSection();
+        if (full) fullAlert();
+        else if (low) lowAlert();
+        else playSoundEntry(sound.Sacbatteryfilename, sound.Sacbatteryfilenameenable);
+        break;
+    case kPowerCharge:
+        if (prevKind != kPowerAcBatt) fullLatch = lowLatch = 1;
+        runMainsSection();
+        if (full) fullAlert();
+        else playSoundEntry(sound.Schargefilename, sound.Schargefilenameenable);
+        break;
+    case kPowerDischarge:
+        fullLatch = lowLatch = 1;
+        runEventScript(kTriggerAcOff);
+        if (low) lowAlert();
+        else playSoundEntry(sound.Sdischargefilename, sound.Sdischargefilenameenable);
+        break;
+    default:
+        break;
+    }
+}
+
+static void handlePercentChange(int32_t kind, int32_t p) {
+    const CsoundGroup& sound = liveSettings.Csound;
+    if (kind == kPowerCharge && p >= sound.Sfullbatteryperc && fullLatch) {
+        runEventScript(kTriggerBatFull);
+        fullAlert();
+    } else if (kind == kPowerDischarge && p <= sound.Slowbatteryperc && lowLatch) {
+        runEventScript(kTriggerBatLow);
+        lowAlert();
+    }
+}
+
+void mainTick() {
+    BatteryStatus& b = liveSettings.Cbattery;
+    sampleBattery(b);
+    int32_t p = b.percent;
+    if (b.kindChanged[kMainTickSlot]) {
+        b.kindChanged[kMainTickSlot] = 0;
+        b.percentChanged[kMainTickSlot] = 0;
+        handleKindChange(b.kind, p);
+        prevKind = b.kind;
+    } else if (b.percentChanged[kMainTickSlot]) {
+        b.percentChanged[kMainTickSlot] = 0;
+        handlePercentChange(b.kind, p);
+    }
+    if (gridDue(displayStamp, b.now, liveSettings.Cscreen.Sdisplayinterval)) {
+        formatStatus(liveSettings);
+        updatePresentation();
+    }
+    if (autoExit && (b.kind == kPowerAcLine || b.kind == kPowerAcBatt)) platformEndMainDialog();
+}
+
+static void writeLogRecord() {
+    stampLogRecord(liveSettings.Cbattery);
+    formatStatus(liveSettings);
+    logStatusLine();
+}
+
+void logTick() {
+    BatteryStatus& b = liveSettings.Cbattery;
+    const ClogfileGroup& log = liveSettings.Clogfile;
+    sampleBattery(b);
+    if (b.kindChanged[kLogTickSlot]) {
+        b.kindChanged[kLogTickSlot] = 0;
+        b.percentChanged[kLogTickSlot] = 0;
+        writeLogRecord();
+    } else if (log.Sneedsavelogfilebattery) {
+        if (b.percentChanged[kLogTickSlot]) {
+            b.percentChanged[kLogTickSlot] = 0;
+            writeLogRecord();
+        }
+    } else if (log.Sneedsavelogfiletime) {
+        if (gridDue(logStamp, b.now, log.Soutputinterval)) writeLogRecord();
+    }
+}

@@ -1,0 +1,27 @@
+// The two 100 ms ticks that drive the monitor. The main tick samples,
+// turns kind and percentage changes into power events (programs, then
+// sounds) and refreshes the display; the log tick writes log records.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+constexpr uint32_t kTickMs = 100;
+
+extern LocalTime displayStamp;  // display grid
+extern LocalTime logStamp;      // time-based log grid
+extern int32_t fullLatch;       // 1: the full alert may fire once
+extern int32_t lowLatch;
+extern int32_t prevKind;        // the kind at the last kind change; AC-Line at start
+
+// Starting a timer that runs restarts it, so at most one of each runs.
+void startMainTimer();
+void stopMainTimer();
+void startLogTimer();
+void stopLogTimer();
+bool mainTimerRunning();
+bool logTimerRunning();
+
+void mainTick();
+void logTick();

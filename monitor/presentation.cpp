@@ -1,0 +1,66 @@
+#include "monitor/presentation.h"
+
+#include "app/text_util.h"
+#include "settings/settings.h"
+
+const char* const kBanner = "Cellwarden Battery Monitor";
+
+WindowHandle trayOwner;
+
+// The registration the shell holds: the window, icon and tip last given.
+static struct {
+    WindowHandle window;
+    int icon;
+    char tip[64];
+} trayRecord;
+
+// Columns: p >= 80, 60..79, 40..59, 20..39, below 20.
+static int levelOf(int32_t percent) {
+    if (percent >= 80) return 0;
+    if (percent >= 60) return 1;
+    if (percent >= 40) return 2;
+    if (percent >= 20) return 3;
+    return 4;
+}
+
+int chooseIcon(int32_t kind, int32_t percent) {
+    int level = levelOf(percent);
+    switch (kind) {
+    case kPowerDischarge: return 3 + level;                  // blue turning red
+    case kPowerCharge: return 8 + level;                     // green turning yellow
+    case kPowerAcBatt: return level == 0 ? 13 : 8 + level;   // the green plug when nearly full
+    case kPowerAcLine: return 2;
+    default: return 1;
+    }
+}
+
+static void showTrayIcon(WindowHandle window, int icon, const char* tip) {
+    if (trayOwner != window) {
+        trayRecord.window = window;
+        trayRecord.icon = icon;
+        copyText(trayRecord.tip, tip);
+        platformTrayAdd(window, icon, trayRecord.tip);
+        trayOwner = window;
+    }
+    trayRecord.icon = icon;
+    copyText(trayRecord.tip, tip);
+    platformTrayModify(trayRecord.window, icon, trayRecord.tip);
+}
+
+void updatePresentation() {
+    const Settings& s = liveSettings;
+    WindowHandle window = platformMainWindow();
+    platformSetCaption(window, s.itemsText[0] ? s.itemsText : kBanner);
+    int icon = chooseIcon(s.Cbattery.kind, s.Cbattery.percent);
+    platformSetClassIcon(window, icon);
+    if (s.Cscreen.Sshowtasktray) {
+        showTrayIcon(window, icon, s.itemsText);
+        // Hidden, the window has no taskbar button; the tray icon brings it back.
+        if (s.Cscreen.Shidetaskbar && platformIsMinimisedAndVisible(window)) platformHideWindow(window);
+    } else if (trayOwner != 0 && trayOwner == window) {
+        platformTrayDelete(window);
+        trayOwner = 0;
+    }
+}
+
+void removeTrayIcon() { platformTrayDelete(trayRecord.window); }

@@ -1,0 +1,22 @@
+// How the monitor shows itself: the main window's caption and class icon,
+// and the tray icon whose tip repeats the caption.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// The caption when every display item is hidden.
+extern const char* const kBanner;
+
+// The window the tray icon is registered under, or 0.
+extern WindowHandle trayOwner;
+
+// Icon resource 1..13 for a power kind and percentage.
+int chooseIcon(int32_t kind, int32_t percent);
+
+// Caption, class icon and tray icon from the live settings' status texts.
+void updatePresentation();
+
+// Deletes the tray icon last registered, whether or not it still is.
+void removeTrayIcon();
