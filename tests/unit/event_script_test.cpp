@@ -1,0 +1,129 @@
+#include "actions/event_script.h"
+
+#include <string>
+#include <vector>
+
+#include "program_test.h"
+
+namespace {
+
+const char* const kScriptPath = "C:\\TOOLS\\AUTOEXEC.CLW";
+
+class EventScript : public ProgramTest {
+protected:
+    // The entries as "SECTION|dir|command" ("!" before a launch-only command).
+    std::vector<std::string> entries(const std::string& text) {
+        script(text);
+        std::vector<std::string> out;
+        forEachScriptEntry(
+            kScriptPath,
+            [](const ScriptEntry& e, void* context) {
+                static const char* const names[] = {"BOOT",   "START",  "RESUME",  "SUSPEND",
+                                                    "STOP",   "END",    "AC-ON",   "AC-OFF",
+                                                    "BAT-ON", "BAT-OFF", "BAT-FULL", "BAT-LOW"};
+                static_cast<std::vector<std::string>*>(context)->push_back(
+                    std::string(names[e.section]) + "|" + e.directory + "|" + (e.launchOnly ? "!" : "") +
+                    e.command);
+            },
+            &out);
+        return out;
+    }
+};
+
+using Strings = std::vector<std::string>;
+
+TEST_F(EventScript, ReadsEntriesOfTwoLinesInFileOrder) {
+    struct Row {
+        const char* script;
+        Strings entries;
+    } rows[] = {
+        {"[SUSPEND]\r\nC:\\bin\r\nsync.exe /all\r\n", {"SUSPEND|C:\\bin|sync.exe /all"}},
+        {"before\nignored\n[AC-ON] remark\nD:\\\n!notify.exe\n", {"AC-ON|D:\\|!notify.exe"}},
+        {"[ac-on]\nx\n[AC-OFF]\ndir\ncmd\n", {"AC-OFF|dir|cmd"}},
+        {"[STOP]\n [END]\ndir\ncmd\n", {"STOP|dir|cmd"}},
+        {"[STOP]\ndir\n[END]\nnext\ncmd", {"STOP|dir|[END]", "STOP|next|cmd"}},
+        {"[STOP]\ndir\n; comment\nd2\nc2\n", {"STOP|d2|c2"}},
+        {"[STOP]\ndir\n\n", {}},
+        {"[STOP]\ndir", {}},
+        {"[STOP]\n\x83\x65\x83\x58\x83\x67\nd\n\tc\nd3\nc3", {"STOP|d3|c3"}},
+        {"[BOOT]\na\nb\n[START]\nc\nd\n[BOOT]\ne\nf\n", {"BOOT|a|b", "START|c|d", "BOOT|e|f"}},
+        {"#c\n[BAT-LOW]\n C:\\x\n#c\n", {}},
+        {"[BAT-FULL]\n  C:\\dir with blanks  \n  \"cmd\" arg  \n", {}},
+        {"[BAT-FULL]\nC:\\dir with blanks  \n\"cmd\" arg  \n", {"BAT-FULL|C:\\dir with blanks  |\"cmd\" arg  "}},
+    };
+    for (const Row& row : rows) EXPECT_EQ(entries(row.script), row.entries) << row.script;
+}
+
+const char* const kLifeScript =
+    "[BOOT]\nC:\\\nboot\n[START]\nC:\\\nstart\n[RESUME]\nC:\\\nresume\n[SUSPEND]\nC:\\\nsuspend\n"
+    "[STOP]\nC:\\\nstop\n[END]\nC:\\\nend\n[AC-OFF]\nC:\\\nac-off\n";
+
+TEST_F(EventScript, EachTriggerRunsItsSections) {
+    script(kLifeScript);
+    struct Row {
+        int trigger;
+        Strings programs;
+    } rows[] = {
+        {kTriggerBoot, {"boot", "start"}},      {kTriggerResume, {"start", "resume"}},
+        {kTriggerSuspend, {"suspend", "stop"}}, {kTriggerShutdown, {"stop", "end"}},
+    };
+    for (const Row& row : rows) {
+        forget();
+        runEventScript(row.trigger);
+        EXPECT_EQ(programs(), row.programs) << row.trigger;
+    }
+}
+
+TEST_F(EventScript, APowerTriggerAfterALifeCycleTriggerIsWithheldOnce) {
+    script(kLifeScript);
+    runEventScript(kTriggerBoot);
+    forget();
+    runEventScript(kTriggerAcOff);
+    EXPECT_EQ(programs(), Strings{});
+    EXPECT_EQ(powerEventHold, 0);
+    runEventScript(kTriggerAcOff);
+    EXPECT_EQ(programs(), Strings{"ac-off"});
+    // A life-cycle trigger that reaches no entry sets no hold.
+    script("[AC-OFF]\nC:\\\nac-off\n");
+    runEventScript(kTriggerSuspend);
+    forget();
+    runEventScript(kTriggerAcOff);
+    EXPECT_EQ(programs(), Strings{"ac-off"});
+}
+
+TEST_F(EventScript, AMissingScriptRunsNothingAndKeepsTheHold) {
+    runEventScript(kTriggerAcOff);
+    EXPECT_EQ(powerEventHold, 1);
+    runEventScript(-1);
+    runEventScript(kTriggerCount);
+    EXPECT_EQ(triggers, (std::vector<int>{kTriggerAcOff}));
+}
+
+TEST_F(EventScript, EntriesRunInTheirDirectoryWhichIsRestoredAfterwards) {
+    sim::setEveryDirectoryExists(false);
+    sim::addDirectory("C:\\");
+    sim::addDirectory("D:\\work");
+    powerEventHold = 0;
+    script("[AC-OFF]\nD:\\work\nfirst\nX:\\missing\n!second\nD:\\work\nthird\n");
+    sim::setProgramFails("first", true);
+    runEventScript(kTriggerAcOff);
+    std::vector<sim::Call> waited = sim::callsOf(sim::CallKind::RunAndWait);
+    std::vector<sim::Call> started = sim::callsOf(sim::CallKind::Launch);
+    ASSERT_EQ(waited.size(), 2u);  // a program that fails to start does not stop the rest
+    EXPECT_EQ(waited[0].text2, "D:\\work");
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].text, "second");
+    EXPECT_EQ(started[0].text2, "C:\\");  // the missing directory left it unchanged
+    EXPECT_EQ(waited[1].text, "third");
+    EXPECT_EQ(sim::currentDirectory(), "C:\\");
+    EXPECT_EQ(sim::openFileCount(), 0);
+}
+
+TEST_F(EventScript, TheScriptLiesBesideTheProgram) {
+    char path[kPathSize];
+    parseCommandLine("\"D:\\My Tools\\celwrd.exe\"");
+    eventScriptPath(path);
+    EXPECT_STREQ(path, "D:\\My Tools\\AUTOEXEC.CLW");
+}
+
+}  // namespace
