@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <string_view>
 
 #include "monitor/local_time.h"
 
@@ -78,8 +79,10 @@ int64_t msOf(const LocalTime& t) {
     return count / 10000;
 }
 
-void record(CallKind kind, std::string text = {}, std::string text2 = {}, int64_t number = 0) {
-    Call call{kind, fromTimeCount(wallMs() * 10000), std::move(text), std::move(text2), number};
+// Builds nothing when nobody looks, so a quiet run allocates nothing here.
+void record(CallKind kind, std::string_view text = {}, std::string_view text2 = {}, int64_t number = 0) {
+    if (!state.recording && !state.observer) return;
+    Call call{kind, fromTimeCount(wallMs() * 10000), std::string(text), std::string(text2), number};
     if (state.observer) state.observer(call);
     if (state.recording) state.calls.push_back(std::move(call));
 }
@@ -216,7 +219,7 @@ WindowHandle platformMainWindow() { return state.mainWindow; }
 
 void platformSetCaption(WindowHandle window, const char* text) {
     if (!isMainWindow(window)) return;
-    state.caption = text;
+    state.caption.assign(text);  // reuses its buffer
     record(sim::CallKind::SetCaption, text);
 }
 
@@ -229,13 +232,13 @@ void platformSetClassIcon(WindowHandle window, int iconId) {
 bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {
     if (!isMainWindow(window)) return false;
     state.trayShown = true;
-    record(sim::CallKind::TrayAdd, std::string(tip).substr(0, 63), {}, iconId);
+    record(sim::CallKind::TrayAdd, std::string_view(tip).substr(0, 63), {}, iconId);
     return true;
 }
 
 bool platformTrayModify(WindowHandle window, int iconId, const char* tip) {
     if (!isMainWindow(window) || !state.trayShown) return false;
-    record(sim::CallKind::TrayModify, std::string(tip).substr(0, 63), {}, iconId);
+    record(sim::CallKind::TrayModify, std::string_view(tip).substr(0, 63), {}, iconId);
     return true;
 }
 
@@ -270,6 +273,7 @@ namespace sim {
 
 void reset() {
     state = State{};
+    state.caption.reserve(256);  // a caption never needs more
     setClock(2026, 1, 5, 9, 0, 0);
 }
 

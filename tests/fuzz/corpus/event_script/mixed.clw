@@ -1,0 +1,7 @@
+[BOOT]
+C:\
+!a
+[AC-ON] x
+d
+[STOP]
+ÉA
