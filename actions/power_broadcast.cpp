@@ -52,6 +52,7 @@ intptr_t onPowerBroadcast(uint32_t code) {
         if (!suspendStepsDone) suspendActions();
         return 1;
     case kPbtQuerySuspendFailed:
+    case kPbtQueryStandbyFailed:
         // Another program refused after we had stopped: start again.
         if (suspendStepsDone) resumeActions();
         return 0;

@@ -10,6 +10,7 @@ enum : uint32_t {
     kPbtQuerySuspend = 0,
     kPbtQueryStandby = 1,
     kPbtQuerySuspendFailed = 2,
+    kPbtQueryStandbyFailed = 3,
     kPbtSuspend = 4,
     kPbtStandby = 5,
     kPbtResumeCritical = 6,

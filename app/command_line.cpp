@@ -58,6 +58,7 @@ int parseCommandLine(const char* commandLine) {
     strcpy(commandLineCopy, commandLine);
 
     argumentCount = 0;
+    bool directoryFits = true;
     traceEnabled = 0;
     autoExit = 0;
     programDirectory[0] = '\0';
@@ -71,10 +72,10 @@ int parseCommandLine(const char* commandLine) {
             if (argumentCount == kMaxArguments) break;
             p = parseArgument(p);
         }
-        if (argumentCount == 1) splitPath(arguments[0], programDirectory, TextOut{}, TextOut{});
+        if (argumentCount == 1) directoryFits = splitPath(arguments[0], programDirectory, TextOut{}, TextOut{});
         p = skipBlanks(p);
     }
-    return argumentCount;
+    return directoryFits ? argumentCount : 0;
 }
 
 void programBaseName(char (&out)[kPathSize]) {

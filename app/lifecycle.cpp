@@ -10,9 +10,9 @@
 #include "settings/settings_file.h"
 
 void earlyInitialise() {
-    char logFile[kPathSize];
-    makePath(programDirectory, "CELWRD.LOG", "CELWRD.LOG", logFile, false);
-    setText(liveSettings.Clogfile.Slogfilename, logFile);
+    // Built straight into the field: a name too long for it stays empty
+    // rather than naming some other file.
+    makePath(programDirectory, "CELWRD.LOG", "CELWRD.LOG", liveSettings.Clogfile.Slogfilename, false);
     prepareFileChoosers(liveSettings.Clogfile.Slogfilename);
     openTraceFile();
 }

@@ -56,8 +56,9 @@ struct Writer {
         }
         out.text[length++] = c;
     }
-    void finish() {
+    bool finish() {
         if (out.size) out.text[failed ? 0 : length] = '\0';
+        return !failed;
     }
 };
 
@@ -100,24 +101,26 @@ void putDirectory(Writer& w, const char* text, size_t to) {
 
 }  // namespace
 
-void splitPath(const char* path, TextOut dir, TextOut name, TextOut ext) {
+bool splitPath(const char* path, TextOut dir, TextOut name, TextOut ext) {
     if (!path) path = "";
     PathPieces pieces = locatePieces(path);
+    bool fits = true;
     if (dir.text) {
         Writer w{dir, 0, false};
         putDirectory(w, path, pieces.nameStart);
-        w.finish();
+        fits = w.finish() && fits;
     }
     if (name.text) {
         Writer w{name, 0, false};
         putUnquoted(w, path, pieces.nameStart, pieces.extStart);
-        w.finish();
+        fits = w.finish() && fits;
     }
     if (ext.text) {
         Writer w{ext, 0, false};
         putUnquoted(w, path, pieces.extStart, pieces.end);
-        w.finish();
+        fits = w.finish() && fits;
     }
+    return fits;
 }
 
 char* makePath(const char* dirSource, const char* nameSource, const char* extSource, TextOut out,

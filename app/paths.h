@@ -21,8 +21,8 @@ struct TextOut {
 // Directory (with its trailing backslash, separators tidied), name (without
 // extension) and extension (with its dot) of `path`; double quotes never
 // reach an output. An output that would not fit is left empty rather than
-// cut, so a cut path can never name a different file.
-void splitPath(const char* path, TextOut dir, TextOut name, TextOut ext);
+// cut, so a cut path can never name a different file; false then.
+bool splitPath(const char* path, TextOut dir, TextOut name, TextOut ext);
 
 // Directory of dirSource + name of nameSource + extension of extSource
 // (or of nameSource when takeNameExtension is set and its name has one).

@@ -130,9 +130,11 @@ static void handlePercentChange(int32_t kind, int32_t p) {
     }
 }
 
-void mainTick() {
-    BatteryStatus& b = liveSettings.Cbattery;
-    sampleBattery(b);
+// At most one of the two changes per tick. Until a query has succeeded
+// there is no kind to report: the change waits for it, and prevKind keeps
+// the kind last reported.
+static void handleChanges(BatteryStatus& b) {
+    if (b.kind == kPowerUnknown) return;
     int32_t p = b.percent;
     if (b.kindChanged[kMainTickSlot]) {
         b.kindChanged[kMainTickSlot] = 0;
@@ -143,6 +145,12 @@ void mainTick() {
         b.percentChanged[kMainTickSlot] = 0;
         handlePercentChange(b.kind, p);
     }
+}
+
+void mainTick() {
+    BatteryStatus& b = liveSettings.Cbattery;
+    sampleBattery(b);
+    handleChanges(b);
     if (gridDue(displayStamp, b.now, liveSettings.Cscreen.Sdisplayinterval)) {
         formatStatus(liveSettings);
         updatePresentation();
@@ -160,6 +168,7 @@ void logTick() {
     BatteryStatus& b = liveSettings.Cbattery;
     const ClogfileGroup& log = liveSettings.Clogfile;
     sampleBattery(b);
+    if (b.kind == kPowerUnknown) return;  // nothing measured yet
     if (b.kindChanged[kLogTickSlot]) {
         b.kindChanged[kLogTickSlot] = 0;
         b.percentChanged[kLogTickSlot] = 0;

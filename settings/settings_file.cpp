@@ -115,11 +115,14 @@ void formatSettingsLines(Settings& s, TextBuffer& out) {
 }
 
 bool writeSettingsFile() {
-    if (liveSettings.Cscreen.Shidetaskbar) dialogPlacements[kMainDialog].state = 4;
+    // With the taskbar button hidden the main window comes back hidden.
+    WindowPlacement saved[kDialogCount];
+    memcpy(saved, dialogPlacements, sizeof saved);
+    if (liveSettings.Cscreen.Shidetaskbar) saved[kMainDialog].state = 4;
     char text[8192];
     TextBuffer out = makeTextBuffer(text, sizeof text);
     for (int i = 0; i < kDialogCount; ++i) {
-        const WindowPlacement& p = dialogPlacements[i];
+        const WindowPlacement& p = saved[i];
         appendFormatted(out, "%s = %d,%d,%d,%d,%d\r\n", kPlacementKeys[i], p.x, p.y, p.width, p.height,
                         p.state);
     }
@@ -127,7 +130,9 @@ bool writeSettingsFile() {
     if (out.overflowed) return false;
     char path[kPathSize];
     settingsFilePath(path);
-    return writeFileReplacing(path, out.data, out.length);
+    if (!writeFileReplacing(path, out.data, out.length)) return false;
+    dialogPlacements[kMainDialog].state = saved[kMainDialog].state;  // the record says so too
+    return true;
 }
 
 void saveSettingsIfEnabled() {

@@ -36,7 +36,8 @@ void readSettingsFile();
 
 // Writes the placements and the live record. The new file replaces the old
 // one in one step, so an interrupted write never loses the settings. With
-// Shidetaskbar set the main placement is saved (and kept) as hidden.
+// Shidetaskbar set the main placement is saved (and, once written, kept)
+// as hidden.
 // Returns whether the file was written.
 bool writeSettingsFile();
 

@@ -62,6 +62,13 @@ TEST_F(CommandLine, JapanesePathIsNotCut) {
     EXPECT_EQ(autoExit, 1);
 }
 
+TEST_F(CommandLine, ADirectoryTooLongToHoldIsAFailure) {
+    std::string line = "C:\\" + std::string(300, 'd') + "\\celwrd.exe";
+    EXPECT_EQ(parseCommandLine(line.c_str()), 0);
+    EXPECT_EQ(parseCommandLine((line + " " + line).c_str()), 0);  // only the first one counts
+    EXPECT_EQ(parseCommandLine(("celwrd.exe " + line).c_str()), 2);
+}
+
 TEST_F(CommandLine, TheLastArgumentSlotKeepsTheRestOfTheLine) {
     std::string line;
     for (int i = 0; i < 300; ++i) line += "a" + std::to_string(i) + " ";

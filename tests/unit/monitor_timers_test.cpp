@@ -130,6 +130,20 @@ TEST_F(Monitor, ADisabledAlertStillSpendsItsLatch) {
     EXPECT_EQ(sounds(), Strings{});
 }
 
+TEST_F(Monitor, FailedQueriesDelayTheFirstReportInsteadOfLosingIt) {
+    sim::setPowerQueryFails(true);
+    sim::setPower(1, 0, 70);
+    startProgram();
+    sim::runFor(3000);
+    EXPECT_EQ(sounds(), Strings{});
+    EXPECT_EQ(liveSettings.Clogfile.logRing.writeIndex, 1);  // the open marker only
+    sim::setPowerQueryFails(false);
+    sim::runFor(1000);
+    EXPECT_EQ(triggers, (std::vector<int>{kTriggerBoot, kTriggerBatOn}));  // judged against AC-Line
+    EXPECT_EQ(sounds(), Strings{"ACBATT"});
+    EXPECT_EQ(liveSettings.Clogfile.logRing.writeIndex, 2);
+}
+
 TEST_F(Monitor, AutoExitEndsOnMainsWithoutCharging) {
     struct Row {
         uint8_t ac, flag, percent;

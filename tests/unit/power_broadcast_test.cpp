@@ -103,6 +103,13 @@ TEST_F(PowerBroadcast, AFailedSuspendStartsTheMonitorAgain) {
     EXPECT_EQ(sim::timerCount(), 2);
     EXPECT_EQ(lastLogLine().substr(0, 5), "[Open");
     EXPECT_EQ(programs(), (Strings{"start", "resume"}));
+    onPowerBroadcast(kPbtQueryStandby);
+    onPowerBroadcast(kPbtQueryStandbyFailed);
+    EXPECT_EQ(sim::timerCount(), 2);
+    // The next query is asked again, not taken as already granted.
+    liveSettings.Cmanip.Sasksuspendok = 1;
+    sim::setYesNoAnswer(false);
+    EXPECT_EQ(onPowerBroadcast(kPbtQuerySuspend), kBroadcastQueryDeny);
     forget();
     onPowerBroadcast(kPbtQuerySuspendFailed);  // without a stop there is nothing to restart
     EXPECT_EQ(sim::calls().size(), 0u);
@@ -128,7 +135,7 @@ TEST_F(PowerBroadcast, ACriticalResumeWhileRunningLeavesOneTimerOfEach) {
 }
 
 TEST_F(PowerBroadcast, OtherCodesChangeNothing) {
-    for (uint32_t code : {3u, 9u, 10u, 11u, 0x8013u, 0xFFFFFFFFu}) EXPECT_EQ(onPowerBroadcast(code), 0);
+    for (uint32_t code : {2u, 3u, 9u, 10u, 11u, 18u, 0x8013u, 0xFFFFFFFFu}) EXPECT_EQ(onPowerBroadcast(code), 0);
     EXPECT_EQ(sim::calls().size(), 0u);
 }
 

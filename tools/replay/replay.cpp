@@ -171,9 +171,11 @@ bool prepareMachine(const Options& options, const TraceLine& first, const PowerR
         }
         sim::putFile(path, content);
     }
+    // Without a script named, the one in the program directory, if present
+    // (the current directory when there is no settings file either).
     std::string script = options.scriptFile;
-    if (script.empty() && !options.settingsFile.empty()) script = directoryOf(options.settingsFile) + "AUTOEXEC.CLW";
-    if (!script.empty()) {
+    if (script.empty()) script = directoryOf(options.settingsFile) + "AUTOEXEC.CLW";
+    {
         bool read = readWholeFile(script, content);
         if (!read && !options.scriptFile.empty()) {
             fprintf(stderr, "celwrd-replay: cannot read %s\n", script.c_str());
@@ -185,13 +187,37 @@ bool prepareMachine(const Options& options, const TraceLine& first, const PowerR
     return true;
 }
 
-// Start-up as the program does it, up to its first tick.
+// Start-up as the program does it, up to its first tick. The main
+// dialog's first initialisation gives it the plain battery icon.
 void startProgram() {
     earlyInitialise();
     startUp();
     sim::setMainWindow(kMainWindow);
     sim::setMinimisedAndVisible(true);
+    platformSetClassIcon(kMainWindow, 1);
     runEventScript(kTriggerBoot);
+}
+
+// What the main dialog's controls give back when it reads them before
+// applying: check states 0 or 1, a list entry or no selection, whole
+// seconds read without sign and kept within 1 .. 1000.
+void readMainControls() {
+    MainDialogCopy& c = mainDialogCopy;
+    auto seconds = [](int32_t& value) { value = value < 1 ? 1 : value > 1000 ? 1000 : value; };
+    for (int32_t* flag : {&c.autoCharge, &c.autoDischarge, &c.logEnabled, &c.hideTaskbar, &c.showTaskTray,
+                          &c.askSuspend})
+        *flag = *flag != 0;
+    for (int32_t& item : c.displayItems)
+        if (item < 0 || item > 5) item = -1;
+    if (c.logTrigger != 1) c.logTrigger = 0;
+    seconds(c.chargeSeconds);
+    seconds(c.dischargeSeconds);
+    seconds(c.logIntervalSeconds);
+}
+
+void applyMainDialog() {
+    readMainControls();
+    applyMainDialogCopy();
 }
 
 void endProgram() {
@@ -225,8 +251,8 @@ bool handle(const TraceLine& line) {
     case TraceEvent::Exit:
         // The exit button applies the dialog, then the window's destruction
         // applies it once more before the program shuts down.
-        applyMainDialogCopy();
-        applyMainDialogCopy();
+        applyMainDialog();
+        applyMainDialog();
         endProgram();
         return false;
     }
@@ -290,7 +316,7 @@ int main(int argc, char** argv) {
         if (!handle(line)) return 0;
     }
     if (!output.ended) sim::runFor(0);  // the ticks due at the last line's time
-    if (output.ended) applyMainDialogCopy();  // the main window's destruction
+    if (output.ended) applyMainDialog();  // the main window's destruction
     endProgram();
     return 0;
 }
