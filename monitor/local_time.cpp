@@ -77,6 +77,18 @@ void timeAdd(LocalTime& t, int64_t ms) {
     t = fromTimeCount(sum * kCountsPerMs);
 }
 
+GridStep stepGrid(LocalTime& stamp, const LocalTime& now, int32_t interval) {
+    int64_t elapsed = timeDiff(now, stamp);
+    if (elapsed < 0) {
+        stamp = now;
+        return GridStep::Restarted;
+    }
+    if (interval < 0) interval = 0;
+    if (elapsed < interval) return GridStep::NotDue;
+    timeAdd(stamp, interval);
+    return GridStep::Due;
+}
+
 void stampLogRecord(BatteryStatus& status) {
     status.logSpan = clampToInt32(timeDiffSeconds(status.now, status.prevLogTime));
     status.prevLogTime = status.now;

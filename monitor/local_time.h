@@ -26,5 +26,14 @@ int64_t timeDiffSeconds(const LocalTime& a, const LocalTime& b);
 // makes this the splitter of a duration into days, hours, minutes, seconds.
 void timeAdd(LocalTime& t, int64_t ms);
 
+enum class GridStep { NotDue, Due, Restarted };
+
+// A stamp on a fixed grid: due once `interval` ms have passed since it, and
+// then moved on by exactly one interval, so a stall is caught up one step
+// per call. A clock set back restarts the grid at `now` at once instead of
+// waiting until the clock passes the old stamp again. Intervals below 0
+// count as 0.
+GridStep stepGrid(LocalTime& stamp, const LocalTime& now, int32_t interval);
+
 // logSpan := whole-second span since prevLogTime; prevLogTime := now.
 void stampLogRecord(BatteryStatus& status);

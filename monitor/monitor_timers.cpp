@@ -50,20 +50,6 @@ void stopLogTimer() {
 bool mainTimerRunning() { return mainTimer != 0; }
 bool logTimerRunning() { return logTimer != 0; }
 
-// True when `stamp` has fallen `interval` behind now; the stamp then moves
-// on by exactly one interval, so a stall is caught up tick by tick. A clock
-// set back starts a new grid at once.
-static bool gridDue(LocalTime& stamp, const LocalTime& now, int32_t interval) {
-    int64_t elapsed = timeDiff(now, stamp);
-    if (elapsed < 0) {
-        stamp = now;
-        return true;
-    }
-    if (elapsed < interval) return false;
-    timeAdd(stamp, interval > 0 ? interval : 0);
-    return true;
-}
-
 static void fullAlert() {
     if (!fullLatch) return;
     fullLatch = 0;
@@ -151,7 +137,7 @@ void mainTick() {
     BatteryStatus& b = liveSettings.Cbattery;
     sampleBattery(b);
     handleChanges(b);
-    if (gridDue(displayStamp, b.now, liveSettings.Cscreen.Sdisplayinterval)) {
+    if (stepGrid(displayStamp, b.now, liveSettings.Cscreen.Sdisplayinterval) != GridStep::NotDue) {
         formatStatus(liveSettings);
         updatePresentation();
     }
@@ -179,6 +165,6 @@ void logTick() {
             writeLogRecord();
         }
     } else if (log.Sneedsavelogfiletime) {
-        if (gridDue(logStamp, b.now, log.Soutputinterval)) writeLogRecord();
+        if (stepGrid(logStamp, b.now, log.Soutputinterval) != GridStep::NotDue) writeLogRecord();
     }
 }

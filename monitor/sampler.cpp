@@ -27,26 +27,16 @@ int32_t classifyPower(const PowerReading& reading) {
     return kPowerDischarge;
 }
 
-// True when a query is due. The stamp moves on a fixed grid, one interval
-// per call, so a stall is caught up interval by interval.
+// True when a query is due on the sampling grid that began at the first call.
 static bool querySlotDue(BatteryStatus& s) {
     if (!isTimeSet(s.sampleStamp)) {
         s.sampleStamp = s.now;
         return true;
     }
-    int32_t interval = s.Scheckinterval > 0 ? s.Scheckinterval : 0;
-    int64_t elapsed = timeDiff(s.now, s.sampleStamp);
-    if (elapsed < 0) {
-        // The clock was set back: start a new grid at once instead of
-        // waiting until the clock passes the old one again, and do not
-        // measure across the jump.
-        s.sampleStamp = s.now;
-        s.chargeStamp = s.dischargeStamp = LocalTime{};
-        return true;
-    }
-    if (elapsed < interval) return false;
-    timeAdd(s.sampleStamp, interval);
-    return true;
+    GridStep step = stepGrid(s.sampleStamp, s.now, s.Scheckinterval);
+    // Nothing is measured across a clock set back.
+    if (step == GridStep::Restarted) s.chargeStamp = s.dischargeStamp = LocalTime{};
+    return step != GridStep::NotDue;
 }
 
 static void startNewKind(BatteryStatus& s, int32_t kind) {

@@ -175,15 +175,13 @@ bool prepareMachine(const Options& options, const TraceLine& first, const PowerR
     // (the current directory when there is no settings file either).
     std::string script = options.scriptFile;
     if (script.empty()) script = directoryOf(options.settingsFile) + "AUTOEXEC.CLW";
-    {
-        bool read = readWholeFile(script, content);
-        if (!read && !options.scriptFile.empty()) {
-            fprintf(stderr, "celwrd-replay: cannot read %s\n", script.c_str());
-            return false;
-        }
-        eventScriptPath(path);
-        if (read) sim::putFile(path, content);
+    bool read = readWholeFile(script, content);
+    if (!read && !options.scriptFile.empty()) {
+        fprintf(stderr, "celwrd-replay: cannot read %s\n", script.c_str());
+        return false;
     }
+    eventScriptPath(path);
+    if (read) sim::putFile(path, content);
     return true;
 }
 
