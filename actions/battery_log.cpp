@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/command_line.h"
-#include "app/text_file.h"
+#include "base/program.h"
+#include "base/text_file.h"
 #include "platform/platform.h"
 
 int powerEventHold = 1;

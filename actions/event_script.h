@@ -2,7 +2,7 @@
 // life-cycle events. Read afresh at every call; never written.
 #pragma once
 
-#include "app/paths.h"
+#include "base/paths.h"
 
 enum PowerEvent {
     kEventBoot, kEventStart, kEventResume, kEventSuspend, kEventStop, kEventEnd,

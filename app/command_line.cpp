@@ -3,12 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-char* arguments[kMaxArguments];
-int argumentCount;
-char programDirectory[kPathSize];
-int traceEnabled;
-int autoExit;
-
 static char* commandLineCopy;
 
 // Control bytes and the blank separate tokens. Bytes from 0x80 up belong to
@@ -76,8 +70,4 @@ int parseCommandLine(const char* commandLine) {
         p = skipBlanks(p);
     }
     return directoryFits ? argumentCount : 0;
-}
-
-void programBaseName(char (&out)[kPathSize]) {
-    splitPath(argumentCount > 0 ? arguments[0] : "", TextOut{}, out, TextOut{});
 }

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/paths.h"
-#include "app/text_util.h"
+#include "base/paths.h"
+#include "base/text_util.h"
 
 FileChooserSetup logFileChooser;
 FileChooserSetup soundFileChoosers[6];

@@ -1,12 +1,12 @@
 #include "app/lifecycle.h"
 
 #include "actions/battery_log.h"
-#include "app/command_line.h"
+#include "base/program.h"
 #include "app/file_chooser_setup.h"
 #include "app/trace.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
-#include "settings/apply_settings.h"
+#include "app/apply_settings.h"
 #include "settings/settings_file.h"
 
 void earlyInitialise() {

@@ -1,7 +1,7 @@
 #include "app/trace.h"
 
-#include "app/command_line.h"
-#include "app/text_util.h"
+#include "base/program.h"
+#include "base/text_util.h"
 #include "platform/platform.h"
 
 static PlatformFile* traceFile;

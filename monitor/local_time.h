@@ -5,16 +5,11 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/time_count.h"
 
 struct BatteryStatus;
 
 inline bool isTimeSet(const LocalTime& t) { return t.year != 0; }
-
-// 100 ns units since 1601-01-01 00:00:00. False for a time that is not a
-// valid calendar time (the count is then 0).
-bool toTimeCount(const LocalTime& t, int64_t* count);
-LocalTime fromTimeCount(int64_t count);
 
 // a - b in milliseconds; 0 when either is unset.
 int64_t timeDiff(const LocalTime& a, const LocalTime& b);

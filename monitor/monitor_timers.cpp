@@ -3,7 +3,7 @@
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
 #include "actions/sound_alerts.h"
-#include "app/command_line.h"
+#include "base/program.h"
 #include "monitor/local_time.h"
 #include "monitor/presentation.h"
 #include "monitor/sampler.h"

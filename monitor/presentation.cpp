@@ -1,6 +1,6 @@
 #include "monitor/presentation.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "settings/settings.h"
 
 const char* const kBanner = "Cellwarden Battery Monitor";

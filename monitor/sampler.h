@@ -2,15 +2,11 @@
 // percentage, and measures how long the battery takes per 1 %.
 #pragma once
 
-#include "monitor/battery_status.h"
+#include "settings/battery_status.h"
 
 // Reads the clock into `now`, and at most once per Scheckinterval queries
 // the power status and updates the state.
 void sampleBattery(BatteryStatus& status);
-
-// Back to the starting state (after a resume); the rate settings and the
-// check interval are kept, the automatic flags are switched on.
-void resetBatteryState(BatteryStatus& status);
 
 // The kind a power reading stands for.
 int32_t classifyPower(const PowerReading& reading);

@@ -1,6 +1,6 @@
 #include "monitor/status_format.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "monitor/local_time.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/text_util.h"
-#include "monitor/sampler.h"
+#include "base/text_util.h"
+#include "settings/battery_status.h"
 #include "settings/settings_keys.h"
 
 Settings liveSettings;

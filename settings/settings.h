@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "monitor/battery_status.h"
+#include "settings/battery_status.h"
 
 constexpr size_t kNameSize = 260;  // 259 characters and the terminator
 constexpr int kLogRingSlots = 128;

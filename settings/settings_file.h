@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "app/paths.h"
-#include "app/text_util.h"
+#include "base/paths.h"
+#include "base/text_util.h"
 #include "settings/settings.h"
 
 // Position, size and show state of one dialog window. state: 1 minimised,

@@ -6,7 +6,7 @@
 #include <set>
 #include <string_view>
 
-#include "monitor/local_time.h"
+#include "platform/time_count.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "platform/sim/sim_platform.h"
 
 static void check(const char* out, size_t size) {

@@ -1,8 +1,8 @@
-#include "settings/apply_settings.h"
+#include "app/apply_settings.h"
 
 #include <string>
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "program_test.h"
 
 namespace {

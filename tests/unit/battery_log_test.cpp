@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "program_test.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "monitor/local_time.h"
 
-#include "monitor/battery_status.h"
+#include "settings/battery_status.h"
 #include "sim_test.h"
 
 namespace {

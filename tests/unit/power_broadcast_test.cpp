@@ -1,4 +1,4 @@
-#include "actions/power_broadcast.h"
+#include "app/power_broadcast.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "monitor/presentation.h"
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "program_test.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
-#include "actions/power_broadcast.h"
+#include "app/power_broadcast.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
 #include "platform/sim/sim_platform.h"

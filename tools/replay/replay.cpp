@@ -14,12 +14,12 @@
 
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
-#include "actions/power_broadcast.h"
+#include "app/power_broadcast.h"
 #include "app/command_line.h"
 #include "app/lifecycle.h"
 #include "monitor/local_time.h"
 #include "platform/sim/sim_platform.h"
-#include "settings/apply_settings.h"
+#include "app/apply_settings.h"
 #include "settings/settings_file.h"
 #include "trace_line.h"
 

@@ -1,4 +1,4 @@
-#include "actions/power_broadcast.h"
+#include "app/power_broadcast.h"
 
 #include "actions/battery_log.h"
 #include "actions/event_script.h"

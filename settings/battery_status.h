@@ -50,3 +50,10 @@ struct BatteryStatus {
 inline bool hasBattery(int32_t kind) {
     return kind == kPowerAcBatt || kind == kPowerCharge || kind == kPowerDischarge;
 }
+
+// Raises every consumer's slot of a change flag.
+void raiseAll(int32_t (&flags)[kChangeSlots]);
+
+// Back to the starting state (after a resume); the rate settings and the
+// check interval are kept, the automatic flags are switched on.
+void resetBatteryState(BatteryStatus& status);

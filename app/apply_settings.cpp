@@ -1,9 +1,9 @@
-#include "settings/apply_settings.h"
+#include "app/apply_settings.h"
 
 #include <cstring>
 
 #include "actions/battery_log.h"
-#include "app/text_util.h"
+#include "base/text_util.h"
 #include "monitor/monitor_timers.h"
 
 MainDialogCopy mainDialogCopy;

@@ -1,8 +1,8 @@
-#include "app/text_file.h"
+#include "base/text_file.h"
 
 #include <cstring>
 
-#include "app/text_util.h"
+#include "base/text_util.h"
 
 bool openLineReader(LineReader& reader, const char* path) {
     reader.file = platformOpenFile(path, FileOpen::Read);
