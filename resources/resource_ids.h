@@ -1,0 +1,77 @@
+// Identifiers of the program's resources and of the controls in its three
+// dialog templates, unique across the program. Plain #defines, so that the
+// resource compiler and the portable dialog code read the same file. The
+// templates themselves are found by name: "VMID_Dlg_Main", "VMID_Dlg_Sound",
+// "VMID_Dlg_Log".
+#pragma once
+
+// ----- icons 1..13: the tray and class icons, by power kind and charge
+#define IDI_BATTERY_PLAIN 1         // blue battery: nothing measured yet
+#define IDI_PLUG_BLUE 2             // mains without a battery reading
+#define IDI_DISCHARGE_FIRST 3       // 3..7: blue turning red from the top
+#define IDI_CHARGE_FIRST 8          // 8..12: green turning yellow
+#define IDI_PLUG_GREEN 13           // mains, battery nearly full
+#define IDI_COUNT 13
+
+// ----- buttons the system knows by number
+#define IDC_OK 1
+#define IDC_CANCEL 2
+#define IDC_HELP_BUTTON 9
+#define IDC_APPLY 16
+#define IDC_STATIC_TEXT (-1)
+
+// ----- VMID_Dlg_Main
+#define IDC_CHARGE_SECONDS 10002
+#define IDC_CHARGE_AUTO 10003
+#define IDC_DISCHARGE_SECONDS 10005
+#define IDC_DISCHARGE_AUTO 10006
+#define IDC_LOG_BROWSE 10007
+#define IDC_LOG_ENABLE 10008
+#define IDC_LOG_FILE 10009
+#define IDC_LOG_BY_TIME 10010
+#define IDC_LOG_INTERVAL 10012
+#define IDC_LOG_BY_BATTERY 10013
+#define IDC_EXIT 10014
+#define IDC_VERSION 10015
+#define IDC_SOUND 10016
+#define IDC_LOG_VIEW 10017
+#define IDC_ITEM_FIRST 10150        // 10150..10154: the five display slots
+#define IDC_HIDE_TASKBAR 10155
+#define IDC_SHOW_TRAY 10156
+#define IDC_ASK_SUSPEND 10157
+
+// Window-menu commands added to the main dialog's system menu.
+#define CMD_VERSION 30000
+#define CMD_EXIT 30001
+
+// ----- VMID_Dlg_Sound: one row per sound (AC, AC&Batt, Charge, Discharge,
+// Full, Low). In the AC&Batt row the edit has the lower id.
+#define IDC_AC_ENABLE 10201
+#define IDC_AC_FILE 10202
+#define IDC_AC_PLAY 10203
+#define IDC_AC_BROWSE 10204
+#define IDC_ACBATT_FILE 10205
+#define IDC_ACBATT_ENABLE 10206
+#define IDC_ACBATT_PLAY 10207
+#define IDC_ACBATT_BROWSE 10208
+#define IDC_CHARGE_ENABLE 10209
+#define IDC_CHARGE_FILE 10210
+#define IDC_CHARGE_PLAY 10211
+#define IDC_CHARGE_BROWSE 10212
+#define IDC_DISCHARGE_ENABLE 10213
+#define IDC_DISCHARGE_FILE 10214
+#define IDC_DISCHARGE_PLAY 10215
+#define IDC_DISCHARGE_BROWSE 10216
+#define IDC_FULL_ENABLE 10217
+#define IDC_FULL_FILE 10218
+#define IDC_FULL_PLAY 10219
+#define IDC_FULL_BROWSE 10220
+#define IDC_FULL_PERCENT 10222
+#define IDC_LOW_ENABLE 10223
+#define IDC_LOW_FILE 10224
+#define IDC_LOW_PLAY 10225
+#define IDC_LOW_BROWSE 10226
+#define IDC_LOW_PERCENT 10228
+
+// ----- VMID_Dlg_Log
+#define IDC_LOG_TEXT 10301
