@@ -1,5 +1,6 @@
 #include "monitor/presentation.h"
 
+#include "base/program.h"
 #include "base/text_util.h"
 #include "settings/settings.h"
 
@@ -64,3 +65,11 @@ void updatePresentation() {
 }
 
 void removeTrayIcon() { platformTrayDelete(trayRecord.window); }
+
+void openHelp() {
+    char baseName[kPathSize];
+    programBaseName(baseName);
+    char path[kPathSize];
+    makePath(programDirectory, baseName, "*.HLP", path, false);
+    platformOpenHelp(path);
+}

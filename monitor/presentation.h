@@ -20,3 +20,6 @@ void updatePresentation();
 
 // Deletes the tray icon last registered, whether or not it still is.
 void removeTrayIcon();
+
+// Opens the help file named like the program, with the extension ".HLP".
+void openHelp();

@@ -108,7 +108,8 @@ void platformPlaySound(const char* file);
 
 // ---------------------------------------------------------------- programs
 //
-// The current directory, cut to fit `size`; false when it cannot be read.
+// The current directory; false when it cannot be read or does not fit
+// `size` (a cut directory would be some other directory).
 bool platformGetCurrentDirectory(char* out, size_t size);
 bool platformSetCurrentDirectory(const char* dir);
 
@@ -144,6 +145,16 @@ void platformHideWindow(WindowHandle window);
 // Asks a question with Yes and No buttons, owned by the main window, and
 // returns true only for Yes. Text and caption are UTF-8.
 bool platformAskYesNo(const char* text, const char* caption);
+
+// Shows a message with an OK button and the information icon, owned by the
+// main window; returns when it is closed. Text and caption are UTF-8.
+void platformShowMessage(const char* text, const char* caption);
+
+// Opens the help file `path` (program directory, base name, ".HLP") at its
+// contents. Where the system has no viewer for that format, the page of
+// the same name with the extension ".html" is opened with the default
+// viewer instead. Nothing is reported when neither can be shown.
+void platformOpenHelp(const char* path);
 
 // Tells an open log viewer to redraw itself from the log ring, and returns
 // when it has; nothing happens when no viewer is open.

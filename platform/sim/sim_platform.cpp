@@ -56,6 +56,8 @@ struct State {
     int classIcon = 0;
     bool trayShown = false;
 
+    const sim::FrontEndHooks* frontEnd = nullptr;
+
     std::vector<Call> calls;
     bool recording = true;
     bool stopRequested = false;
@@ -249,6 +251,7 @@ void platformTrayDelete(WindowHandle window) {
 }
 
 bool platformIsMinimisedAndVisible(WindowHandle window) {
+    if (state.frontEnd) return state.frontEnd->minimisedAndVisible(window);
     return isMainWindow(window) && state.minimisedAndVisible;
 }
 
@@ -256,6 +259,7 @@ void platformHideWindow(WindowHandle window) {
     if (!isMainWindow(window)) return;
     state.minimisedAndVisible = false;
     record(sim::CallKind::HideWindow);
+    if (state.frontEnd) state.frontEnd->hideWindow(window);
 }
 
 bool platformAskYesNo(const char* text, const char* caption) {
@@ -263,9 +267,21 @@ bool platformAskYesNo(const char* text, const char* caption) {
     return state.yesAnswer;
 }
 
-void platformRedrawLogViewer() { record(sim::CallKind::RedrawLogViewer); }
+void platformShowMessage(const char* text, const char* caption) {
+    record(sim::CallKind::ShowMessage, text, caption);
+}
 
-void platformEndMainDialog() { record(sim::CallKind::EndMainDialog); }
+void platformOpenHelp(const char* path) { record(sim::CallKind::OpenHelp, path); }
+
+void platformRedrawLogViewer() {
+    record(sim::CallKind::RedrawLogViewer);
+    if (state.frontEnd) state.frontEnd->redrawLogViewer();
+}
+
+void platformEndMainDialog() {
+    record(sim::CallKind::EndMainDialog);
+    if (state.frontEnd) state.frontEnd->endMainDialog();
+}
 
 // ---------------------------------------------------------------- control
 
@@ -371,6 +387,7 @@ void setProgramDuration(const std::string& commandLine, int64_t ms) {
 }
 
 void setMainWindow(WindowHandle window) { state.mainWindow = window; }
+void connectFrontEnd(const FrontEndHooks* hooks) { state.frontEnd = hooks; }
 void setMinimisedAndVisible(bool value) { state.minimisedAndVisible = value; }
 void setYesNoAnswer(bool yes) { state.yesAnswer = yes; }
 std::string caption() { return state.caption; }

@@ -25,6 +25,8 @@ enum class CallKind {
     TrayDelete,
     HideWindow,
     AskYesNo,         // text: question, text2: caption
+    ShowMessage,      // text: message, text2: caption
+    OpenHelp,         // text: path
     RedrawLogViewer,
     EndMainDialog,
     WriteFile,        // text: path, text2: bytes written (Create and Append files)
@@ -95,6 +97,16 @@ std::string caption();
 int classIcon();
 bool trayIconShown();
 int timerCount();
+
+// ----- a front end, when one is simulated too (dialogs/sim)
+struct FrontEndHooks {
+    bool (*minimisedAndVisible)(WindowHandle window);
+    void (*hideWindow)(WindowHandle window);
+    void (*redrawLogViewer)();
+    void (*endMainDialog)();
+};
+// The window calls go to these as well as into the record; null: none.
+void connectFrontEnd(const FrontEndHooks* hooks);
 
 // ----- the record of calls
 const std::vector<Call>& calls();

@@ -96,3 +96,9 @@ TEST_F(Presentation, ShutdownRemovesTheTrayIcon) {
 }
 
 }  // namespace
+
+TEST_F(ProgramTest, HelpOpensTheFileNamedLikeTheProgram) {
+    parseCommandLine("\"C:\\My Tools\\celwrd.exe\" -A");
+    openHelp();
+    EXPECT_EQ(texts(sim::CallKind::OpenHelp), std::vector<std::string>{"C:\\My Tools\\celwrd.HLP"});
+}

@@ -1,0 +1,151 @@
+// What the core shows through the main window: caption, class icon, tray
+// icon, message boxes and help. Every call does nothing without the window.
+#include <objbase.h>
+#include <shellapi.h>
+
+#include "platform/win32/win32_internal.h"
+
+namespace {
+
+constexpr size_t kTipBytes = 64;  // 63 bytes and the terminator
+
+// Shared icons belong to the system: nothing to destroy, and they stay
+// valid while the class or the tray still shows them.
+HICON loadIcon(int iconId, int widthMetric, int heightMetric) {
+    if (iconId <= 0 || iconId > 0xFFFF) return nullptr;
+    return static_cast<HICON>(LoadImageW(win32Instance(), MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_SHARED));
+}
+
+bool notifyTray(DWORD message, HWND window, int iconId, const char* tip) {
+    NOTIFYICONDATAW data;
+    ZeroMemory(&data, sizeof data);
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_TIP;
+    data.uCallbackMessage = kTrayCallbackMessage;
+    if (HICON icon = loadIcon(iconId, SM_CXSMICON, SM_CYSMICON)) {
+        data.uFlags |= NIF_ICON;
+        data.hIcon = icon;
+    }
+    char cut[kTipBytes];
+    copyCodePageText(cut, sizeof cut, tip);
+    widenFromCodePage(cut, data.szTip);
+    return Shell_NotifyIconW(message, &data) != FALSE;
+}
+
+bool isFile(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool openWithDefaultViewer(const char* path) {
+    // Shell extensions that open the page may need COM on this thread.
+    static bool comStarted;
+    if (!comStarted) {
+        comStarted = true;
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    }
+    wchar_t wide[MAX_PATH + 8];
+    widenFromCodePage(path, wide);
+    HINSTANCE result = ShellExecuteW(ownerWindow(), L"open", wide, nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+}  // namespace
+
+bool helpPagePath(const char* helpPath, char* out, size_t size) {
+    const UINT codePage = GetACP();
+    const size_t length = strlen(helpPath);
+    size_t extension = length;
+    for (size_t pos = 0; pos < length; pos = nextCharacter(codePage, helpPath, length, pos)) {
+        if (helpPath[pos] == '\\' || helpPath[pos] == '/' || helpPath[pos] == ':') extension = length;
+        else if (helpPath[pos] == '.') extension = pos;
+    }
+    static const char kPage[] = ".html";
+    if (!out || extension + sizeof kPage > size) return false;
+    memcpy(out, helpPath, extension);
+    memcpy(out + extension, kPage, sizeof kPage);
+    return true;
+}
+
+void platformSetCaption(WindowHandle window, const char* text) {
+    HWND handle = liveWindow(window);
+    if (!handle || !text) return;
+    wchar_t wide[512];
+    widenFromCodePage(text, wide);
+    SetWindowTextW(handle, wide);
+}
+
+void platformSetClassIcon(WindowHandle window, int iconId) {
+    HWND handle = liveWindow(window);
+    if (!handle) return;
+    HICON large = loadIcon(iconId, SM_CXICON, SM_CYICON);
+    HICON small = loadIcon(iconId, SM_CXSMICON, SM_CYSMICON);
+    if (!large || !small) return;
+    HICON shown = reinterpret_cast<HICON>(GetClassLongPtrW(handle, GCLP_HICONSM));
+    SetClassLongPtrW(handle, GCLP_HICON, reinterpret_cast<LONG_PTR>(large));
+    SetClassLongPtrW(handle, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(small));
+    // The caption was drawn with the old icon just before; show the new one now.
+    if (shown != small) RedrawWindow(handle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+}
+
+bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {
+    HWND handle = liveWindow(window);
+    return handle && notifyTray(NIM_ADD, handle, iconId, tip);
+}
+
+bool platformTrayModify(WindowHandle window, int iconId, const char* tip) {
+    HWND handle = liveWindow(window);
+    if (!handle) return false;
+    // The shell forgets the icon when Explorer restarts, and an add at logon
+    // can come before the taskbar exists: add it again then.
+    return notifyTray(NIM_MODIFY, handle, iconId, tip) || notifyTray(NIM_ADD, handle, iconId, tip);
+}
+
+void platformTrayDelete(WindowHandle window) {
+    // The shell knows the icon by handle and id, so it goes away even after
+    // the window was destroyed (shutdown removes it then).
+    if (!window) return;
+    NOTIFYICONDATAW data;
+    ZeroMemory(&data, sizeof data);
+    data.cbSize = sizeof data;
+    data.hWnd = reinterpret_cast<HWND>(window);
+    data.uID = kTrayIconId;
+    Shell_NotifyIconW(NIM_DELETE, &data);
+}
+
+bool platformIsMinimisedAndVisible(WindowHandle window) {
+    HWND handle = liveWindow(window);
+    return handle && IsIconic(handle) && IsWindowVisible(handle);
+}
+
+void platformHideWindow(WindowHandle window) {
+    if (HWND handle = liveWindow(window)) ShowWindow(handle, SW_HIDE);
+}
+
+bool platformAskYesNo(const char* text, const char* caption) {
+    wchar_t wideText[1024];
+    wchar_t wideCaption[256];
+    widenFromUtf8(text, wideText);
+    widenFromUtf8(caption, wideCaption);
+    return MessageBoxW(ownerWindow(), wideText, wideCaption, MB_YESNO | MB_ICONINFORMATION | MB_SYSTEMMODAL) == IDYES;
+}
+
+void platformShowMessage(const char* text, const char* caption) {
+    wchar_t wideText[1024];
+    wchar_t wideCaption[256];
+    widenFromUtf8(text, wideText);
+    widenFromUtf8(caption, wideCaption);
+    MessageBoxW(ownerWindow(), wideText, wideCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+void platformOpenHelp(const char* path) {
+    if (!path || !*path) return;
+    // Current Windows has no viewer for .HLP; a page beside it takes its place.
+    char page[MAX_PATH + 8];
+    if (!helpPagePath(path, page, sizeof page)) return;
+    if (isFile(page) && openWithDefaultViewer(page)) return;
+    WinHelpA(ownerWindow(), path, HELP_CONTENTS, 0);
+}

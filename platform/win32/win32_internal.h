@@ -1,0 +1,44 @@
+// Helpers shared by the files of the Win32 platform layer; nothing outside
+// platform/win32/ includes this.
+#pragma once
+
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_platform.h"
+
+// A window handle the core handed over, or null when it is none or no
+// longer a window.
+HWND liveWindow(WindowHandle window);
+
+// The main window as owner of message boxes and help, or null.
+HWND ownerWindow();
+
+// Loads a DLL that ships with the system from the system directory only,
+// whatever the search order of the process; null when it cannot.
+HMODULE loadSystemLibrary(const wchar_t* name);
+
+// Where the character that starts at text[pos] ends, by the rules of
+// `codePage` (a resolved number, never CP_ACP); a broken sequence steps
+// one byte at a time.
+size_t nextCharacter(UINT codePage, const char* text, size_t length, size_t pos);
+
+// Copies `text` into out cut to fit `size` bytes with its terminator,
+// never splitting a character of the system code page.
+void copyCodePageText(char* out, size_t size, const char* text);
+
+// The page that stands in for a help file: its extension (after the last
+// separator) replaced by ".html", or ".html" added. False when it would
+// not fit `size` bytes with its terminator.
+bool helpPagePath(const char* helpPath, char* out, size_t size);
+
+// GetProcAddress for a function of a known type, looked up at run time
+// because older systems lack it.
+template <typename Function>
+Function procAddress(HMODULE module, const char* name) {
+    FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
+    Function function;
+    static_assert(sizeof function == sizeof proc);
+    memcpy(&function, &proc, sizeof function);
+    return function;
+}

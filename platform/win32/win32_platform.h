@@ -1,0 +1,47 @@
+// The Win32 side of the platform seam: what the front end tells the
+// platform layer about its windows, and the text conversions every W call
+// goes through. Included only by platform/win32/ and ui/win32/.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+// The tray registration of the main window.
+constexpr UINT kTrayCallbackMessage = 0x8064;  // WM_APP + 0x64
+constexpr UINT kTrayIconId = 12345;
+
+// Set once by the front end before start-up; each hook may be called at
+// any time after that, also before the main dialog exists.
+struct Win32FrontEnd {
+    HWND (*mainWindow)();       // the main dialog, or null while it does not exist
+    void (*redrawLogViewer)();  // redraw an open log viewer from the log ring
+    void (*endMainDialog)();    // end the main dialog (the program then shuts down)
+};
+
+void win32Connect(HINSTANCE instance, const Win32FrontEnd& frontEnd);
+HINSTANCE win32Instance();
+
+// First thing in the entry: DLLs are loaded from the system directory
+// only, never from the program's own (often a downloads folder), where the
+// system offers that.
+void win32RestrictDllSearch();
+
+// ----- text at the W API
+//
+// The program keeps paths, settings and log lines as bytes in the system
+// code page (CP_ACP) and its interface texts in UTF-8 (CP_UTF8). Each is
+// widened from what it is. Both are bounded: the result is cut to fit
+// `count` wide characters including the terminator and always terminated.
+void widenFromCodePage(const char* text, wchar_t* out, size_t count);
+void widenFromUtf8(const char* text, wchar_t* out, size_t count);
+
+// Back to the system code page, for names the user picked. False (and an
+// empty result) when a character has no code-page form or the result does
+// not fit: such a name could not be stored or opened again.
+bool narrowToCodePage(const wchar_t* text, char* out, size_t size);
+
+template <size_t N>
+void widenFromCodePage(const char* text, wchar_t (&out)[N]) { widenFromCodePage(text, out, N); }
+template <size_t N>
+void widenFromUtf8(const char* text, wchar_t (&out)[N]) { widenFromUtf8(text, out, N); }
