@@ -5,6 +5,7 @@
 #include "actions/battery_log.h"
 #include "base/text_util.h"
 #include "monitor/monitor_timers.h"
+#include "settings/settings_keys.h"
 
 MainDialogCopy mainDialogCopy;
 
@@ -83,6 +84,18 @@ void restoreFromBackup() {
                 backup.Cbattery.Sautosetchargetime, backup.Cbattery.Stimedef1pcharge);
     restoreRate(live.Cbattery.Sautosetdischargetime, live.Cbattery.Stimedef1pdischarge,
                 backup.Cbattery.Sautosetdischargetime, backup.Cbattery.Stimedef1pdischarge);
+}
+
+void restoreSettingsFromBackup() {
+    Settings& live = liveSettings;
+    int32_t measuredCharge = live.Cbattery.Stimedef1pcharge;
+    int32_t measuredDischarge = live.Cbattery.Stimedef1pdischarge;
+    for (const SettingKey& row : settingKeys) {
+        if (row.intField) *row.intField(live) = *row.intField(backupSettings);
+        else copyText(row.textField(live), kNameSize, row.textField(backupSettings));
+    }
+    if (live.Cbattery.Sautosetchargetime) live.Cbattery.Stimedef1pcharge = measuredCharge;
+    if (live.Cbattery.Sautosetdischargetime) live.Cbattery.Stimedef1pdischarge = measuredDischarge;
 }
 
 void beginMainDialogEdit() {

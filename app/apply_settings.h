@@ -34,6 +34,12 @@ void applyMainDialogCopy();
 // name, the run-time state and, while measured automatically, the rates stay.
 void restoreFromBackup();
 
+// Every setting the backup holds back into the live record, for a Cancel
+// that undoes a whole dialog: the monitor's run-time state, the log ring
+// and the status texts stay as they are now, and so do rates measured
+// automatically since the backup was taken.
+void restoreSettingsFromBackup();
+
 // loadMainDialogCopy, then backup := live.
 void beginMainDialogEdit();
 

@@ -44,6 +44,16 @@ static char* parseArgument(char* p) {
     return next;
 }
 
+// The program's directory and base name name its own files: when either,
+// or the settings file built from them, does not fit, those would be some
+// other files (the settings in "C:\.INI", say).
+static bool ownFileNamesFit() {
+    char baseName[kPathSize];
+    if (!splitPath(arguments[0], programDirectory, baseName, PathOut{})) return false;
+    char settingsFile[kPathSize];
+    return makePath(programDirectory, baseName, "*.INI", settingsFile, false)[0] != '\0';
+}
+
 int parseCommandLine(const char* commandLine) {
     if (!commandLine) commandLine = "";
     free(commandLineCopy);
@@ -52,7 +62,7 @@ int parseCommandLine(const char* commandLine) {
     strcpy(commandLineCopy, commandLine);
 
     argumentCount = 0;
-    bool directoryFits = true;
+    bool ownNamesFit = true;
     traceEnabled = 0;
     autoExit = 0;
     programDirectory[0] = '\0';
@@ -66,8 +76,8 @@ int parseCommandLine(const char* commandLine) {
             if (argumentCount == kMaxArguments) break;
             p = parseArgument(p);
         }
-        if (argumentCount == 1) directoryFits = splitPath(arguments[0], programDirectory, TextOut{}, TextOut{});
+        if (argumentCount == 1) ownNamesFit = ownFileNamesFit();
         p = skipBlanks(p);
     }
-    return directoryFits ? argumentCount : 0;
+    return ownNamesFit ? argumentCount : 0;
 }

@@ -38,7 +38,7 @@ void setupFileChooser(FileChooserSetup& setup, const char* title, const char* de
                       const char* defaultExtension, const char* fileTitle) {
     char dir[kPathSize];
     char name[kPathSize];
-    splitPath(currentPath, dir, name, TextOut{});
+    splitPath(currentPath, dir, name, PathOut{});
     copyText(setup.title, title);
     buildFilter(setup.filter, description, pattern, extraFilters);
     copyText(setup.file, name);
@@ -50,7 +50,7 @@ void setupFileChooser(FileChooserSetup& setup, const char* title, const char* de
 void refreshFileChooser(FileChooserSetup& setup, const char* currentPath) {
     copyText(setup.file, currentPath);
     char dir[kPathSize];
-    splitPath(currentPath, dir, TextOut{}, TextOut{});
+    splitPath(currentPath, dir, PathOut{}, PathOut{});
     copyText(setup.initialDirectory, dir);
 }
 

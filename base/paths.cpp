@@ -42,9 +42,9 @@ PathPieces locatePieces(const char* path) {
     return pieces;
 }
 
-// Writes into a TextOut; refuses (empties the output) once it would not fit.
+// Writes into a PathOut; refuses (empties the output) once it would not fit.
 struct Writer {
-    TextOut out;
+    PathOut out;
     size_t length;
     bool failed;
 
@@ -101,7 +101,7 @@ void putDirectory(Writer& w, const char* text, size_t to) {
 
 }  // namespace
 
-bool splitPath(const char* path, TextOut dir, TextOut name, TextOut ext) {
+bool splitPath(const char* path, PathOut dir, PathOut name, PathOut ext) {
     if (!path) path = "";
     PathPieces pieces = locatePieces(path);
     bool fits = true;
@@ -123,7 +123,7 @@ bool splitPath(const char* path, TextOut dir, TextOut name, TextOut ext) {
     return fits;
 }
 
-char* makePath(const char* dirSource, const char* nameSource, const char* extSource, TextOut out,
+char* makePath(const char* dirSource, const char* nameSource, const char* extSource, PathOut out,
                bool takeNameExtension) {
     if (!out.text || out.size == 0) return out.text;
     Writer w{out, 0, false};

@@ -9,23 +9,23 @@
 constexpr size_t kPathSize = 264;
 
 // An output buffer and its size; default-constructed it means "not wanted".
-struct TextOut {
+struct PathOut {
     char* text = nullptr;
     size_t size = 0;
-    TextOut() = default;
-    TextOut(char* t, size_t n) : text(t), size(n) {}
+    PathOut() = default;
+    PathOut(char* t, size_t n) : text(t), size(n) {}
     template <size_t N>
-    TextOut(char (&buffer)[N]) : text(buffer), size(N) {}
+    PathOut(char (&buffer)[N]) : text(buffer), size(N) {}
 };
 
 // Directory (with its trailing backslash, separators tidied), name (without
 // extension) and extension (with its dot) of `path`; double quotes never
 // reach an output. An output that would not fit is left empty rather than
 // cut, so a cut path can never name a different file; false then.
-bool splitPath(const char* path, TextOut dir, TextOut name, TextOut ext);
+bool splitPath(const char* path, PathOut dir, PathOut name, PathOut ext);
 
 // Directory of dirSource + name of nameSource + extension of extSource
 // (or of nameSource when takeNameExtension is set and its name has one).
 // Any source may be null. Returns out.text; empty when it would not fit.
-char* makePath(const char* dirSource, const char* nameSource, const char* extSource, TextOut out,
+char* makePath(const char* dirSource, const char* nameSource, const char* extSource, PathOut out,
                bool takeNameExtension);

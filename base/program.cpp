@@ -7,5 +7,5 @@ int traceEnabled;
 int autoExit;
 
 void programBaseName(char (&out)[kPathSize]) {
-    splitPath(argumentCount > 0 ? arguments[0] : "", TextOut{}, out, TextOut{});
+    splitPath(argumentCount > 0 ? arguments[0] : "", PathOut{}, out, PathOut{});
 }

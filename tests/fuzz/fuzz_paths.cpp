@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char dir[kPathSize], name[kPathSize], ext[kPathSize], small[9];
     splitPath(parts[0].c_str(), dir, name, ext);
     check(dir, sizeof dir), check(name, sizeof name), check(ext, sizeof ext);
-    splitPath(parts[0].c_str(), small, TextOut{}, TextOut{});
+    splitPath(parts[0].c_str(), small, PathOut{}, PathOut{});
     check(small, sizeof small);
     makePath(parts[0].c_str(), parts[1].c_str(), parts[2].c_str(), dir, size & 2);
     check(dir, sizeof dir);

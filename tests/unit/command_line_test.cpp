@@ -67,6 +67,9 @@ TEST_F(CommandLine, ADirectoryTooLongToHoldIsAFailure) {
     EXPECT_EQ(parseCommandLine(line.c_str()), 0);
     EXPECT_EQ(parseCommandLine((line + " " + line).c_str()), 0);  // only the first one counts
     EXPECT_EQ(parseCommandLine(("celwrd.exe " + line).c_str()), 2);
+    // A base name that does not fit would make the settings file "C:\.INI".
+    EXPECT_EQ(parseCommandLine(("C:\\" + std::string(270, 'n') + ".exe").c_str()), 0);
+    EXPECT_EQ(parseCommandLine(("C:\\" + std::string(150, 'd') + "\\" + std::string(150, 'n') + ".exe").c_str()), 0);
 }
 
 TEST_F(CommandLine, TheLastArgumentSlotKeepsTheRestOfTheLine) {

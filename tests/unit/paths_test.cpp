@@ -51,9 +51,9 @@ TEST_F(Paths, SplitsIntoDirectoryNameAndExtension) {
 
 TEST_F(Paths, AbsentOutputsAreNotProduced) {
     char name[kPathSize] = "unchanged";
-    splitPath("C:\\x\\y.z", TextOut{}, name, TextOut{});
+    splitPath("C:\\x\\y.z", PathOut{}, name, PathOut{});
     EXPECT_STREQ(name, "y");
-    splitPath(nullptr, TextOut{}, name, TextOut{});
+    splitPath(nullptr, PathOut{}, name, PathOut{});
     EXPECT_STREQ(name, "");
 }
 

@@ -1,0 +1,94 @@
+#include "dialogs/binding.h"
+
+#include <cstdio>
+
+#include "base/text_util.h"
+#include "settings/settings.h"
+
+const Binding* findBinding(const Binding* table, int count, int id) {
+    for (int i = 0; i < count; ++i)
+        if (table[i].id == id) return &table[i];
+    return nullptr;
+}
+
+int32_t clampTo(int64_t value, int32_t minimum, int32_t maximum) {
+    if (value < minimum) return minimum;
+    if (value > maximum) return maximum;
+    return static_cast<int32_t>(value);
+}
+
+// Saturates rather than wraps: "99999999999" is far above any maximum,
+// not some small or negative number.
+static int64_t parseUnsigned(const char* text) {
+    const char* p = text;
+    while (*p == ' ' || *p == '\t') ++p;
+    int64_t value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p)
+        if (value < INT64_C(1) << 40) value = value * 10 + (*p - '0');
+    return value;
+}
+
+int32_t readBoundedNumber(WindowHandle dialog, int id, int32_t minimum, int32_t maximum) {
+    char text[64];
+    controlText(dialog, id, text, sizeof text);
+    return clampTo(parseUnsigned(text), minimum, maximum);
+}
+
+static void noticeFromUser(const Binding& b, WindowHandle dialog, int code) {
+    switch (b.kind) {
+    case BindingKind::Check:
+        *b.field = controlChecked(dialog, b.id) ? 1 : 0;
+        break;
+    case BindingKind::Radio:
+        if (code == kNotifyClicked) *b.field = b.radioCode;
+        break;
+    case BindingKind::Text:
+        if (code == kNotifyEditUpdate) controlText(dialog, b.id, b.text, kNameSize);
+        break;
+    case BindingKind::Number:
+        if (code != kNotifyEditUpdate || *b.guard) break;
+        *b.guard = true;
+        *b.field = readBoundedNumber(dialog, b.id, b.number->minimum, b.number->maximum);
+        *b.guard = false;
+        break;
+    case BindingKind::List:
+        break;  // read with the whole dialog
+    }
+}
+
+static void showFromCopy(const Binding& b, WindowHandle dialog) {
+    switch (b.kind) {
+    case BindingKind::Check: setControlChecked(dialog, b.id, *b.field != 0); break;
+    case BindingKind::Radio: setControlChecked(dialog, b.id, *b.field == b.radioCode); break;
+    case BindingKind::Text: setControlText(dialog, b.id, b.text); break;
+    case BindingKind::Number: {
+        if (*b.guard) break;
+        // Writing the text makes the edit report an update at once; the
+        // guard keeps that from reading back what is being written.
+        *b.guard = true;
+        char text[16];
+        formatText(text, "%d", *b.field);
+        setControlText(dialog, b.id, text);
+        b.number->value = *b.field;
+        *b.guard = false;
+        break;
+    }
+    case BindingKind::List: fillList(dialog, b.id, b.entries, b.entryCount, *b.field); break;
+    }
+}
+
+intptr_t handleBinding(const Binding& binding, WindowHandle dialog, int code) {
+    if (code == kNotifyRefresh) showFromCopy(binding, dialog);
+    else if (code == kNotifyClicked || code == kNotifyEditUpdate) noticeFromUser(binding, dialog, code);
+    else return 1;
+    if (binding.afterwards) binding.afterwards(dialog);
+    return 1;
+}
+
+void refreshBinding(const Binding* table, int count, WindowHandle dialog, int id) {
+    if (const Binding* b = findBinding(table, count, id)) handleBinding(*b, dialog, kNotifyRefresh);
+}
+
+void refreshBindings(const Binding* table, int count, const int* order, int orderCount, WindowHandle dialog) {
+    for (int i = 0; i < orderCount; ++i) refreshBinding(table, count, dialog, order[i]);
+}

@@ -1,0 +1,44 @@
+#include "dialogs/dialogs.h"
+
+#include "dialogs/dialog_frame.h"
+#include "dialogs/log_viewer.h"
+#include "dialogs/main_dialog.h"
+#include "dialogs/sound_dialog.h"
+
+intptr_t dialogInit(DialogId dialog, WindowHandle window) {
+    switch (dialog) {
+    case kMainDialog: return mainDialogInit(window);
+    case kSoundDialog: return soundDialogInit(window);
+    case kLogDialog: return logViewerInit(window);
+    default: return 0;
+    }
+}
+
+intptr_t dialogCommand(DialogId dialog, WindowHandle window, int id, int code) {
+    switch (dialog) {
+    case kMainDialog: return mainDialogCommand(window, id, code);
+    case kSoundDialog: return soundDialogCommand(window, id, code);
+    case kLogDialog: return logViewerCommand(window, id, code);
+    default: return 0;
+    }
+}
+
+void dialogMoved(DialogId dialog, WindowHandle window) { capturePlacement(dialogFrames[dialog], window); }
+
+void dialogSized(DialogId dialog, WindowHandle window) {
+    if (dialog == kLogDialog) logViewerSized(window);
+    else capturePlacement(dialogFrames[dialog], window);
+}
+
+void dialogDestroyed(DialogId dialog, WindowHandle window) {
+    if (dialog == kMainDialog) mainDialogDestroyed(window);
+    else frameDestroyed(dialogFrames[dialog], window, nullptr);
+}
+
+void dialogClicked(WindowHandle window) { raiseWindow(window); }
+
+void resetDialogs() {
+    resetDialogFrames();
+    resetMainDialog();
+    resetSoundDialog();
+}

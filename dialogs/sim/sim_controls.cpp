@@ -1,0 +1,321 @@
+#include "dialogs/sim/sim_controls.h"
+
+#include <cstring>
+
+#include "app/file_chooser_setup.h"
+#include "base/text_util.h"
+#include "dialogs/dialog_frame.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/log_viewer.h"
+#include "dialogs/main_dialog.h"
+#include "platform/sim/sim_platform.h"
+
+namespace simui {
+namespace {
+
+constexpr uint32_t kTemplateStyles[kDialogCount] = {0x10C80040, 0x90C800C0, 0x10CC0040};
+const char* const kNames[kDialogCount] = {"main", "sound", "log"};
+
+struct State {
+    std::map<WindowHandle, Window> windows;
+    WindowHandle nextHandle = 0x100;
+    std::map<WindowHandle, bool> ended;
+    std::map<int, std::function<void(WindowHandle)>> modal;
+    std::vector<std::string> chooserAnswers;
+    std::vector<ChooserRequest> chooserRequests;
+    std::vector<std::string> events;
+};
+
+State state;
+
+void note(const std::string& what, WindowHandle handle) {
+    auto found = state.windows.find(handle);
+    std::string name = found == state.windows.end() ? "?" : kNames[found->second.dialog];
+    state.events.push_back(what + " " + name);
+}
+
+DialogId dialogOf(WindowHandle handle) { return state.windows.at(handle).dialog; }
+
+// The platform layer's view of the main window follows this one.
+void syncMainWindow() {
+    WindowHandle main = windowOf(kMainDialog);
+    sim::setMainWindow(main);
+    if (main) {
+        const Window& w = state.windows.at(main);
+        sim::setMinimisedAndVisible(w.minimised && w.visible);
+    }
+}
+
+bool minimisedAndVisible(WindowHandle handle) {
+    return exists(handle) && window(handle).minimised && window(handle).visible;
+}
+
+void hideFromPlatform(WindowHandle handle) {
+    if (exists(handle)) showWindow(handle, ShowCommand::Hide);
+}
+
+void redrawFromPlatform() { redrawLogViewer(); }
+
+// As the system's: ending the main dialog from inside a tick stops the
+// ticking, and the modal run then returns.
+void endMainFromPlatform() {
+    WindowHandle main = windowOf(kMainDialog);
+    if (main) endDialog(dialogFrames[kMainDialog], main);
+    sim::stopRunning();
+}
+
+const sim::FrontEndHooks kHooks = {minimisedAndVisible, hideFromPlatform, redrawFromPlatform,
+                                   endMainFromPlatform};
+
+WindowHandle createWindow(DialogId dialog, WindowHandle owner) {
+    WindowHandle handle = state.nextHandle++;
+    Window w;
+    w.dialog = dialog;
+    w.owner = owner;
+    w.rect = kSystemPlacement[dialog];
+    state.windows[handle] = w;
+    state.ended[handle] = false;
+    if (dialog == kMainDialog) syncMainWindow();
+    dialogInit(dialog, handle);
+    // A template with the visible style is shown once initialised, unless
+    // the initialisation showed it already (a minimised window counts).
+    if (exists(handle) && !state.windows.at(handle).visible) showWindow(handle, ShowCommand::Normal);
+    return handle;
+}
+
+void destroy(WindowHandle handle) {
+    if (!exists(handle)) return;
+    // Owned windows go first, as the system destroys them with their owner.
+    std::vector<WindowHandle> owned;
+    for (const auto& [other, w] : state.windows)
+        if (w.owner == handle) owned.push_back(other);
+    for (WindowHandle other : owned) destroy(other);
+    note("destroy", handle);
+    DialogId dialog = dialogOf(handle);
+    dialogDestroyed(dialog, handle);
+    state.windows.erase(handle);
+    if (dialog == kMainDialog) syncMainWindow();
+}
+
+void sendMoveAndSize(WindowHandle handle, bool moved, bool sized) {
+    DialogId dialog = dialogOf(handle);
+    if (moved) dialogMoved(dialog, handle);
+    if (sized && exists(handle)) dialogSized(dialog, handle);
+}
+
+}  // namespace
+
+void reset() {
+    state = State{};
+    sim::connectFrontEnd(&kHooks);
+    resetDialogs();
+}
+
+void onModal(DialogId dialog, std::function<void(WindowHandle)> whileOpen) {
+    state.modal[dialog] = std::move(whileOpen);
+}
+
+WindowHandle windowOf(DialogId dialog) {
+    for (const auto& [handle, w] : state.windows)
+        if (w.dialog == dialog) return handle;
+    return 0;
+}
+
+bool exists(WindowHandle handle) { return state.windows.count(handle) != 0; }
+Window& window(WindowHandle handle) { return state.windows.at(handle); }
+Control& control(WindowHandle dialog, int id) { return window(dialog).controls[id]; }
+
+// ---------------------------------------------------------------- the user
+
+void click(WindowHandle dialog, int id) {
+    Control& c = control(dialog, id);
+    if (!c.enabled) return;
+    c.checked = !c.checked;
+    dialogCommand(dialogOf(dialog), dialog, id, kNotifyClicked);
+}
+
+void clickRadio(WindowHandle dialog, int id, const std::vector<int>& group) {
+    if (!control(dialog, id).enabled) return;
+    for (int other : group) control(dialog, other).checked = other == id;
+    dialogCommand(dialogOf(dialog), dialog, id, kNotifyClicked);
+}
+
+void type(WindowHandle dialog, int id, const std::string& text) {
+    Control& c = control(dialog, id);
+    if (!c.enabled) return;
+    c.text = text;
+    dialogCommand(dialogOf(dialog), dialog, id, kNotifyEditUpdate);
+}
+
+void selectEntry(WindowHandle dialog, int id, int index) { control(dialog, id).selection = index; }
+
+void activate(WindowHandle handle, int activation) {
+    const Window& w = window(handle);
+    uint64_t wParam = static_cast<uint64_t>(activation) | (w.minimised ? 1u << 16 : 0u);
+    if (w.dialog == kMainDialog) mainDialogActivate(handle, wParam, 0);
+}
+
+void minimise(WindowHandle handle) { showWindow(handle, ShowCommand::Minimise); }
+void restore(WindowHandle handle) { showWindow(handle, ShowCommand::Normal); }
+
+void moveTo(WindowHandle handle, int32_t x, int32_t y) {
+    WindowRect r = window(handle).rect;
+    moveWindow(handle, WindowRect{x, y, r.width, r.height});
+}
+
+void resize(WindowHandle handle, int32_t width, int32_t height) {
+    WindowRect r = window(handle).rect;
+    moveWindow(handle, WindowRect{r.x, r.y, width, height});
+}
+
+void trayClick(bool left) {
+    WindowHandle main = windowOf(kMainDialog);
+    if (main) mainDialogTrayNotice(main, 12345, left ? 0x201 : 0x204);
+}
+
+void answerChooser(const std::string& path) { state.chooserAnswers.push_back(path); }
+const std::vector<ChooserRequest>& chooserRequests() { return state.chooserRequests; }
+const std::vector<std::string>& events() { return state.events; }
+void clearEvents() { state.events.clear(); }
+
+}  // namespace simui
+
+// ---------------------------------------------------------------- controls.h
+
+using simui::state;
+
+bool controlChecked(WindowHandle dialog, int id) { return simui::control(dialog, id).checked; }
+
+void setControlChecked(WindowHandle dialog, int id, bool checked) { simui::control(dialog, id).checked = checked; }
+
+void controlText(WindowHandle dialog, int id, char* out, size_t size) {
+    copyText(out, size, simui::control(dialog, id).text.c_str());
+}
+
+void setControlText(WindowHandle dialog, int id, const char* text) {
+    simui::control(dialog, id).text = text;
+    dialogCommand(simui::dialogOf(dialog), dialog, id, kNotifyEditUpdate);
+}
+
+void enableControl(WindowHandle dialog, int id, bool enabled) { simui::control(dialog, id).enabled = enabled; }
+
+void fillList(WindowHandle dialog, int id, const char* const* entries, int count, int selected) {
+    simui::Control& c = simui::control(dialog, id);
+    c.entries.assign(entries, entries + count);
+    c.selection = selected >= 0 && selected < count ? selected : -1;
+}
+
+int listSelection(WindowHandle dialog, int id) { return simui::control(dialog, id).selection; }
+
+WindowShowState windowShowState(WindowHandle handle) {
+    const simui::Window& w = simui::window(handle);
+    return WindowShowState{w.minimised, w.maximised, w.visible};
+}
+
+WindowRect windowRect(WindowHandle handle) {
+    const simui::Window& w = simui::window(handle);
+    // Minimised, the system reports the icon's place far off the screen.
+    if (w.minimised) return WindowRect{-32000, -32000, 160, 28};
+    return w.rect;
+}
+
+void screenToOwnerClient(WindowHandle handle, int32_t& x, int32_t& y) {
+    WindowHandle owner = simui::window(handle).owner;
+    if (!simui::exists(owner)) return;
+    x -= simui::window(owner).rect.x + simui::kClientLeft;
+    y -= simui::window(owner).rect.y + simui::kClientTop;
+}
+
+void ownerClientToScreen(WindowHandle handle, int32_t& x, int32_t& y) {
+    WindowHandle owner = simui::window(handle).owner;
+    if (!simui::exists(owner)) return;
+    x += simui::window(owner).rect.x + simui::kClientLeft;
+    y += simui::window(owner).rect.y + simui::kClientTop;
+}
+
+void moveWindow(WindowHandle handle, const WindowRect& rect) {
+    simui::Window& w = simui::window(handle);
+    bool moved = rect.x != w.rect.x || rect.y != w.rect.y;
+    bool sized = rect.width != w.rect.width || rect.height != w.rect.height;
+    w.rect = rect;
+    simui::sendMoveAndSize(handle, moved, sized);
+}
+
+void showWindow(WindowHandle handle, ShowCommand command) {
+    static const char* const kCommands[] = {"Normal", "Minimise", "Maximise", "Hide"};
+    simui::note(std::string("show ") + kCommands[static_cast<int>(command)], handle);
+    simui::Window& w = simui::window(handle);
+    bool wasMinimised = w.minimised, wasMaximised = w.maximised;
+    switch (command) {
+    case ShowCommand::Normal: w.minimised = w.maximised = false, w.visible = true; break;
+    case ShowCommand::Minimise: w.minimised = true, w.visible = true; break;
+    case ShowCommand::Maximise: w.maximised = true, w.minimised = false, w.visible = true; break;
+    case ShowCommand::Hide: w.visible = false; break;
+    }
+    bool changed = wasMinimised != w.minimised || wasMaximised != w.maximised;
+    if (w.dialog == kMainDialog) simui::syncMainWindow();
+    if (changed) simui::sendMoveAndSize(handle, true, true);
+}
+
+void raiseWindow(WindowHandle handle) {
+    simui::note("raise", handle);
+    simui::window(handle).visible = true;
+}
+
+void bringWindowToTop(WindowHandle handle) { simui::note("top", handle); }
+void setForegroundWindow(WindowHandle handle) { simui::note("foreground", handle); }
+void setScrollBar(WindowHandle, bool, int32_t, int32_t) {}
+
+uint32_t dialogTemplateStyle(DialogId dialog) { return simui::kTemplateStyles[dialog]; }
+
+void runModalDialog(DialogId dialog, WindowHandle owner) {
+    WindowHandle handle = simui::createWindow(dialog, owner);
+    simui::note("modal", handle);
+    auto whileOpen = state.modal.find(dialog);
+    if (simui::exists(handle) && !state.ended[handle] && whileOpen != state.modal.end() && whileOpen->second)
+        whileOpen->second(handle);
+    simui::destroy(handle);
+}
+
+WindowHandle createModelessDialog(DialogId dialog, WindowHandle owner) {
+    WindowHandle handle = simui::createWindow(dialog, owner);
+    simui::note("modeless", handle);
+    return handle;
+}
+
+void endModalDialog(WindowHandle handle, int) {
+    if (!simui::exists(handle)) return;
+    simui::note("end", handle);
+    state.ended[handle] = true;
+    simui::window(handle).visible = false;
+    sim::stopRunning();
+}
+
+void destroyDialogWindow(WindowHandle handle) { simui::destroy(handle); }
+
+void extendWindowMenu(WindowHandle handle, const MenuItem* items, int count) {
+    for (int i = 0; i < count; ++i) simui::window(handle).menu.push_back(items[i].text);
+}
+
+void popUpWindowMenu(WindowHandle handle) { simui::note("popup menu", handle); }
+
+void showTextAtEnd(WindowHandle dialog, int id, const char* text) {
+    simui::control(dialog, id).text = text;
+    simui::note("text at end", dialog);
+}
+
+void fillClientWithControl(WindowHandle dialog, int) { simui::note("fill client", dialog); }
+
+bool runFileChooser(WindowHandle owner, const FileChooserSetup& setup, char (&file)[260],
+                    const char* defaultExtension) {
+    state.chooserRequests.push_back(
+        simui::ChooserRequest{owner, setup.title, file, setup.initialDirectory, defaultExtension});
+    std::string answer;
+    if (!state.chooserAnswers.empty()) {
+        answer = state.chooserAnswers.front();
+        state.chooserAnswers.erase(state.chooserAnswers.begin());
+    }
+    if (answer.empty()) return false;
+    copyText(file, answer.c_str());
+    return true;
+}

@@ -1,0 +1,168 @@
+// The main dialog as the user drives it: its controls, buttons, menu and
+// the tray icon's clicks.
+#include "dialogs/main_dialog.h"
+
+#include "app/apply_settings.h"
+#include "dialog_test.h"
+
+namespace {
+
+using simui::window;
+using Strings = std::vector<std::string>;
+
+class MainDialog : public DialogTest {
+protected:
+    size_t saves() { return sim::callsOf(sim::CallKind::ReplaceFile).size(); }
+};
+
+TEST_F(MainDialog, TheFirstInitialisationOwnsExtendsTheMenuAndRunsTheStartPrograms) {
+    script("[BOOT]\nC:\\\nboot\n[START]\nC:\\\nstart\n[STOP]\nC:\\\nstop\n");
+    sim::putFile(kIni, "Cscreen.Sdisplayitems[2] = 9\n");
+    run([this](WindowHandle main) {
+        EXPECT_EQ(window(main).menu, (Strings{"ﾊﾞｰｼﾞｮﾝ(&V)", "終了(&C)"}));
+        EXPECT_EQ(programs(), (Strings{"boot", "start"}));
+        EXPECT_EQ(sim::callsOf(sim::CallKind::SetClassIcon).front().number, 1);
+        const simui::Control& first = simui::control(main, IDC_ITEM_FIRST);
+        EXPECT_EQ(first.entries.size(), 6u);
+        EXPECT_EQ(first.entries[4], "充放電終了残り時間");
+        EXPECT_EQ(first.selection, 1);
+        EXPECT_EQ(simui::control(main, IDC_ITEM_FIRST + 2).selection, -1);  // no entry for 9
+        EXPECT_TRUE(checked(main, IDC_LOG_BY_BATTERY));
+        EXPECT_FALSE(checked(main, IDC_LOG_BY_TIME));
+        EXPECT_EQ(text(main, IDC_LOG_FILE), "C:\\TOOLS\\CELWRD.LOG");
+        forget();
+        simui::activate(main, 1);
+        EXPECT_TRUE(programs().empty());  // the first initialisation does not repeat
+    });
+    EXPECT_TRUE(programs().empty());  // ending the program runs no section
+}
+
+TEST_F(MainDialog, AnAutoUpdateCheckDisablesItsSecondsEdit) {
+    run([this](WindowHandle main) {
+        EXPECT_FALSE(enabled(main, IDC_CHARGE_SECONDS));
+        simui::click(main, IDC_CHARGE_AUTO);
+        EXPECT_TRUE(enabled(main, IDC_CHARGE_SECONDS));
+        EXPECT_FALSE(enabled(main, IDC_DISCHARGE_SECONDS));
+        simui::click(main, IDC_CHARGE_AUTO);
+        EXPECT_FALSE(enabled(main, IDC_CHARGE_SECONDS));
+    });
+}
+
+TEST_F(MainDialog, CancelPutsTheWindowAwayAndUndoesWhatOtherButtonsApplied) {
+    run([this](WindowHandle main) {
+        simui::trayClick(true);  // shown, and the backup taken
+        simui::click(main, IDC_HIDE_TASKBAR);
+        simui::clickRadio(main, IDC_LOG_BY_TIME, {IDC_LOG_BY_TIME, IDC_LOG_BY_BATTERY});
+        simui::click(main, IDC_VERSION);  // applies
+        EXPECT_EQ(liveSettings.Cscreen.Shidetaskbar, 1);
+        EXPECT_EQ(liveSettings.Clogfile.Sneedsavelogfiletime, 1);
+        simui::click(main, IDC_CANCEL);
+        EXPECT_EQ(liveSettings.Cscreen.Shidetaskbar, 0);
+        EXPECT_EQ(liveSettings.Clogfile.Sneedsavelogfiletime, 0);
+        EXPECT_TRUE(window(main).minimised);  // judged by the restored switch
+        EXPECT_TRUE(window(main).visible);
+        EXPECT_EQ(saves(), 0u);
+    });
+}
+
+TEST_F(MainDialog, OkWithHiddenTaskbarHidesAndSaves) {
+    run([this](WindowHandle main) {
+        simui::trayClick(true);
+        simui::click(main, IDC_HIDE_TASKBAR);
+        simui::click(main, IDC_OK);
+        EXPECT_FALSE(window(main).visible);
+        EXPECT_EQ(saves(), 1u);
+        EXPECT_EQ(iniLine("Cscreen.Shidetaskbar"), "Cscreen.Shidetaskbar = 1");
+    });
+}
+
+TEST_F(MainDialog, OnlyOkAndUpdateWriteTheFileAndOnlyTheSoundButtonRetakesTheBackup) {
+    simui::onModal(kSoundDialog, [](WindowHandle sound) { simui::click(sound, IDC_OK); });
+    run([this](WindowHandle main) {
+        simui::click(main, IDC_VERSION);
+        EXPECT_EQ(texts(sim::CallKind::ShowMessage),
+                  Strings{"Cellwarden 「Tamberlo」\nVoltarium\nV1.05A\nBuild 1999/07/12"});
+        simui::click(main, IDC_LOG_VIEW);
+        simui::click(main, IDC_LOG_BROWSE);
+        EXPECT_EQ(saves(), 0u);
+
+        simui::click(main, IDC_ASK_SUSPEND);
+        simui::click(main, IDC_SOUND);  // applies, then the sound dialog takes a backup
+        simui::click(main, IDC_CANCEL);
+        EXPECT_EQ(liveSettings.Cmanip.Sasksuspendok, 1);
+
+        simui::click(main, IDC_APPLY);
+        EXPECT_EQ(saves(), 1u);
+        simui::click(main, IDC_OK);
+        EXPECT_EQ(saves(), 2u);
+    });
+}
+
+TEST_F(MainDialog, AKeyboardActivationDropsAnUnreadListChangeAClickKeepsIt) {
+    run([](WindowHandle main) {
+        simui::selectEntry(main, IDC_ITEM_FIRST, 3);
+        simui::activate(main, 2);
+        EXPECT_EQ(simui::control(main, IDC_ITEM_FIRST).selection, 3);
+        simui::activate(main, 1);
+        EXPECT_EQ(simui::control(main, IDC_ITEM_FIRST).selection, 1);
+    });
+}
+
+TEST_F(MainDialog, ActivationWhileMinimisedDropsUnappliedEdits) {
+    run([this](WindowHandle main) {
+        simui::restore(main);
+        simui::click(main, IDC_CHARGE_AUTO);
+        simui::activate(main, 1);  // not minimised: the edit stays
+        EXPECT_FALSE(checked(main, IDC_CHARGE_AUTO));
+        simui::minimise(main);
+        simui::activate(main, 1);
+        EXPECT_TRUE(checked(main, IDC_CHARGE_AUTO));
+    });
+}
+
+TEST_F(MainDialog, TrayClicksShowTheLiveSettingsOrPopUpTheMenu) {
+    run([this](WindowHandle main) {
+        liveSettings.Cscreen.Sdisplayitems[0] = 5;
+        simui::clearEvents();
+        simui::trayClick(true);
+        EXPECT_EQ(simui::control(main, IDC_ITEM_FIRST).selection, 5);
+        EXPECT_FALSE(window(main).minimised);
+        const Strings& events = simui::events();
+        EXPECT_EQ(Strings(events.end() - 2, events.end()), (Strings{"show Normal main", "foreground main"}));
+        simui::trayClick(false);
+        EXPECT_EQ(simui::events().back(), "popup menu main");
+        mainDialogTrayNotice(main, 999, 0x201);  // another icon
+        EXPECT_EQ(simui::events().back(), "popup menu main");
+    });
+}
+
+TEST_F(MainDialog, AChosenLogFileReachesTheSettingsOnlyWhenApplied) {
+    run([this](WindowHandle main) {
+        simui::answerChooser("D:\\LOGS\\NEW.LOG");
+        simui::click(main, IDC_LOG_BROWSE);
+        const simui::ChooserRequest& request = simui::chooserRequests().back();
+        EXPECT_EQ(request.owner, main);
+        EXPECT_EQ(request.file, "C:\\TOOLS\\CELWRD.LOG");
+        EXPECT_EQ(request.initialDirectory, "C:\\TOOLS\\");
+        EXPECT_EQ(request.defaultExtension, "LOG");
+        EXPECT_EQ(text(main, IDC_LOG_FILE), "D:\\LOGS\\NEW.LOG");
+        EXPECT_STREQ(liveSettings.Clogfile.Slogfilename, "C:\\TOOLS\\CELWRD.LOG");
+
+        simui::click(main, IDC_LOG_BROWSE);  // cancelled: the field stays
+        EXPECT_EQ(text(main, IDC_LOG_FILE), "D:\\LOGS\\NEW.LOG");
+        simui::click(main, IDC_APPLY);
+        EXPECT_STREQ(liveSettings.Clogfile.Slogfilename, "D:\\LOGS\\NEW.LOG");
+    });
+}
+
+TEST_F(MainDialog, TheWindowMenuShowsTheVersionAndEndsTheProgram) {
+    run([this](WindowHandle main) {
+        mainDialogSysCommand(main, CMD_VERSION);
+        EXPECT_EQ(sim::callsOf(sim::CallKind::ShowMessage).size(), 1u);
+        mainDialogCommand(main, CMD_EXIT, 0);
+        EXPECT_FALSE(simui::exists(main));
+    });
+    EXPECT_EQ(iniLine("WPOS_Dlg_Main").substr(iniLine("WPOS_Dlg_Main").size() - 3), ",-1");
+}
+
+}  // namespace
