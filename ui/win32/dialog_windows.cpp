@@ -1,0 +1,159 @@
+// The three dialog procedures, each a short switch that forwards to
+// dialogs/, and the opening and ending of dialog windows from their
+// templates.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "app/power_broadcast.h"
+#include "dialogs/controls.h"
+#include "dialogs/dialog_frame.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/main_dialog.h"
+#include "monitor/presentation.h"
+#include "platform/win32/win32_platform.h"
+#include "ui/win32/ui_win32.h"
+
+UINT taskbarCreatedMessage;
+
+namespace {
+
+// Dialog procedures return whether they handled a message; a message with
+// a result of its own carries it in DWLP_MSGRESULT.
+INT_PTR withResult(HWND hwnd, intptr_t result) {
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+// Nothing registers as a drop target; a drop that arrives is released.
+INT_PTR releaseDrop(WPARAM drop) {
+    wchar_t name[261];
+    DragQueryFileW(reinterpret_cast<HDROP>(drop), 0, name, 261);
+    DragFinish(reinterpret_cast<HDROP>(drop));
+    return TRUE;
+}
+
+// What every dialog does with the messages they share.
+INT_PTR sharedMessage(DialogId dialog, HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+    WindowHandle window = toHandle(hwnd);
+    switch (message) {
+    case WM_INITDIALOG: return dialogInit(dialog, window);
+    case WM_COMMAND: return dialogCommand(dialog, window, LOWORD(wParam), HIWORD(wParam));
+    case WM_MOVE: dialogMoved(dialog, window); return FALSE;
+    case WM_SIZE: dialogSized(dialog, window); return FALSE;
+    case WM_DESTROY: dialogDestroyed(dialog, window); return FALSE;
+    case WM_LBUTTONDOWN: dialogClicked(window); return FALSE;
+    case WM_DROPFILES: return releaseDrop(wParam);
+    default: return FALSE;
+    }
+}
+
+INT_PTR CALLBACK mainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    WindowHandle window = toHandle(hwnd);
+    switch (message) {
+    case WM_ACTIVATE: mainDialogActivate(window, wParam, static_cast<uint64_t>(lParam)); return FALSE;
+    case WM_SYSCOMMAND:
+        mainDialogSysCommand(window, static_cast<uint32_t>(wParam));
+        return !IsWindow(hwnd);  // the system's handling follows unless it was the exit
+    case kTrayCallbackMessage: return mainDialogTrayNotice(window, wParam, static_cast<uint64_t>(lParam));
+    case WM_POWERBROADCAST: return withResult(hwnd, onPowerBroadcast(static_cast<uint32_t>(wParam)));
+    case WM_ENDSESSION: return withResult(hwnd, onEndSession(wParam));
+    default:
+        // The shell restarted: the icon is registered again at the next refresh.
+        if (message == taskbarCreatedMessage && message != 0) trayOwner = 0;
+        return sharedMessage(kMainDialog, hwnd, message, wParam, lParam);
+    }
+}
+
+INT_PTR CALLBACK soundDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return sharedMessage(kSoundDialog, hwnd, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK logViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return sharedMessage(kLogDialog, hwnd, message, wParam, lParam);
+}
+
+struct DialogClass {
+    const wchar_t* templateName;
+    DLGPROC procedure;
+};
+
+const DialogClass kDialogs[kDialogCount] = {
+    {L"VMID_Dlg_Main", mainDialogProc},
+    {L"VMID_Dlg_Sound", soundDialogProc},
+    {L"VMID_Dlg_Log", logViewerProc},
+};
+
+const DLGTEMPLATE* findTemplate(DialogId dialog) {
+    HINSTANCE instance = win32Instance();
+    HRSRC found = FindResourceW(instance, kDialogs[dialog].templateName, MAKEINTRESOURCEW(5));
+    HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+    return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
+}
+
+// The window of a modal run without owner, which runs its own loop.
+HWND ownLoopWindow;
+bool ownLoopEnded;
+
+// A dialog without owner is created modeless and runs this loop until it
+// ends: the system's modal loop would show it normal once idle, although
+// it starts minimised. The log viewer's keys go to it as well.
+void runOwnLoop(const DLGTEMPLATE* dialogTemplate, DLGPROC procedure) {
+    HWND hwnd = CreateDialogIndirectParamW(win32Instance(), dialogTemplate, nullptr, procedure, 0);
+    if (!hwnd) return;
+    ownLoopWindow = hwnd;
+    ownLoopEnded = false;
+    MSG message;
+    while (IsWindow(hwnd) && !ownLoopEnded) {
+        BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        HWND log = toHwnd(dialogFrames[kLogDialog].window);
+        if (log && IsDialogMessageW(log, &message)) continue;
+        if (IsWindow(hwnd) && IsDialogMessageW(hwnd, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    ownLoopWindow = nullptr;
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+}
+
+}  // namespace
+
+uint32_t dialogTemplateStyle(DialogId dialog) {
+    const DLGTEMPLATE* found = findTemplate(dialog);
+    if (!found) return 0;
+    DWORD first;
+    memcpy(&first, found, sizeof first);
+    // An extended template starts with its version and signature.
+    if (first == 0xFFFF0001) memcpy(&first, reinterpret_cast<const BYTE*>(found) + 12, sizeof first);
+    return first;
+}
+
+void runModalDialog(DialogId dialog, WindowHandle owner) {
+    const DLGTEMPLATE* found = findTemplate(dialog);
+    if (!found) return;
+    if (!owner) runOwnLoop(found, kDialogs[dialog].procedure);
+    else DialogBoxIndirectParamW(win32Instance(), found, toHwnd(owner), kDialogs[dialog].procedure, 0);
+}
+
+WindowHandle createModelessDialog(DialogId dialog, WindowHandle owner) {
+    const DLGTEMPLATE* found = findTemplate(dialog);
+    if (!found) return 0;
+    return toHandle(
+        CreateDialogIndirectParamW(win32Instance(), found, toHwnd(owner), kDialogs[dialog].procedure, 0));
+}
+
+void endModalDialog(WindowHandle window, int result) {
+    HWND hwnd = toHwnd(window);
+    if (hwnd == ownLoopWindow) {
+        ownLoopEnded = true;
+        ShowWindow(hwnd, SW_HIDE);
+        return;
+    }
+    EndDialog(hwnd, result);
+}
+
+void destroyDialogWindow(WindowHandle window) { DestroyWindow(toHwnd(window)); }
