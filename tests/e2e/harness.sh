@@ -1,0 +1,182 @@
+# End-to-end test harness: the real celwrd.exe under Wine, in a machine of
+# its own. A test script sources this file and calls `e2e_begin "$@"` first;
+# from then on it runs as root inside a private mount namespace with
+#
+#   $E2E_POWER    a fake power-supply tree bound over /sys/class/power_supply
+#                 (change it with power_set / power_remove_battery)
+#   $E2E_PROGRAM  a fresh program directory holding celwrd.exe
+#   $E2E_CWD      an empty directory, the current directory of the program
+#   a private Xvfb ($DISPLAY) and a private copy-on-write view of the run's
+#   Wine prefix (overlayfs over $E2E_TEMPLATE), so each test has its own
+#   wineserver, registry and named objects (the single-instance mutex).
+#
+# Everything that the test started ends when it exits, passed or failed.
+#
+# Set by CTest (tests/e2e/CMakeLists.txt); the defaults suit a run by hand:
+#   CELLWARDEN_EXE  the program under test
+#   E2E_ROOT        the run's directory; its prefix/ is the template
+#   E2E_WORK        this test's directory (emptied first, kept afterwards)
+#   E2E_DRIVER      e2e_driver.exe, when built
+
+E2E_SOURCE=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$E2E_SOURCE/scripts/wine.sh"
+
+: "${CELLWARDEN_EXE:=$E2E_SOURCE/build/win64/celwrd.exe}"
+: "${E2E_ROOT:=${TMPDIR:-/tmp}/cellwarden-e2e}"
+: "${E2E_WORK:=$E2E_ROOT/work/$(basename "$0" .sh)}"
+: "${E2E_DRIVER:=$E2E_ROOT/e2e_driver.exe}"
+E2E_TEMPLATE=$E2E_ROOT/prefix
+
+E2E_NAME=$(basename "$0" .sh)
+E2E_PID=
+E2E_FAILED=0
+
+e2e_log() {
+  echo "[$E2E_NAME $(date +%T)] $*"
+}
+
+# Fails the test: the message, then the exit trap cleans up and shows Wine's
+# output.
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  E2E_FAILED=1
+  exit 1
+}
+
+e2e_begin() {
+  [ "$(id -u)" = 0 ] || e2e_fail "end-to-end tests need root (a mount namespace for the fake battery)"
+  if [ -z "${E2E_IN_NAMESPACE:-}" ]; then
+    # Everything from here on, Xvfb and the wineserver included, lives in
+    # this namespace; its mounts vanish with its last process.
+    export E2E_IN_NAMESPACE=1
+    exec unshare --mount --propagation private bash "$0" "$@"
+  fi
+  unset WINEPREFIX
+  trap e2e_end EXIT
+  trap 'exit 130' INT TERM
+
+  rm -rf "$E2E_WORK"
+  mkdir -p "$E2E_WORK"
+  [ -f "$CELLWARDEN_EXE" ] ||
+    e2e_fail "no program at $CELLWARDEN_EXE: build it first (scripts/test builds build/win64/celwrd.exe), or set CELLWARDEN_E2E_EXE"
+  command -v Xvfb >/dev/null && [ -x "$WINE_LOADER" ] ||
+    e2e_fail "Wine or Xvfb is missing: install ${WINE_PACKAGES[*]}"
+  if [ ! -f "$E2E_TEMPLATE/system.reg" ]; then
+    e2e_log "no prefix at $E2E_TEMPLATE: making one"
+    bash "$E2E_SOURCE/tests/e2e/make_prefix.sh" || e2e_fail "could not make the Wine prefix"
+  fi
+  wine_ensure_locale || e2e_fail "no Japanese locale"
+
+  readlink /proc/self/ns/mnt >"$E2E_WORK/namespace"
+
+  E2E_POWER=$E2E_WORK/power
+  power_tree_make "$E2E_POWER"
+  power_tree_bind "$E2E_POWER" || e2e_fail "could not install the fake battery"
+
+  mkdir -p "$E2E_WORK/prefix" "$E2E_WORK/prefix-changes" "$E2E_WORK/prefix-work"
+  mount -t overlay overlay \
+    -o "lowerdir=$E2E_TEMPLATE,upperdir=$E2E_WORK/prefix-changes,workdir=$E2E_WORK/prefix-work" \
+    "$E2E_WORK/prefix" || e2e_fail "could not mount the prefix overlay"
+  wine_use_prefix "$E2E_WORK/prefix"
+  export HOME=$E2E_WORK/home
+  mkdir -p "$HOME"
+
+  wine_xvfb_start "$E2E_WORK" || e2e_fail "no X server"
+
+  E2E_PROGRAM=$E2E_WORK/program
+  E2E_CWD=$E2E_WORK/cwd
+  mkdir -p "$E2E_PROGRAM" "$E2E_CWD"
+  cp "$CELLWARDEN_EXE" "$E2E_PROGRAM/celwrd.exe"
+  e2e_log "work directory $E2E_WORK, display $DISPLAY"
+}
+
+# Starts the program in the background with ARGS, from $E2E_CWD; Wine's
+# output goes to $E2E_WORK/wine.log. EXE defaults to $E2E_PROGRAM/celwrd.exe.
+e2e_start() {
+  e2e_start_exe "$E2E_PROGRAM/celwrd.exe" "$@"
+}
+
+e2e_start_exe() {
+  local exe=$1
+  shift
+  [ -z "$E2E_PID" ] || e2e_fail "the program is already running"
+  (cd "$E2E_CWD" && exec "$WINE_LOADER" "$exe" "$@") >>"$E2E_WORK/wine.log" 2>&1 &
+  E2E_PID=$!
+  E2E_STARTED=$SECONDS
+  e2e_log "started $(basename "$exe") $* (pid $E2E_PID)"
+}
+
+# Waits at most SECONDS for the program to end by itself; sets E2E_STATUS
+# to its exit code and E2E_TOOK to the seconds it ran. Fails the test when
+# it is still running.
+e2e_wait_exit() {
+  local seconds=$1
+  WINE_PID=$E2E_PID
+  wine_wait_exit "$seconds" || e2e_fail "the program did not end within $seconds s"
+  E2E_STATUS=$WINE_STATUS
+  E2E_TOOK=$((SECONDS - E2E_STARTED))
+  E2E_PID=
+  e2e_log "the program ended with exit code $E2E_STATUS after ${E2E_TOOK} s"
+}
+
+# Runs the driver in the test's prefix (see driver/e2e_driver.cpp); its
+# output is the driver's stdout. Bounded to 60 s. Inside $(...) a failure
+# only ends the subshell, so check the status:
+#   caption=$(e2e_driver caption 20000) || e2e_fail "no main window"
+e2e_driver() {
+  [ -f "$E2E_DRIVER" ] || e2e_fail "no driver at $E2E_DRIVER (built by the native build as e2e_driver)"
+  (cd "$E2E_CWD" && wine_bounded 60 "$WINE_LOADER" "$E2E_DRIVER" "$@" 2>>"$E2E_WORK/wine.log")
+}
+
+e2e_screenshot() {
+  wine_screenshot "$1" 2>/dev/null || {
+    e2e_log "no screenshot: import failed"
+    return 1
+  }
+}
+
+# ----- checks
+
+e2e_expect_eq() {
+  local expected=$1 actual=$2 what=$3
+  [ "$expected" = "$actual" ] || e2e_fail "$what: expected '$expected', got '$actual'"
+}
+
+# Every line of FILE ends in CR LF, the last one included.
+e2e_expect_crlf_lines() {
+  local file=$1
+  local lines crlf
+  lines=$(tr -dc '\n' <"$file" | wc -c)
+  crlf=$(grep -c $'\r$' "$file")
+  [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] || e2e_fail "$file: $crlf of $lines lines end in CR LF"
+  [ "$(tail -c 2 "$file" | od -An -tx1 | tr -d ' \n')" = 0d0a ] || e2e_fail "$file does not end in CR LF"
+}
+
+# The directory holds exactly the names given (in any order).
+e2e_expect_files() {
+  local dir=$1
+  shift
+  local expected actual
+  expected=$(printf '%s\n' "$@" | sort)
+  actual=$(ls -A "$dir" | sort)
+  [ "$expected" = "$actual" ] || e2e_fail "$dir holds [$(echo $actual)], expected [$(echo $expected)]"
+}
+
+e2e_end() {
+  local status=$?
+  trap - EXIT INT TERM
+  [ "$status" = 0 ] || E2E_FAILED=1
+  if [ -n "${E2E_PID:-}" ] && [ "$E2E_FAILED" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+    e2e_screenshot "$E2E_WORK/at-failure.png" && e2e_log "screenshot at failure: $E2E_WORK/at-failure.png"
+  fi
+  [ -z "${E2E_PID:-}" ] || wine_end_pid "$E2E_PID" 5
+  wine_prefix_stop
+  wine_xvfb_stop
+  if [ "$E2E_FAILED" = 1 ] && [ -s "$E2E_WORK/wine.log" ]; then
+    echo "--- Wine's output (last 40 lines of $E2E_WORK/wine.log)" >&2
+    tail -n 40 "$E2E_WORK/wine.log" >&2
+  fi
+  [ "$E2E_FAILED" = 1 ] && exit 1
+  e2e_log "passed"
+  exit 0
+}
