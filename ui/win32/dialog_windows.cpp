@@ -12,6 +12,7 @@
 #include "dialogs/main_dialog.h"
 #include "monitor/presentation.h"
 #include "platform/win32/win32_platform.h"
+#include "resources/resource_ids.h"
 #include "ui/win32/ui_win32.h"
 
 UINT taskbarCreatedMessage;
@@ -70,7 +71,14 @@ INT_PTR CALLBACK soundDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 }
 
 INT_PTR CALLBACK logViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return sharedMessage(kLogDialog, hwnd, message, wParam, lParam);
+    INT_PTR result = sharedMessage(kLogDialog, hwnd, message, wParam, lParam);
+    // The system gives the edit the focus after this message, selecting all
+    // its text: one more redraw once that is done puts the caret at the end.
+    if (message == WM_INITDIALOG) {
+        HWND edit = GetDlgItem(hwnd, IDC_LOG_TEXT);
+        PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_LOG_TEXT, kNotifyRefresh), reinterpret_cast<LPARAM>(edit));
+    }
+    return result;
 }
 
 struct DialogClass {

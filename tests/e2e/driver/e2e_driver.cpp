@@ -4,6 +4,8 @@
 //   e2e_driver [--image NAME] caption [WAIT_MS]   prints the main window's caption (UTF-8)
 //   e2e_driver [--image NAME] restore [WAIT_MS]   restores the main window, as its taskbar button does
 //   e2e_driver [--image NAME] exit [WAIT_MS]      presses the main window's exit button
+//   e2e_driver [--image NAME] sound [WAIT_MS]     presses its sound button (the sound dialog opens)
+//   e2e_driver [--image NAME] log [WAIT_MS]       presses its log button (the log viewer opens)
 //
 // NAME is the program's executable name (default celwrd.exe). Each command
 // waits at most WAIT_MS (default 10000) for the main window. Exit code 0 on
@@ -72,18 +74,22 @@ int printCaption(HWND window) {
 }
 
 // The same message a click on the button sends, so the program takes its
-// ordinary exit path.
-int pressExit(HWND window) {
-    HWND button = GetDlgItem(window, IDC_EXIT);
-    return PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED), reinterpret_cast<LPARAM>(button)) ? 0 : 1;
+// ordinary path; posted, since a modal dialog may open and stay.
+int press(HWND window, int id) {
+    HWND button = GetDlgItem(window, id);
+    return PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) ? 0 : 1;
 }
+
+int pressExit(HWND window) { return press(window, IDC_EXIT); }
+int pressSound(HWND window) { return press(window, IDC_SOUND); }
+int pressLog(HWND window) { return press(window, IDC_LOG_VIEW); }
 
 int restore(HWND window) {
     return PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0) ? 0 : 1;
 }
 
 int usage() {
-    const char text[] = "usage: e2e_driver [--image NAME] caption|restore|exit [WAIT_MS]\n";
+    const char text[] = "usage: e2e_driver [--image NAME] caption|restore|exit|sound|log [WAIT_MS]\n";
     writeOut(text, sizeof text - 1);
     return 2;
 }
@@ -98,11 +104,12 @@ int main(int argc, char** argv) {
     }
     if (next >= argc) return usage();
     const char* command = argv[next++];
-    int (*const commands[])(HWND) = {printCaption, restore, pressExit};
-    const char* const names[] = {"caption", "restore", "exit"};
+    int (*const commands[])(HWND) = {printCaption, restore, pressExit, pressSound, pressLog};
+    const char* const names[] = {"caption", "restore", "exit", "sound", "log"};
+    constexpr int kCommands = sizeof names / sizeof names[0];
     int chosen = 0;
-    while (chosen < 3 && std::strcmp(command, names[chosen]) != 0) ++chosen;
-    if (chosen == 3) return usage();
+    while (chosen < kCommands && std::strcmp(command, names[chosen]) != 0) ++chosen;
+    if (chosen == kCommands) return usage();
     DWORD waitMs = next < argc ? static_cast<DWORD>(std::strtoul(argv[next], nullptr, 10)) : 10000;
     HWND window = waitForMainWindow(waitMs);
     if (window == nullptr) return 1;
