@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "settings/settings_file.h"
+
 static char* commandLineCopy;
 
 // Control bytes and the blank separate tokens. Bytes from 0x80 up belong to
@@ -51,7 +53,8 @@ static bool ownFileNamesFit() {
     char baseName[kPathSize];
     if (!splitPath(arguments[0], programDirectory, baseName, PathOut{})) return false;
     char settingsFile[kPathSize];
-    return makePath(programDirectory, baseName, "*.INI", settingsFile, false)[0] != '\0';
+    settingsFilePath(settingsFile);
+    return settingsFile[0] != '\0';
 }
 
 int parseCommandLine(const char* commandLine) {

@@ -1,15 +1,13 @@
 #include "dialogs/dialog_frame.h"
 
-DialogFrame dialogFrames[kDialogCount] = {
-    {kMainDialog, 0, 0, false, {0, 100}, {0, 100}},
-    {kSoundDialog, 0, 0, false, {0, 100}, {0, 100}},
-    {kLogDialog, 0, 0, false, {0, 100}, {0, 100}},
-};
+static constexpr DialogFrame freshFrame(DialogId id) { return DialogFrame{id, 0, 0, {0, 100}, {0, 100}}; }
+
+DialogFrame dialogFrames[kDialogCount] = {freshFrame(kMainDialog), freshFrame(kSoundDialog),
+                                          freshFrame(kLogDialog)};
 WindowHandle ownerWindow;
 
 void resetDialogFrames() {
-    for (int i = 0; i < kDialogCount; ++i)
-        dialogFrames[i] = DialogFrame{static_cast<DialogId>(i), 0, 0, false, {0, 100}, {0, 100}};
+    for (int i = 0; i < kDialogCount; ++i) dialogFrames[i] = freshFrame(static_cast<DialogId>(i));
     ownerWindow = 0;
 }
 
@@ -32,14 +30,8 @@ WindowHandle openDialog(DialogFrame& frame) {
         return frame.window;
     }
     frame.templateStyle = dialogTemplateStyle(frame.id);
-    frame.templateLoaded = true;
-    if (runsModally(frame)) {
-        runModalDialog(frame.id, ownerWindow);
-        frame.templateLoaded = false;
-        return frame.window;
-    }
-    WindowHandle window = createModelessDialog(frame.id, ownerWindow);
-    if (!window) frame.templateLoaded = false;
+    if (runsModally(frame)) runModalDialog(frame.id, ownerWindow);
+    else createModelessDialog(frame.id, ownerWindow);
     return frame.window;
 }
 
@@ -49,7 +41,6 @@ void endDialog(DialogFrame& frame, WindowHandle window) {
         return;
     }
     destroyDialogWindow(window);
-    frame.templateLoaded = false;
 }
 
 static void recordRectangle(DialogFrame& frame, WindowHandle window) {

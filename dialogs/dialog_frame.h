@@ -25,7 +25,6 @@ struct DialogFrame {
     DialogId id;
     WindowHandle window;     // while the dialog exists
     uint32_t templateStyle;  // read from the template at every opening
-    bool templateLoaded;     // from opening until a modal run returns or a modeless dialog ends
     ScrollSetting horizontal;
     ScrollSetting vertical;
 };

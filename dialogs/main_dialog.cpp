@@ -158,9 +158,8 @@ void readMainControls(WindowHandle window) {
     controlText(window, IDC_LOG_FILE, text, sizeof text);
     setText(copy.logFileName, text);
     copy.logIntervalSeconds = readBoundedNumber(window, IDC_LOG_INTERVAL, 1, 1000);
-    copy.logTrigger = 0;
-    if (controlChecked(window, IDC_LOG_BY_TIME)) copy.logTrigger = 0;
-    if (controlChecked(window, IDC_LOG_BY_BATTERY)) copy.logTrigger = 1;
+    // By time unless the battery button is checked (also when neither is).
+    copy.logTrigger = controlChecked(window, IDC_LOG_BY_BATTERY) ? 1 : 0;
     for (int slot = 0; slot < 5; ++slot) copy.displayItems[slot] = listSelection(window, IDC_ITEM_FIRST + slot);
     copy.hideTaskbar = checkedFlag(window, IDC_HIDE_TASKBAR);
     copy.showTaskTray = checkedFlag(window, IDC_SHOW_TRAY);

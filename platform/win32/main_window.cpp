@@ -79,16 +79,20 @@ void platformSetCaption(WindowHandle window, const char* text) {
 }
 
 void platformSetClassIcon(WindowHandle window, int iconId) {
+    // Asked at every display refresh; the icon changes with the charge only.
+    static HWND shownWindow;
+    static int shownIcon;
     HWND handle = liveWindow(window);
-    if (!handle) return;
+    if (!handle || (handle == shownWindow && iconId == shownIcon)) return;
     HICON large = loadIcon(iconId, SM_CXICON, SM_CYICON);
     HICON small = loadIcon(iconId, SM_CXSMICON, SM_CYSMICON);
     if (!large || !small) return;
-    HICON shown = reinterpret_cast<HICON>(GetClassLongPtrW(handle, GCLP_HICONSM));
     SetClassLongPtrW(handle, GCLP_HICON, reinterpret_cast<LONG_PTR>(large));
     SetClassLongPtrW(handle, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(small));
+    shownWindow = handle;
+    shownIcon = iconId;
     // The caption was drawn with the old icon just before; show the new one now.
-    if (shown != small) RedrawWindow(handle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+    RedrawWindow(handle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {

@@ -23,22 +23,7 @@ HMODULE loadSystemLibrary(const wchar_t* name);
 // one byte at a time.
 size_t nextCharacter(UINT codePage, const char* text, size_t length, size_t pos);
 
-// Copies `text` into out cut to fit `size` bytes with its terminator,
-// never splitting a character of the system code page.
-void copyCodePageText(char* out, size_t size, const char* text);
-
 // The page that stands in for a help file: its extension (after the last
 // separator) replaced by ".html", or ".html" added. False when it would
 // not fit `size` bytes with its terminator.
 bool helpPagePath(const char* helpPath, char* out, size_t size);
-
-// GetProcAddress for a function of a known type, looked up at run time
-// because older systems lack it.
-template <typename Function>
-Function procAddress(HMODULE module, const char* name) {
-    FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
-    Function function;
-    static_assert(sizeof function == sizeof proc);
-    memcpy(&function, &proc, sizeof function);
-    return function;
-}

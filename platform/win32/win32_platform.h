@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstring>
 
 // The tray registration of the main window.
 constexpr UINT kTrayCallbackMessage = 0x8064;  // WM_APP + 0x64
@@ -45,3 +46,18 @@ template <size_t N>
 void widenFromCodePage(const char* text, wchar_t (&out)[N]) { widenFromCodePage(text, out, N); }
 template <size_t N>
 void widenFromUtf8(const char* text, wchar_t (&out)[N]) { widenFromUtf8(text, out, N); }
+
+// Copies `text` into out cut to fit `size` bytes with its terminator,
+// never splitting a character of the system code page.
+void copyCodePageText(char* out, size_t size, const char* text);
+
+// GetProcAddress for a function of a known type, looked up at run time
+// because older systems lack it.
+template <typename Function>
+Function procAddress(HMODULE module, const char* name) {
+    FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
+    Function function;
+    static_assert(sizeof function == sizeof proc);
+    memcpy(&function, &proc, sizeof function);
+    return function;
+}

@@ -13,18 +13,9 @@ HWND item(WindowHandle dialog, int id) { return GetDlgItem(toHwnd(dialog), id); 
 
 // Cut at `size` without splitting a double-byte character.
 void narrowCut(const wchar_t* wide, char* out, size_t size) {
-    if (size == 0) return;
     char all[2048];
-    int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, all, sizeof all, nullptr, nullptr);
-    if (length <= 0) all[0] = '\0';
-    size_t n = 0;
-    while (all[n] && n + 1 < size) {
-        size_t step = IsDBCSLeadByte(static_cast<BYTE>(all[n])) && all[n + 1] ? 2 : 1;
-        if (n + step + 1 > size) break;
-        n += step;
-    }
-    memcpy(out, all, n);
-    out[n] = '\0';
+    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, all, sizeof all, nullptr, nullptr) <= 0) all[0] = '\0';
+    copyCodePageText(out, size, all);
 }
 
 // Keeps a window whose recorded place lies on a monitor no longer there

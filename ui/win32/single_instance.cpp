@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "platform/win32/win32_platform.h"
 #include "ui/win32/ui_win32.h"
 
 namespace {
@@ -20,14 +21,6 @@ struct Search {
     char ownName[MAX_PATH];
     HWND found;
 };
-
-template <typename Function>
-Function lookUp(HMODULE module, const char* name) {
-    FARPROC proc = GetProcAddress(module, name);
-    Function function;
-    memcpy(&function, &proc, sizeof function);
-    return function;
-}
 
 // The executable name of process `id` in the snapshot equals ours.
 bool runsOurProgram(const Search& search, DWORD id) {
@@ -71,10 +64,10 @@ bool findOwnName(Search& search) {
 
 void activateOtherInstance() {
     HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
-    auto createSnapshot = lookUp<CreateSnapshot>(kernel, "CreateToolhelp32Snapshot");
+    auto createSnapshot = procAddress<CreateSnapshot>(kernel, "CreateToolhelp32Snapshot");
     Search search{};
-    search.first = lookUp<WalkProcesses>(kernel, "Process32First");
-    search.next = lookUp<WalkProcesses>(kernel, "Process32Next");
+    search.first = procAddress<WalkProcesses>(kernel, "Process32First");
+    search.next = procAddress<WalkProcesses>(kernel, "Process32Next");
     if (!createSnapshot || !search.first || !search.next) return;
     search.snapshot = createSnapshot(TH32CS_SNAPPROCESS, 0);
     if (search.snapshot == INVALID_HANDLE_VALUE) return;
