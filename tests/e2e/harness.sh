@@ -27,6 +27,10 @@ E2E_SOURCE=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 : "${E2E_DRIVER:=$E2E_ROOT/e2e_driver.exe}"
 E2E_TEMPLATE=$E2E_ROOT/prefix
 
+# Wine's traces make sounds and the tray observable: each PlaySound logs the
+# file it was asked to play, each Shell_NotifyIcon call its message.
+: "${E2E_WINEDEBUG:=fixme-all,trace+winmm,trace+systray}"
+
 E2E_NAME=$(basename "$0" .sh)
 E2E_PID=
 E2E_FAILED=0
@@ -100,7 +104,7 @@ e2e_start_exe() {
   local exe=$1
   shift
   [ -z "$E2E_PID" ] || e2e_fail "the program is already running"
-  (cd "$E2E_CWD" && exec "$WINE_LOADER" "$exe" "$@") >>"$E2E_WORK/wine.log" 2>&1 &
+  (cd "$E2E_CWD" && WINEDEBUG=$E2E_WINEDEBUG exec "$WINE_LOADER" "$exe" "$@") >>"$E2E_WORK/wine.log" 2>&1 &
   E2E_PID=$!
   E2E_STARTED=$SECONDS
   e2e_log "started $(basename "$exe") $* (pid $E2E_PID)"
@@ -122,10 +126,63 @@ e2e_wait_exit() {
 # Runs the driver in the test's prefix (see driver/e2e_driver.cpp); its
 # output is the driver's stdout. Bounded to 60 s. Inside $(...) a failure
 # only ends the subshell, so check the status:
-#   caption=$(e2e_driver caption 20000) || e2e_fail "no main window"
+#   caption=$(e2e_driver --wait 20000 caption) || e2e_fail "no main window"
 e2e_driver() {
   [ -f "$E2E_DRIVER" ] || e2e_fail "no driver at $E2E_DRIVER (built by the native build as e2e_driver)"
   (cd "$E2E_CWD" && wine_bounded 60 "$WINE_LOADER" "$E2E_DRIVER" "$@" 2>>"$E2E_WORK/wine.log")
+}
+
+# Waits at most SECONDS until the main window's caption matches the
+# extended regular expression PATTERN; leaves it in E2E_CAPTION.
+e2e_wait_caption() {
+  local pattern=$1 seconds=$2
+  local deadline=$((SECONDS + seconds))
+  while :; do
+    E2E_CAPTION=$(e2e_driver --wait 2000 caption) && grep -Eq -- "$pattern" <<<"$E2E_CAPTION" && return 0
+    [ "$SECONDS" -lt "$deadline" ] || e2e_fail "the caption did not match /$pattern/ within $seconds s: '$E2E_CAPTION'"
+    sleep 0.2
+  done
+}
+
+# Waits at most SECONDS until COMMAND succeeds; fails the test with WHAT.
+e2e_until() {
+  local seconds=$1 what=$2
+  shift 2
+  wine_wait_for "$seconds" "$@" || e2e_fail "$what (waited $seconds s)"
+}
+
+# Writes the program's settings file from KEY = VALUE lines, with the
+# program's CR LF line ends; keys left out keep their defaults.
+e2e_write_ini() {
+  printf '%s\r\n' "$@" >"$E2E_PROGRAM/celwrd.INI"
+}
+
+# The value of KEY in the settings file.
+e2e_ini() {
+  grep -a "^$1 = " "$E2E_PROGRAM/celwrd.INI" | head -n 1 | sed 's/^[^=]*= //' | tr -d '\r'
+}
+
+# Writes the event script beside the program from its lines, CR LF ended.
+# In the lines, MARK stands for the command of an event program that
+# appends "NAME start" and "NAME end" to a file: "MARK FILE NAME MS" (the
+# driver's mark command, which takes MS milliseconds in between).
+e2e_write_script() {
+  local driver line
+  driver="\"$(wine_path "$E2E_DRIVER")\" mark"
+  for line in "$@"; do printf '%s\r\n' "${line//MARK/$driver}"; done >"$E2E_PROGRAM/AUTOEXEC.CLW"
+}
+
+# The WAV files the program asked to play so far, in order, one per line.
+e2e_sounds() {
+  grep -a 'trace:winmm:proc_PlaySound SoundName=' "$E2E_WORK/wine.log" |
+    sed 's/.*SoundName=L"\(.*\)".*/\1/; s/\\\\/\\/g'
+}
+
+# The program's calls of Shell_NotifyIcon so far, one per line (add, modify,
+# delete), runs of modify squeezed into one.
+e2e_tray_calls() {
+  grep -a 'trace:systray:Shell_NotifyIconW dwMessage = ' "$E2E_WORK/wine.log" |
+    sed 's/.*dwMessage = \([0-9]*\).*/\1/; s/^0$/add/; s/^1$/modify/; s/^2$/delete/' | uniq
 }
 
 e2e_screenshot() {
@@ -152,6 +209,12 @@ e2e_expect_crlf_lines() {
   [ "$(tail -c 2 "$file" | od -An -tx1 | tr -d ' \n')" = 0d0a ] || e2e_fail "$file does not end in CR LF"
 }
 
+# TEXT matches the extended regular expression PATTERN.
+e2e_expect_match() {
+  local pattern=$1 actual=$2 what=$3
+  grep -Eq -- "$pattern" <<<"$actual" || e2e_fail "$what: '$actual' does not match /$pattern/"
+}
+
 # The directory holds exactly the names given (in any order).
 e2e_expect_files() {
   local dir=$1
@@ -173,8 +236,8 @@ e2e_end() {
   wine_prefix_stop
   wine_xvfb_stop
   if [ "$E2E_FAILED" = 1 ] && [ -s "$E2E_WORK/wine.log" ]; then
-    echo "--- Wine's output (last 40 lines of $E2E_WORK/wine.log)" >&2
-    tail -n 40 "$E2E_WORK/wine.log" >&2
+    echo "--- Wine's output (last 40 lines of $E2E_WORK/wine.log without its traces)" >&2
+    grep -av ":trace:" "$E2E_WORK/wine.log" | tail -n 40 >&2
   fi
   [ "$E2E_FAILED" = 1 ] && exit 1
   e2e_log "passed"

@@ -25,7 +25,7 @@ photograph() {
 power_set "$E2E_POWER" 0 Discharging 37
 printf 'Cscreen.Sshowtasktray = 1\r\nCbattery.Stimedef1pdischarge = 72000\r\n' >"$E2E_PROGRAM/celwrd.INI"
 e2e_start
-e2e_driver caption 20000 >/dev/null || e2e_fail "no main window"
+e2e_driver --wait 20000 caption >/dev/null || e2e_fail "no main window"
 sleep 2
 e2e_driver restore || e2e_fail "could not restore the main window"
 sleep 2

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The sound the program asks Windows to play on each change of the power
+# situation, seen through Wine's trace of PlaySound: the sound of the new
+# kind, the low and full alerts once per crossing, no repeat of the full
+# alert when the charger stops at the top, the latches armed again by
+# unplugging and by the battery coming back.
+. "$(dirname "$0")/harness.sh"
+e2e_begin "$@"
+
+e2e_write_ini \
+  'Cscreen.Sdisplayitems[0] = 1' 'Cscreen.Sdisplayitems[1] = 0' 'Cscreen.Sdisplayitems[2] = 0' \
+  'Cscreen.Sdisplayitems[3] = 0' 'Cscreen.Sdisplayitems[4] = 0' \
+  'Cscreen.Sdisplayinterval = 300' 'Cbattery.Scheckinterval = 300' \
+  'Csound.Sacfilename = C:\sounds\ac.wav' 'Csound.Sacbatteryfilename = C:\sounds\acbatt.wav' \
+  'Csound.Schargefilename = C:\sounds\charge.wav' 'Csound.Sdischargefilename = C:\sounds\discharge.wav' \
+  'Csound.Sfullbatteryfilename = C:\sounds\full.wav' 'Csound.Slowbatteryfilename = C:\sounds\low.wav' \
+  'Csound.Sfullbatteryperc = 95' 'Csound.Slowbatteryperc = 20'
+
+played=()
+# Sets the power, waits for the caption to show CAPTION, and checks that the
+# sounds played since the last step are exactly the names given.
+step() {
+  local online=$1 status=$2 percent=$3 caption=$4
+  shift 4
+  if [ "$status" = none ]; then
+    power_remove_battery "$E2E_POWER"
+  else
+    [ -d "$E2E_POWER/BAT0" ] || power_tree_make "$E2E_POWER"
+    power_set "$E2E_POWER" "$online" "$status" "$percent"
+  fi
+  e2e_wait_caption "^$caption\$" 10
+  local name
+  for name in "$@"; do played+=("C:\\sounds\\$name.wav"); done
+  # A kind change with the same percentage leaves the caption alone: give
+  # the tick and the player's thread time to show what they did.
+  sleep 1.2
+  local expected actual
+  expected=$(printf '%s\n' "${played[@]}")
+  actual=$(e2e_sounds)
+  [ "$actual" = "$expected" ] ||
+    e2e_fail "after $online/$status/$percent: played [$(echo $actual)], expected [$(echo $expected)]"
+  e2e_log "$online/$status/$percent: [$(echo "$@")]"
+}
+
+power_set "$E2E_POWER" 0 Discharging 25
+e2e_start
+e2e_driver --wait 30000 caption >/dev/null || e2e_fail "no main window"
+step 0 Discharging 25 25% discharge
+step 0 Discharging 21 21%
+step 0 Discharging 20 20% low
+step 0 Discharging 19 19%
+step 1 Charging 19 19% charge
+step 1 Charging 94 94%
+step 1 Charging 95 95% full
+# The charger stops at the top: no second full alert.
+step 1 "Not charging" 100 100%
+step 1 none 0 --% ac
+step 1 "Not charging" 50 50% acbatt
+# Unplugged below the low mark: the low alert instead of the discharge sound.
+step 0 Discharging 15 15% low
+e2e_driver exit || e2e_fail "no main window to exit"
+e2e_wait_exit 20
