@@ -21,6 +21,18 @@ static void widenFilter(const char (&filter)[1024], wchar_t (&out)[1024]) {
     if (written + 1 < 1024) out[written + 1] = L'\0';
 }
 
+// Wine's chooser takes the default extension off again when no such file
+// exists yet; a new log file typed without one still gets it, as on Windows.
+static void addDefaultExtension(wchar_t (&path)[260], const wchar_t* extension) {
+    if (!extension || !extension[0] || GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return;
+    const wchar_t* name = wcsrchr(path, L'\\');
+    if (wcschr(name ? name : path, L'.')) return;
+    size_t length = wcslen(path), added = wcslen(extension);
+    if (length + 1 + added >= 260) return;
+    path[length] = L'.';
+    memcpy(path + length + 1, extension, (added + 1) * sizeof(wchar_t));
+}
+
 bool runFileChooser(WindowHandle owner, const FileChooserSetup& setup, char (&file)[260],
                     const char* defaultExtension) {
     static wchar_t filter[1024];
@@ -46,6 +58,7 @@ bool runFileChooser(WindowHandle owner, const FileChooserSetup& setup, char (&fi
     // directory, so the chooser must not change it.
     request.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&request)) return false;
+    addDefaultExtension(path, request.lpstrDefExt);
     // A name with characters the code page lacks could not be opened again.
     char chosen[260];
     if (!narrowToCodePage(path, chosen, sizeof chosen)) return false;

@@ -573,9 +573,27 @@ int usage() {
     return 2;
 }
 
+// The arguments as UTF-8: main's own are in the ANSI code page, which
+// cannot hold every title.
+char** utf8Arguments(int* argc) {
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), argc);
+    if (wide == nullptr) return nullptr;
+    auto** argv = static_cast<char**>(std::calloc(*argc + 1, sizeof(char*)));
+    for (int i = 0; argv && i < *argc; ++i) {
+        int bytes = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        argv[i] = static_cast<char*>(std::calloc(bytes > 0 ? bytes : 1, 1));
+        if (argv[i] && bytes > 0) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, argv[i], bytes, nullptr, nullptr);
+    }
+    LocalFree(wide);
+    return argv;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int, char**) {
+    int argc = 0;
+    char** argv = utf8Arguments(&argc);
+    if (argv == nullptr) return 2;
     int next = 1;
     for (; next + 1 < argc && argv[next][0] == '-' && argv[next][1] == '-'; next += 2) {
         if (std::strcmp(argv[next], "--image") == 0) imageName = argv[next + 1];
