@@ -227,35 +227,75 @@ wine_path() {
 # the program sees: AC line from AC/online, the charging bit from
 # BAT0/status, the percentage from BAT0/charge_now and charge_full.
 
+# The program samples while a test changes the readings, so every change is
+# made in one step: a file is replaced by renaming a new one over it (never
+# seen empty), a battery comes and goes as a whole directory, and the
+# readings change in an order whose steps between are harmless (below).
+
+# Writes VALUE into FILE in one step.
+power_write() {
+  printf '%s\n' "$2" >"$1.new" && mv -f "$1.new" "$1"
+}
+
+# Fills DIR with the files of a battery at STATUS and PERCENT.
+power_battery_files() {
+  local dir=$1 status=$2 percent=$3
+  mkdir -p "$dir"
+  echo Battery >"$dir/type"
+  echo 1 >"$dir/present"
+  echo 10000000 >"$dir/charge_full"
+  echo 10000000 >"$dir/charge_full_design"
+  echo 1000000 >"$dir/current_now"
+  echo 11100000 >"$dir/voltage_now"
+  echo "$status" >"$dir/status"
+  echo $((percent * 100000)) >"$dir/charge_now"
+}
+
 # Creates DIR with a mains adapter and one battery: on mains, not charging,
 # 100 %.
 power_tree_make() {
   local dir=$1
-  mkdir -p "$dir/AC" "$dir/BAT0"
+  mkdir -p "$dir/AC"
   echo Mains >"$dir/AC/type"
-  echo Battery >"$dir/BAT0/type"
-  echo 1 >"$dir/BAT0/present"
-  echo 10000000 >"$dir/BAT0/charge_full"
-  echo 10000000 >"$dir/BAT0/charge_full_design"
-  echo 1000000 >"$dir/BAT0/current_now"
-  echo 11100000 >"$dir/BAT0/voltage_now"
-  power_set "$dir" 1 "Not charging" 100
+  echo 1 >"$dir/AC/online"
+  power_battery_files "$dir/BAT0" "Not charging" 100
 }
 
 # Sets the readings: ONLINE 1 or 0 (mains), STATUS one of Charging,
 # Discharging, Full, "Not charging", and PERCENT 0..100. Seen under Wine 8:
 # 1 "Not charging" 37 -> AC 1, flag 0, 37 %; 1 Charging 37 -> 1, 8, 37;
 # 0 Discharging 20 -> 0, 2 (low), 20; 1 Full 100 -> 1, 1 (high), 100.
+# The percentage changes first, in the old kind; the status changes while
+# the mains are off, so that no reading in between is a third kind (mains
+# on with the old status would read as another kind, and sound).
 power_set() {
   local dir=$1 online=$2 status=$3 percent=$4
-  echo "$online" >"$dir/AC/online"
-  echo "$status" >"$dir/BAT0/status"
-  echo $((percent * 100000)) >"$dir/BAT0/charge_now"
+  [ -d "$dir/BAT0" ] || power_insert_battery "$dir" "$online" "$status" "$percent" || return
+  power_write "$dir/BAT0/charge_now" $((percent * 100000))
+  if [ "$online" = 1 ]; then
+    power_write "$dir/BAT0/status" "$status"
+    power_write "$dir/AC/online" "$online"
+  else
+    power_write "$dir/AC/online" "$online"
+    power_write "$dir/BAT0/status" "$status"
+  fi
 }
 
-# Takes the battery out: Wine then reports AC 1, flag 128 (no battery), 255.
+# Puts a battery in at once, readings and all (built beside DIR, then moved
+# in), and sets the mains to ONLINE.
+power_insert_battery() {
+  local dir=$1 online=$2 status=$3 percent=$4
+  local staging=$dir.battery
+  rm -rf "$staging"
+  power_battery_files "$staging" "$status" "$percent"
+  mv "$staging" "$dir/BAT0" && power_write "$dir/AC/online" "$online"
+}
+
+# Takes the battery out at once: Wine then reports AC 1, flag 128 (no
+# battery), 255.
 power_remove_battery() {
-  rm -rf "$1/BAT0"
+  rm -rf "$1.removed"
+  mv "$1/BAT0" "$1.removed" && rm -rf "$1.removed"
 }
 
 # Binds DIR over /sys/class/power_supply. Only inside a private mount

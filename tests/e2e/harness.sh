@@ -71,8 +71,6 @@ e2e_begin() {
   fi
   wine_ensure_locale || e2e_fail "no Japanese locale"
 
-  readlink /proc/self/ns/mnt >"$E2E_WORK/namespace"
-
   E2E_POWER=$E2E_WORK/power
   power_tree_make "$E2E_POWER"
   power_tree_bind "$E2E_POWER" || e2e_fail "could not install the fake battery"

@@ -18,7 +18,6 @@ command -v Xvfb >/dev/null && [ -x "$WINE_LOADER" ] ||
 wine_ensure_locale || fail "no Japanese locale"
 
 mkdir -p "$E2E_ROOT/make-prefix"
-date +%s >"$E2E_ROOT/run-started"
 trap 'wine_prefix_stop; wine_xvfb_stop' EXIT
 trap 'exit 130' INT TERM
 wine_xvfb_start "$E2E_ROOT/make-prefix" || fail "no X server"

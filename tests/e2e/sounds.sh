@@ -22,12 +22,7 @@ played=()
 step() {
   local online=$1 status=$2 percent=$3 caption=$4
   shift 4
-  if [ "$status" = none ]; then
-    power_remove_battery "$E2E_POWER"
-  else
-    [ -d "$E2E_POWER/BAT0" ] || power_tree_make "$E2E_POWER"
-    power_set "$E2E_POWER" "$online" "$status" "$percent"
-  fi
+  if [ "$status" = none ]; then power_remove_battery "$E2E_POWER"; else power_set "$E2E_POWER" "$online" "$status" "$percent"; fi
   e2e_wait_caption "^$caption\$" 10
   local name
   for name in "$@"; do played+=("C:\\sounds\\$name.wav"); done
