@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The caption and the tray tip follow the battery: the percentage, the
 # seconds per 1 % that the program measured itself, the end time and the
-# time left that follow from them; the tray icon comes and goes with its
+# time left that follow from them; the tray icon's colours follow the power
+# kind and charge; the tray icon comes and goes with its
 # switch in the main dialog and leaves with the program.
 . "$(dirname "$0")/harness.sh"
 e2e_begin "$@"
@@ -27,6 +28,22 @@ power() {
   e2e_log "caption: $E2E_CAPTION"
 }
 
+# The tray icon shows the paints named (some pixels each) and none of the
+# others: blue and red while discharging, green and yellow on mains with a
+# battery, a blue plug without one.
+expect_icon() {
+  sleep 0.5
+  local colours name count
+  colours=$(e2e_tray_icon_colours)
+  while read -r name count; do
+    if [[ " $* " == *" $name "* ]]; then
+      [ "$count" -ge 5 ] || e2e_fail "no $name in the tray icon at $E2E_CAPTION: $colours"
+    else
+      [ "$count" = 0 ] || e2e_fail "$name in the tray icon at $E2E_CAPTION: $colours"
+    fi
+  done < <(xargs -n 2 <<<"$colours")
+}
+
 # The caption's items: percent, seconds per 1 %, end time, time left, now.
 read_items() {
   read -r percent rate end rest now <<<"$E2E_CAPTION"
@@ -44,6 +61,7 @@ sleep 1
 power 0 Discharging 49 "^49% 0s "
 sleep 3
 power 0 Discharging 48 "^48% [1-9][0-9]*s "
+expect_icon blue red
 read_items
 [ "$rate" -ge 2 ] && [ "$rate" -le 4 ] || e2e_fail "measured ${rate} s per 1 % over about 3 s"
 left=$(seconds_of "$rest")
@@ -60,14 +78,17 @@ grep -q "^[0-9]*x[0-9]*+[0-9]*+[0-9]* 48% ${rate}s " <<<"$tips" || e2e_fail "no 
 
 # Charging has no measurement yet: the default, 0 s.
 power 1 Charging 48 "^48% 0s E$clock R0:00:00 $clock\$"
+expect_icon green yellow
 # On mains, not charging: the discharge estimate from the full percentage at
 # the rate measured before, which the program kept as its default.
 power 1 "Not charging" 60 "^60% ${rate}s "
+expect_icon green yellow
 read_items
 left=$(seconds_of "$rest")
 [ "$left" -ge $((60 * rate)) ] && [ "$left" -lt $((60 * (rate + 1))) ] ||
   e2e_fail "time left $rest at 60 % and $rate s per 1 %"
 power 1 none 0 "^--% --s E-- R-- $clock\$"
+expect_icon blue
 
 # The tray switch of the main dialog, applied: the icon goes, then comes back.
 e2e_driver click 10156 || e2e_fail "no tray check box"

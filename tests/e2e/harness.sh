@@ -183,6 +183,27 @@ e2e_tray_calls() {
     sed 's/.*dwMessage = \([0-9]*\).*/\1/; s/^0$/add/; s/^1$/modify/; s/^2$/delete/' | uniq
 }
 
+# The tray icon as shown: how many of its pixels are near each paint of the
+# program's icons (and their highlights), as "blue N red N green N yellow N".
+e2e_tray_icon_colours() {
+  local rect
+  rect=$(e2e_driver tips | head -n 1 | cut -d' ' -f1)
+  [ -n "$rect" ] || e2e_fail "no tray icon to look at"
+  wine_screenshot "$E2E_WORK/tray-screen.png" || e2e_fail "no screenshot"
+  convert "$E2E_WORK/tray-screen.png" -crop "$rect" +repage -depth 8 txt:- | awk '
+    function near(r, g, b, R, G, B) { return (r - R) ^ 2 + (g - G) ^ 2 + (b - B) ^ 2 < 40 ^ 2 }
+    BEGIN { n["blue"] = n["red"] = n["green"] = n["yellow"] = 0 }
+    match($0, /\(([0-9]+),([0-9]+),([0-9]+)/) {
+      split(substr($0, RSTART + 1, RLENGTH - 1), c, ",")
+      r = c[1]; g = c[2]; b = c[3]
+      if (near(r, g, b, 30, 108, 224) || near(r, g, b, 110, 168, 248)) n["blue"]++
+      else if (near(r, g, b, 224, 38, 38) || near(r, g, b, 248, 128, 128)) n["red"]++
+      else if (near(r, g, b, 31, 176, 74) || near(r, g, b, 116, 220, 144)) n["green"]++
+      else if (near(r, g, b, 242, 194, 0) || near(r, g, b, 255, 228, 112)) n["yellow"]++
+    }
+    END { printf "blue %d red %d green %d yellow %d\n", n["blue"], n["red"], n["green"], n["yellow"] }'
+}
+
 e2e_screenshot() {
   wine_screenshot "$1" 2>/dev/null || {
     e2e_log "no screenshot: import failed"
