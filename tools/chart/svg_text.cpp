@@ -1,0 +1,140 @@
+#include "svg_text.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// One character from `p` (at most `left` bytes); 0 bytes used means the
+// first byte is not the start of a valid character.
+size_t decodeUtf8(const unsigned char* p, size_t left, char32_t* out) {
+    unsigned char b = p[0];
+    if (b < 0x80) {
+        *out = b;
+        return 1;
+    }
+    size_t length;
+    char32_t c, minimum;
+    if ((b & 0xE0) == 0xC0) {
+        length = 2, c = b & 0x1F, minimum = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+        length = 3, c = b & 0x0F, minimum = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+        length = 4, c = b & 0x07, minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (left < length) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (p[i] & 0x3F);
+    }
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    *out = c;
+    return length;
+}
+
+void encodeUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+void appendXmlText(std::string& out, const char* text, size_t maxBytes) {
+    if (!text) return;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    size_t left = 0;
+    while (left < maxBytes && p[left] != 0) ++left;
+    bool cut = p[left] != 0;
+    while (left > 0) {
+        char32_t c;
+        size_t used = decodeUtf8(p, left, &c);
+        if (used == 0) {
+            // The last character, cut by the limit: leave it out whole.
+            if (cut && left < 4 && p[0] >= 0xC0) break;
+            c = kReplacement;
+            used = 1;
+        }
+        p += used;
+        left -= used;
+        // XML 1.0 has no place for these, not even as references.
+        if (c < 0x20 || c == 0x7F) c = ' ';
+        if (c == 0xFFFE || c == 0xFFFF) c = kReplacement;
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default: encodeUtf8(out, c); break;
+        }
+    }
+}
+
+double textWidth(const char* utf8, double fontSize) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8);
+    size_t left = 0;
+    while (p[left] != 0) ++left;
+    double width = 0;
+    while (left > 0) {
+        char32_t c;
+        size_t used = decodeUtf8(p, left, &c);
+        if (used == 0) c = kReplacement, used = 1;
+        p += used;
+        left -= used;
+        bool half = c < 0x2000 || (c >= 0xFF61 && c <= 0xFF9F);
+        width += half ? fontSize * 0.55 : fontSize;
+    }
+    return width;
+}
+
+std::string utf16ToUtf8(const char16_t* text) {
+    std::string out;
+    for (const char16_t* p = text; *p; ++p) {
+        char32_t c = *p;
+        if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
+            ++p;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = kReplacement;
+        }
+        encodeUtf8(out, c);
+    }
+    return out;
+}
+
+std::u16string utf8ToUtf16(const char* text) {
+    std::u16string out;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    size_t left = 0;
+    while (p[left] != 0) ++left;
+    while (left > 0) {
+        char32_t c;
+        size_t used = decodeUtf8(p, left, &c);
+        if (used == 0) c = kReplacement, used = 1;
+        p += used;
+        left -= used;
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return out;
+}
