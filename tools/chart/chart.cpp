@@ -19,15 +19,14 @@ constexpr int64_t kCountsPerSecond = 10000000;
 
 double span(const Chart& c) { return static_cast<double>(c.end - c.start); }
 
+int columnCount(const Chart& c) { return static_cast<int>(c.columns.size()); }
+
 int columnOf(const Chart& c, int64_t time) {
-    double x = static_cast<double>(time - c.start) * kColumns / span(c);
-    int column = static_cast<int>(std::floor(x));
-    return std::clamp(column, 0, kColumns - 1);
+    int column = static_cast<int>(std::floor(static_cast<double>(time - c.origin) / c.columnSeconds));
+    return std::clamp(column, 0, columnCount(c) - 1);
 }
 
-double columnStart(const Chart& c, int column) {
-    return static_cast<double>(c.start) + span(c) * column / kColumns;
-}
+double columnStart(const Chart& c, int column) { return static_cast<double>(c.origin) + c.columnSeconds * column; }
 
 // Spreads [from, to) of one state over the columns it covers.
 void attribute(Chart& c, int64_t from, int64_t to, int state) {
@@ -112,7 +111,22 @@ void startChart(Chart& chart, int64_t start, int64_t end) {
     chart.start = start;
     chart.end = end > start ? end : start + 1;
     chart.haveEvents = false;
-    chart.columns.assign(kColumns, ChartColumn{});
+    // Columns of a pixel while a pixel is a few hours at most. Beyond, a
+    // pixel would hold a fraction of a day that changes from one to the
+    // next, and the days' pattern would beat across the chart: whole days
+    // from midnight instead.
+    int64_t length = chart.end - chart.start;
+    if (length > kColumns * kDayColumnsFrom) {
+        chart.origin = start - start % kSecondsPerDay;
+        int64_t days = (chart.end - chart.origin + kSecondsPerDay - 1) / kSecondsPerDay;
+        int64_t perColumn = (days + kColumns - 1) / kColumns;
+        chart.columnSeconds = static_cast<double>(perColumn * kSecondsPerDay);
+        chart.columns.assign(static_cast<size_t>((days + perColumn - 1) / perColumn), ChartColumn{});
+    } else {
+        chart.origin = start;
+        chart.columnSeconds = static_cast<double>(length) / kColumns;
+        chart.columns.assign(kColumns, ChartColumn{});
+    }
     chart.state = kBandNone;
     chart.stateSince = start;
     chart.pendingBreak = false;
@@ -166,18 +180,6 @@ double valueY(const PlotArea& plot, double value, double top) {
 }
 
 double chargeY(int percent) { return valueY(kChargePlot, percent, 100); }
-
-int columnState(const ChartColumn& column) {
-    int best = kBandNone;
-    double most = 0;
-    for (int state = 0; state < kBandStates; ++state) {
-        if (column.seconds[state] > most) {
-            most = column.seconds[state];
-            best = state;
-        }
-    }
-    return best;
-}
 
 // ------------------------------------------------------------- time axis
 
@@ -317,17 +319,57 @@ void addDefs(std::string& out) {
     out += "</defs>\n";
 }
 
-// Runs of columns with one state, drawn as one rectangle each.
+// Each kind's share of a column as a stack of heights in pixels, in the
+// legend's order from the top; the rest (running, kind not known) is white.
+// A day shows one kind per column; months show how the days were spent.
+struct Stack {
+    int height[std::size(kBandStyles)];
+    bool operator==(const Stack&) const = default;
+};
+
+Stack stackOf(const Chart& chart, const ChartColumn& column, int plotHeight) {
+    Stack stack{};
+    double covered = 0;
+    int top = 0;
+    for (size_t i = 0; i < std::size(kBandStyles); ++i) {
+        covered += column.seconds[kBandStyles[i].state];
+        int bottom = std::min(plotHeight, static_cast<int>(std::lround(covered / chart.columnSeconds * plotHeight)));
+        stack.height[i] = std::max(0, bottom - top);
+        top += stack.height[i];
+    }
+    return stack;
+}
+
+// The rate plot shows only where the program did not run at all.
+Stack gapStackOf(const Chart& chart, const ChartColumn& column, int plotHeight) {
+    Stack stack{};
+    if (column.seconds[kBandGap] >= 0.99 * chart.columnSeconds)
+        stack.height[std::size(kBandStyles) - 1] = plotHeight;
+    return stack;
+}
+
+// Runs of columns with the same stack, drawn as one rectangle per kind.
 void addBands(std::string& out, const Chart& chart, const PlotArea& plot, bool gapsOnly) {
-    int column = 0;
-    while (column < kColumns) {
-        int state = columnState(chart.columns[column]);
+    auto stackAt = [&](int column) {
+        return gapsOnly ? gapStackOf(chart, chart.columns[column], plot.height)
+                        : stackOf(chart, chart.columns[column], plot.height);
+    };
+    auto xAt = [&](int column) {
+        double x = chartX(chart, static_cast<int64_t>(std::llround(columnStart(chart, column))));
+        return std::clamp(x, static_cast<double>(plot.left), static_cast<double>(plot.left + plot.width));
+    };
+    int column = 0, count = columnCount(chart);
+    while (column < count) {
+        Stack stack = stackAt(column);
         int end = column + 1;
-        while (end < kColumns && columnState(chart.columns[end]) == state) ++end;
-        for (const BandStyle& style : kBandStyles) {
-            if (style.state != state || (gapsOnly && state != kBandGap)) continue;
-            add(out, "<rect class=\"%s\" x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\" fill=\"%s\"/>\n",
-                style.name, plot.left + column, plot.top, end - column, plot.height, style.fill);
+        while (end < count && stackAt(end) == stack) ++end;
+        double x = xAt(column), width = xAt(end) - x;
+        int y = plot.top;
+        for (size_t i = 0; i < std::size(kBandStyles); ++i) {
+            if (stack.height[i] == 0) continue;
+            add(out, "<rect class=\"%s\" x=\"%.1f\" y=\"%d\" width=\"%.1f\" height=\"%d\" fill=\"%s\"/>\n",
+                kBandStyles[i].name, x, y, width, stack.height[i], kBandStyles[i].fill);
+            y += stack.height[i];
         }
         column = end;
     }
@@ -338,8 +380,11 @@ void addVertex(std::string& out, const Chart& chart, const ChargePoint& p, bool 
 }
 
 void addChargeLine(std::string& out, const Chart& chart) {
-    out += "<path id=\"charge\" fill=\"none\" stroke=\"#202020\" stroke-width=\"1.5\" "
-           "stroke-linejoin=\"round\" clip-path=\"url(#charge-clip)\" d=\"";
+    // Over weeks the days' cycles fill whole columns: let the kinds show through.
+    bool dense = span(chart) / kColumns > 3600.0;
+    add(out, "<path id=\"charge\" fill=\"none\" stroke=\"#202020\" stroke-width=\"%s\" stroke-opacity=\"%s\" "
+             "stroke-linejoin=\"round\" clip-path=\"url(#charge-clip)\" d=\"",
+        dense ? "1" : "1.5", dense ? "0.45" : "1");
     bool drawing = false;
     if (chart.haveBefore) {
         addVertex(out, chart, chart.before, true);

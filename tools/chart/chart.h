@@ -1,8 +1,8 @@
 // The picture of a battery log: the charge over time on a background banded
 // by power kind, with gaps where the program did not run, and below it the
 // measured seconds per 1 % while charging and discharging. Whatever the
-// log's length, the chart keeps a fixed number of pixel columns, each with
-// the few points that decide what its pixel shows.
+// log's length, the chart keeps at most one column per pixel, each with the
+// few points that decide what it shows.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +19,10 @@ constexpr int kChartWidth = 1000;
 constexpr int kChartHeight = 700;
 constexpr PlotArea kChargePlot{70, 84, 900, 290};
 constexpr PlotArea kRatePlot{70, 494, 900, 150};
-// One column per pixel of the plots' width.
+// At most one column per pixel of the plots' width.
 constexpr int kColumns = kChargePlot.width;
+// Where a pixel would be more than this many seconds, columns are days.
+constexpr int64_t kDayColumnsFrom = 3 * 3600;
 
 // What the background shows for a stretch of time.
 enum BandState : int {
@@ -58,6 +60,9 @@ struct ChartColumn {
 struct Chart {
     int64_t start, end;  // the time axis, end > start
     bool haveEvents;     // anything at all was handed in
+    // Column i covers columnSeconds from origin + i * columnSeconds.
+    int64_t origin;
+    double columnSeconds;
     std::vector<ChartColumn> columns;
     int state;           // BandState since `stateSince`
     int64_t stateSince;
@@ -81,9 +86,6 @@ constexpr int kHeadroom = 8;
 double chartX(const Chart& chart, int64_t time);
 double valueY(const PlotArea& plot, double value, double top);
 double chargeY(int percent);
-
-// The state that fills most of each column, kBandNone where none does.
-int columnState(const ChartColumn& column);
 
 // Ticks of the time axis: a step from minutes to years that gives at most
 // `maxTicks` of them. `date` is the line below the label, written where the

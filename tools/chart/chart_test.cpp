@@ -215,6 +215,42 @@ TEST(ChartPicture, GapsWhereTheProgramDidNotRun) {
     EXPECT_NEAR(number(byClass(run, "band-acline")[0], "x"), x(13, 30), 1.0);
 }
 
+// Over months a column is a day: its background stacks the day's kinds,
+// and the rate plot hatches only days the program did not run at all.
+TEST(ChartPicture, MonthsShowEachDaysShareOfTheKinds) {
+    std::string log;
+    int64_t first = secondsAt(2026, 1, 1, 0, 0, 0);
+    for (int day = 0; day < 200; ++day) {
+        if (day >= 100 && day < 110) continue;
+        LocalTime t = fromTimeCount((first + day * kSecondsPerDay) * 10000000);
+        log += lines({openAt(t.year, t.month, t.day, 8, 0, 0), discharge(90, 8, 0), discharge(50, 12, 0),
+                      closeAt(t.year, t.month, t.day, 20, 0, 0)});
+    }
+    ChartRun run = chartOf(log);
+    ASSERT_EQ(run.status, 0) << run.err;
+    int64_t start = first + 8 * 3600, end = first + 199 * kSecondsPerDay + 20 * 3600;
+    auto x = [&](int day, int hour) { return xAt(first + day * kSecondsPerDay + hour * 3600, start, end); };
+
+    // Day 50: off until 8:00 and from 20:00, on the battery in between.
+    double middle = x(50, 12);
+    for (const char* name : {"band-gap", "band-discharge"}) {
+        int found = 0;
+        for (const XmlElement* rect : byClass(run, name)) {
+            if (run.elements[rect->parent].attributes.at("id") != "bands") continue;
+            if (number(rect, "x") > middle || number(rect, "x") + number(rect, "width") < middle) continue;
+            ++found;
+            EXPECT_NEAR(number(rect, "height"), kChargePlot.height / 2.0, 1.0) << name;
+        }
+        EXPECT_EQ(found, 1) << name;
+    }
+    std::vector<const XmlElement*> hatched;
+    for (const XmlElement* rect : byClass(run, "band-gap"))
+        if (run.elements[rect->parent].attributes.at("id") == "rate-gaps") hatched.push_back(rect);
+    ASSERT_EQ(hatched.size(), 1u);
+    EXPECT_NEAR(number(hatched[0], "x"), x(100, 0), 0.2);
+    EXPECT_NEAR(number(hatched[0], "x") + number(hatched[0], "width"), x(110, 0), 0.2);
+}
+
 TEST(ChartPicture, DaysChosenClipTheAxisAndTheLineRunsOnToTheEdges) {
     std::string log = lines({
         openAt(2026, 12, 8, 22, 0, 0), discharge(60, 23, 0), discharge(50, 1, 0), discharge(40, 23, 0),
@@ -292,7 +328,7 @@ TEST(ChartPicture, ManyLinesKeepThePictureSmall) {
         rects += e.name == "rect";
         circles += e.name == "circle";
     }
-    EXPECT_LE(rects, static_cast<size_t>(2 * kColumns + 20));
+    EXPECT_LE(rects, static_cast<size_t>(6 * kColumns + 20));
     EXPECT_LE(circles, static_cast<size_t>(2 * kColumns + 2));
     ChartRun fake{0, svg, "", elements};
     EXPECT_LE(chargeLine(fake).size(), static_cast<size_t>(4 * kColumns + 2));
