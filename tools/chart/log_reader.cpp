@@ -8,6 +8,9 @@
 namespace {
 
 constexpr int64_t kCountsPerSecond = 10000000;
+// 9999-12-31 23:59:59: spans that would carry a date past the four-digit
+// years of the markers are not believed.
+constexpr int64_t kLastSecond = 265046774399;
 
 // A strict left-to-right match of one line against a printf layout.
 struct Cursor {
@@ -204,6 +207,10 @@ void dateStatus(LogReader& r, const LogLine& line) {
     if (r.afterStatus && line.hasSpan && line.spanSeconds >= kSecondsPerDay) {
         int64_t bySpan = r.previousStatus + line.spanSeconds;
         if (bySpan > time && bySpan % kSecondsPerDay == timeOfDay) time = bySpan;
+    }
+    if (time > kLastSecond) {
+        noteSkipped(r.counts.unreadable, r.counts.firstUnreadable, r.counts.lines);
+        return;
     }
     r.day = time / kSecondsPerDay;
     r.timeOfDay = timeOfDay;

@@ -191,6 +191,13 @@ TEST(ChartLogDates, SkipsAndCountsWhatCannotBeCharted) {
     EXPECT_EQ(read.events[3].percent, 47);
 }
 
+TEST(ChartLogDates, NoDatePastTheLastFourDigitYear) {
+    Read read = readLog(lines({openAt(9999, 12, 31, 23, 50, 0), discharge(50, 23, 55, 0), discharge(49, 0, 10, 0)}));
+    EXPECT_EQ(read.events.size(), 2u);
+    EXPECT_EQ(read.counts.unreadable, 1);
+    EXPECT_EQ(read.counts.firstUnreadable, 3);
+}
+
 TEST(ChartLogReader, LinesArriveWholeHoweverTheFileIsCut) {
     std::string text = "\xEF\xBB\xBF" + lines({openAt(2026, 12, 8, 8, 0, 0), discharge(90, 8, 10, 0)});
     text += std::string(100000, 'x') + "\n";  // a huge line
