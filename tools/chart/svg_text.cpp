@@ -35,22 +35,14 @@ size_t decodeUtf8(const unsigned char* p, size_t left, char32_t* out) {
     return length;
 }
 
-void encodeUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+// The next character of a text, or U+FFFD for a byte that starts none.
+char32_t nextCharacter(const unsigned char*& p, size_t& left) {
+    char32_t c;
+    size_t used = decodeUtf8(p, left, &c);
+    if (used == 0) c = kReplacement, used = 1;
+    p += used;
+    left -= used;
+    return c;
 }
 
 }  // namespace
@@ -81,7 +73,7 @@ void appendXmlText(std::string& out, const char* text, size_t maxBytes) {
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
         case '\'': out += "&apos;"; break;
-        default: encodeUtf8(out, c); break;
+        default: appendUtf8(out, c); break;
         }
     }
 }
@@ -92,11 +84,7 @@ double textWidth(const char* utf8, double fontSize) {
     while (p[left] != 0) ++left;
     double width = 0;
     while (left > 0) {
-        char32_t c;
-        size_t used = decodeUtf8(p, left, &c);
-        if (used == 0) c = kReplacement, used = 1;
-        p += used;
-        left -= used;
+        char32_t c = nextCharacter(p, left);
         bool half = c < 0x2000 || (c >= 0xFF61 && c <= 0xFF9F);
         width += half ? fontSize * 0.55 : fontSize;
     }
@@ -113,7 +101,7 @@ std::string utf16ToUtf8(const char16_t* text) {
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = kReplacement;
         }
-        encodeUtf8(out, c);
+        appendUtf8(out, c);
     }
     return out;
 }
@@ -124,11 +112,7 @@ std::u16string utf8ToUtf16(const char* text) {
     size_t left = 0;
     while (p[left] != 0) ++left;
     while (left > 0) {
-        char32_t c;
-        size_t used = decodeUtf8(p, left, &c);
-        if (used == 0) c = kReplacement, used = 1;
-        p += used;
-        left -= used;
+        char32_t c = nextCharacter(p, left);
         if (c >= 0x10000) {
             out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
             out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
@@ -137,4 +121,22 @@ std::u16string utf8ToUtf16(const char* text) {
         }
     }
     return out;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
 }

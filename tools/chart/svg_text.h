@@ -14,6 +14,9 @@ void appendXmlText(std::string& out, const char* text, size_t maxBytes);
 // the height of the font, the others all of it.
 double textWidth(const char* utf8, double fontSize);
 
+// Appends the character `c` in UTF-8.
+void appendUtf8(std::string& out, char32_t c);
+
 // UTF-16 to UTF-8 and back, for the command line and file names on Windows.
 // Unpaired surrogates and bytes that are not UTF-8 become U+FFFD.
 std::string utf16ToUtf8(const char16_t* text);

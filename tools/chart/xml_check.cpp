@@ -1,5 +1,7 @@
 #include "xml_check.h"
 
+#include "svg_text.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -33,24 +35,6 @@ bool readName(Reader& r, std::string& name) {
     while (!r.atEnd() && isNameChar(static_cast<unsigned char>(r.s[r.p]))) ++r.p;
     name = r.s.substr(start, r.p - start);
     return true;
-}
-
-void appendUtf8(std::string& out, uint32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 bool isXmlChar(uint32_t c) {
