@@ -146,6 +146,16 @@ HWND waitForWindow(const wchar_t* title) {
     }
 }
 
+// Polls FIND until it finds a window or the wait is over.
+HWND waitFor(HWND (*find)()) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND found = find();
+        if (found != nullptr || GetTickCount() - start >= waitMs) return found;
+        Sleep(100);
+    }
+}
+
 HWND targetWindow() {
     if (windowTitle == nullptr) return waitForWindow(nullptr);
     static wchar_t title[256];
@@ -326,12 +336,8 @@ int tray(HWND window, int, char** argv) {
 }
 
 int messageBox(HWND, int argc, char** argv) {
-    DWORD start = GetTickCount();
-    HWND box;
-    while ((box = findMessageBox()) == nullptr) {
-        if (GetTickCount() - start >= waitMs) return 1;
-        Sleep(100);
-    }
+    HWND box = waitFor(findMessageBox);
+    if (box == nullptr) return 1;
     printMessageBox(box);
     print("\n");
     return PostMessageW(box, WM_COMMAND, MAKEWPARAM(answerId(argc > 0 ? argv[0] : "ok"), BN_CLICKED), 0) ? 0 : 1;
@@ -357,12 +363,8 @@ void key(HWND menu, WPARAM virtualKey) {
 // Menus belong to the process that made them, so another process cannot
 // read their items; it sees the menu window and can press keys in it.
 int menu(HWND, int argc, char** argv) {
-    DWORD start = GetTickCount();
-    HWND popup;
-    while ((popup = findPopupMenu()) == nullptr) {
-        if (GetTickCount() - start >= waitMs) return 1;
-        Sleep(100);
-    }
+    HWND popup = waitFor(findPopupMenu);
+    if (popup == nullptr) return 1;
     RECT rect{};
     GetWindowRect(popup, &rect);
     char line[64];
@@ -396,12 +398,8 @@ HWND findChooser() {
 }
 
 int chooser(HWND, int, char** argv) {
-    DWORD start = GetTickCount();
-    HWND dialog;
-    while ((dialog = findChooser()) == nullptr) {
-        if (GetTickCount() - start >= waitMs) return 1;
-        Sleep(100);
-    }
+    HWND dialog = waitFor(findChooser);
+    if (dialog == nullptr) return 1;
     wchar_t title[128];
     printWide(title, GetWindowTextW(dialog, title, 128));
     print("\n");
