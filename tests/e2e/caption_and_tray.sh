@@ -2,7 +2,8 @@
 # The caption and the tray tip follow the battery: the percentage, the
 # seconds per 1 % that the program measured itself, the end time and the
 # time left that follow from them; the tray icon's colours follow the power
-# kind and charge; the tray icon comes and goes with its
+# kind and charge; hidden from the taskbar the window waits behind the tray
+# icon; the tray icon comes and goes with its
 # switch in the main dialog and leaves with the program.
 . "$(dirname "$0")/harness.sh"
 e2e_begin "$@"
@@ -105,6 +106,19 @@ e2e_expect_eq 0 "$(e2e_ini Cscreen.Sshowtasktray)" "the tray switch in the setti
 e2e_driver click 10156
 e2e_driver press 16
 e2e_until 5 "no tray tip after the switch was turned on again" tray_tip_shown
+
+# Hidden from the taskbar, the window goes behind the tray icon and comes
+# back with a click on it.
+main() { e2e_driver windows | awk '$1 == "unowned" { print $2, $3; exit }'; }
+main_is() { [ "$(main)" = "$1" ]; }
+e2e_driver tray left
+e2e_until 5 "a click on the tray icon did not show the window" main_is "visible normal"
+e2e_driver click 10155
+e2e_driver press 1
+hidden() { main | grep -q '^hidden '; }
+e2e_until 5 "OK with hide-from-taskbar on left the window $(main)" hidden
+e2e_driver tray left
+e2e_until 5 "a click on the tray icon did not bring the hidden window back" main_is "visible normal"
 
 e2e_driver exit || e2e_fail "no main window to exit"
 e2e_wait_exit 20
