@@ -1,0 +1,166 @@
+// What the core shows through the front end: windows, tray, messages,
+// help and the timers of its event loop. Each call does nothing until the
+// front end has connected the matching hook.
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstring>
+
+#include "platform/linux/linux_platform.h"
+
+namespace {
+
+LinuxFrontEnd frontEnd;
+
+struct TimerSlot {
+    uintptr_t id;
+    TimerCallback callback;
+    bool running;
+};
+
+TimerSlot slots[8];
+uintptr_t lastTimerId;
+
+TimerSlot* slotOf(uintptr_t id) {
+    for (TimerSlot& slot : slots)
+        if (slot.id == id && id != 0) return &slot;
+    return nullptr;
+}
+
+const char* orEmpty(const char* text) { return text ? text : ""; }
+
+bool isRegularFile(const char* path) {
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The page beside the help file: the extension of its last component
+// replaced by ".html". False when it does not fit.
+bool helpPagePath(const char* helpPath, char* out, size_t size) {
+    const size_t length = strlen(helpPath);
+    size_t extension = length;
+    for (size_t pos = 0; pos < length; ++pos) {
+        if (helpPath[pos] == '/') extension = length;
+        else if (helpPath[pos] == '.') extension = pos;
+    }
+    static const char kPage[] = ".html";
+    if (extension + sizeof kPage > size) return false;
+    memcpy(out, helpPath, extension);
+    memcpy(out + extension, kPage, sizeof kPage);
+    return true;
+}
+
+}  // namespace
+
+void linuxConnect(const LinuxFrontEnd& hooks) { frontEnd = hooks; }
+
+void cutTrayTip(const char* tip, char* out, size_t size) {
+    if (!out || size == 0) return;
+    tip = orEmpty(tip);
+    size_t limit = size - 1 < kTrayTipBytes ? size - 1 : kTrayTipBytes;
+    size_t end = strnlen(tip, limit + 1);
+    if (end > limit) {
+        end = limit;
+        // Back off the continuation bytes of a character the cut would split.
+        while (end > 0 && (static_cast<unsigned char>(tip[end]) & 0xC0) == 0x80) --end;
+    }
+    memcpy(out, tip, end);
+    out[end] = '\0';
+}
+
+// ---------------------------------------------------------------- timers
+
+uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
+    if (!callback || !frontEnd.startTimer) return 0;
+    TimerSlot* slot = nullptr;
+    for (TimerSlot& candidate : slots)
+        if (candidate.id == 0) {
+            slot = &candidate;
+            break;
+        }
+    if (!slot) return 0;
+    // Ids are never reused soon, so a late tick of a stopped timer cannot
+    // reach its successor.
+    uintptr_t id = ++lastTimerId;
+    if (id == 0) id = ++lastTimerId;
+    if (!frontEnd.startTimer(id, periodMs)) return 0;
+    *slot = TimerSlot{id, callback, false};
+    return id;
+}
+
+void platformStopTimer(uintptr_t id) {
+    TimerSlot* slot = slotOf(id);
+    if (!slot) return;
+    if (frontEnd.stopTimer) frontEnd.stopTimer(id);
+    *slot = TimerSlot{};
+}
+
+void linuxTimerFired(uintptr_t id) {
+    TimerSlot* slot = slotOf(id);
+    if (!slot || slot->running) return;
+    slot->running = true;
+    slot->callback();
+    // The callback may have stopped this timer, and a new one may hold the slot.
+    if (TimerSlot* after = slotOf(id)) after->running = false;
+}
+
+// ---------------------------------------------------------------- windows
+
+WindowHandle platformMainWindow() { return frontEnd.mainWindow ? frontEnd.mainWindow() : 0; }
+
+void platformSetCaption(WindowHandle window, const char* text) {
+    if (window && frontEnd.setCaption) frontEnd.setCaption(window, orEmpty(text));
+}
+
+void platformSetClassIcon(WindowHandle window, int iconId) {
+    if (window && frontEnd.setClassIcon) frontEnd.setClassIcon(window, iconId);
+}
+
+bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {
+    if (!window || !frontEnd.trayAdd) return false;
+    char cut[kTrayTipBytes + 1];
+    cutTrayTip(tip, cut, sizeof cut);
+    return frontEnd.trayAdd(window, iconId, cut);
+}
+
+bool platformTrayModify(WindowHandle window, int iconId, const char* tip) {
+    if (!window || !frontEnd.trayModify) return false;
+    char cut[kTrayTipBytes + 1];
+    cutTrayTip(tip, cut, sizeof cut);
+    return frontEnd.trayModify(window, iconId, cut);
+}
+
+void platformTrayDelete(WindowHandle window) {
+    if (window && frontEnd.trayDelete) frontEnd.trayDelete(window);
+}
+
+bool platformIsMinimisedAndVisible(WindowHandle window) {
+    return window && frontEnd.isMinimisedAndVisible && frontEnd.isMinimisedAndVisible(window);
+}
+
+void platformHideWindow(WindowHandle window) {
+    if (window && frontEnd.hideWindow) frontEnd.hideWindow(window);
+}
+
+bool platformAskYesNo(const char* text, const char* caption) {
+    return frontEnd.askYesNo && frontEnd.askYesNo(orEmpty(text), orEmpty(caption));
+}
+
+void platformShowMessage(const char* text, const char* caption) {
+    if (frontEnd.showMessage) frontEnd.showMessage(orEmpty(text), orEmpty(caption));
+}
+
+void platformOpenHelp(const char* path) {
+    // Linux has no viewer for .HLP: only the page beside it can be shown.
+    if (!path || !*path || !frontEnd.openPage) return;
+    char page[PATH_MAX];
+    if (helpPagePath(path, page, sizeof page) && isRegularFile(page)) frontEnd.openPage(page);
+}
+
+void platformRedrawLogViewer() {
+    if (frontEnd.redrawLogViewer) frontEnd.redrawLogViewer();
+}
+
+void platformEndMainDialog() {
+    if (frontEnd.endMainDialog) frontEnd.endMainDialog();
+}

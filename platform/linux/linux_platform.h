@@ -1,0 +1,67 @@
+// The Linux side of the platform seam: what the front end lends the
+// platform layer (its windows, its tray, its event loop's timers), and the
+// few knobs of the sound player. Included only by platform/linux/, the
+// Linux front end and their tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// Set by the front end before start-up; any hook may be null. Without a
+// hook its operation does nothing and returns the safe value (false, 0).
+// Every hook is called on the user-interface thread. Window operations are
+// only handed on for a window other than 0; texts are UTF-8 and never null.
+struct LinuxFrontEnd {
+    WindowHandle (*mainWindow)();  // 0 while the main dialog does not exist
+
+    // A periodic timer on the event loop that calls linuxTimerFired(id)
+    // every periodMs until stopped; false when it could not be made.
+    bool (*startTimer)(uintptr_t id, uint32_t periodMs);
+    void (*stopTimer)(uintptr_t id);
+
+    void (*setCaption)(WindowHandle window, const char* text);
+    void (*setClassIcon)(WindowHandle window, int iconId);
+    bool (*trayAdd)(WindowHandle window, int iconId, const char* tip);  // tip already cut to 63 bytes
+    bool (*trayModify)(WindowHandle window, int iconId, const char* tip);
+    void (*trayDelete)(WindowHandle window);
+    bool (*isMinimisedAndVisible)(WindowHandle window);
+    void (*hideWindow)(WindowHandle window);
+    bool (*askYesNo)(const char* text, const char* caption);
+    void (*showMessage)(const char* text, const char* caption);
+    bool (*openPage)(const char* path);  // an existing local file, in the default viewer
+    void (*redrawLogViewer)();
+    void (*endMainDialog)();
+};
+
+void linuxConnect(const LinuxFrontEnd& frontEnd);
+
+// The front end's timer for `id` fell due. A tick that falls due while the
+// same timer's callback still runs (a nested event loop) is dropped, and
+// an id that is not running is ignored.
+void linuxTimerFired(uintptr_t id);
+
+// The tray tip as handed to the hooks: cut to at most 63 bytes without
+// splitting a UTF-8 character.
+constexpr size_t kTrayTipBytes = 63;
+void cutTrayTip(const char* tip, char* out, size_t size);
+
+// ----- sound
+//
+// The ALSA playback device, "default" unless set (a test plays into the
+// "null" or "file" plugin). Takes effect with the next sound.
+void linuxSetSoundDevice(const char* name);
+
+// What the player has done since the program started; read for tests.
+struct LinuxSoundCounts {
+    uint32_t requests;  // platformPlaySound calls
+    uint32_t files;     // files that played to their end
+    uint32_t beeps;     // default sounds played in place of a file
+    uint32_t cut;       // sounds cut off by a newer one
+    uint64_t frames;    // frames handed to the device
+};
+LinuxSoundCounts linuxSoundCounts();
+
+// Returns when the player has nothing left to play.
+void linuxWaitSoundIdle();
