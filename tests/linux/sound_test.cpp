@@ -1,0 +1,242 @@
+// The WAV reader on good and broken files, and the player on ALSA's file
+// plugin (over the null device), which writes what it is given to a file.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/linux/linux_platform.h"
+#include "platform/linux/wav_format.h"
+#include "test_files.h"
+
+namespace {
+
+void put16(std::string& s, uint32_t v) { s += static_cast<char>(v & 0xFF), s += static_cast<char>(v >> 8 & 0xFF); }
+void put32(std::string& s, uint32_t v) { put16(s, v & 0xFFFF), put16(s, v >> 16); }
+
+std::string chunk(const char* id, const std::string& body) {
+    std::string s(id, 4);
+    put32(s, static_cast<uint32_t>(body.size()));
+    s += body;
+    if (body.size() & 1) s += '\0';
+    return s;
+}
+
+std::string fmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, int blockAlign = -1) {
+    std::string s;
+    uint16_t align = blockAlign >= 0 ? static_cast<uint16_t>(blockAlign) : static_cast<uint16_t>(channels * bits / 8);
+    put16(s, tag), put16(s, channels), put32(s, rate), put32(s, rate * align), put16(s, align), put16(s, bits);
+    return s;
+}
+
+std::string extensibleBody(uint16_t realTag, uint16_t channels, uint32_t rate, uint16_t bits) {
+    std::string s = fmtBody(0xFFFE, channels, rate, bits);
+    put16(s, 22), put16(s, bits), put32(s, 0);
+    put16(s, realTag);
+    s += std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
+    return s;
+}
+
+std::string riff(const std::string& chunks, int sizeField = -1) {
+    std::string s = "RIFF";
+    put32(s, sizeField >= 0 ? static_cast<uint32_t>(sizeField) : static_cast<uint32_t>(4 + chunks.size()));
+    return s + "WAVE" + chunks;
+}
+
+std::string samples(size_t bytes, char seed) {
+    std::string s(bytes, '\0');
+    for (size_t i = 0; i < bytes; ++i) s[i] = static_cast<char>(seed + i * 7);
+    return s;
+}
+
+std::string pcm16(size_t frames, char seed = 1) {
+    return riff(chunk("fmt ", fmtBody(1, 1, 8000, 16)) + chunk("data", samples(frames * 2, seed)));
+}
+
+TEST(WavFormat, ReadsThePlayableLayouts) {
+    const struct {
+        const char* name;
+        std::string file;
+        WavSample sample;
+        uint16_t channels;
+        uint32_t rate;
+        uint64_t dataOffset, frames;
+    } cases[] = {
+        {"16-bit mono", pcm16(100), WavSample::S16, 1, 8000, 44, 100},
+        {"8-bit stereo", riff(chunk("fmt ", fmtBody(1, 2, 22050, 8)) + chunk("data", samples(50, 3))),
+         WavSample::U8, 2, 22050, 44, 25},
+        {"24-bit", riff(chunk("fmt ", fmtBody(1, 2, 48000, 24)) + chunk("data", samples(60, 3))), WavSample::S24, 2,
+         48000, 44, 10},
+        {"float", riff(chunk("fmt ", fmtBody(3, 1, 44100, 32)) + chunk("data", samples(40, 3))), WavSample::F32, 1,
+         44100, 44, 10},
+        {"extensible PCM", riff(chunk("fmt ", extensibleBody(1, 2, 44100, 16)) + chunk("data", samples(40, 3))),
+         WavSample::S16, 2, 44100, 68, 10},
+        {"odd LIST chunk first, padded",
+         riff(chunk("LIST", "abc") + chunk("fmt ", fmtBody(1, 1, 8000, 16)) + chunk("data", samples(8, 3))),
+         WavSample::S16, 1, 8000, 56, 4},
+        {"data cut short: what is there",
+         riff(chunk("fmt ", fmtBody(1, 1, 8000, 16)) + chunk("data", samples(200, 3))).substr(0, 44 + 51),
+         WavSample::S16, 1, 8000, 44, 25},
+        {"RIFF size far too large", riff(chunk("fmt ", fmtBody(1, 1, 8000, 16)) + chunk("data", samples(8, 3)), 1 << 30),
+         WavSample::S16, 1, 8000, 44, 4},
+    };
+    for (const auto& c : cases) {
+        WavFormat format{};
+        ASSERT_TRUE(parseWavBytes(reinterpret_cast<const uint8_t*>(c.file.data()), c.file.size(), &format)) << c.name;
+        EXPECT_EQ(format.sample, c.sample) << c.name;
+        EXPECT_EQ(format.channels, c.channels) << c.name;
+        EXPECT_EQ(format.rate, c.rate) << c.name;
+        EXPECT_EQ(format.dataOffset, c.dataOffset) << c.name;
+        EXPECT_EQ(format.frameCount, c.frames) << c.name;
+    }
+}
+
+TEST(WavFormat, RefusesWhatItCannotPlaySafely) {
+    const std::string data = chunk("data", samples(16, 3));
+    const std::string fmt = chunk("fmt ", fmtBody(1, 1, 8000, 16));
+    std::string huge = riff(fmt) + "data";
+    put32(huge, 0xFFFFFFF0u);  // claims 4 GB, holds nothing
+    std::string hugeChunk = riff("LIST");
+    put32(hugeChunk, 0xFFFFFFFFu);
+    const struct {
+        const char* name;
+        std::string file;
+    } cases[] = {
+        {"empty", ""},
+        {"not RIFF", "RIFX" + riff(fmt + data).substr(4)},
+        {"not WAVE", riff(fmt + data).replace(8, 4, "AVI ")},
+        {"header only", riff("")},
+        {"no fmt", riff(data)},
+        {"data before fmt", riff(data + fmt)},
+        {"two fmt chunks", riff(fmt + fmt + data)},
+        {"no data", riff(fmt)},
+        {"empty data", riff(fmt + chunk("data", ""))},
+        {"less than one frame", riff(chunk("fmt ", fmtBody(1, 2, 8000, 16)) + chunk("data", "abc"))},
+        {"data size beyond the file", huge},
+        {"chunk size beyond the file", hugeChunk + fmt + data},
+        {"ADPCM", riff(chunk("fmt ", fmtBody(2, 1, 8000, 4, 256)) + data)},
+        {"12-bit", riff(chunk("fmt ", fmtBody(1, 1, 8000, 12, 2)) + data)},
+        {"block align that lies", riff(chunk("fmt ", fmtBody(1, 2, 8000, 16, 2)) + data)},
+        {"no channels", riff(chunk("fmt ", fmtBody(1, 0, 8000, 16, 0)) + data)},
+        {"nine channels", riff(chunk("fmt ", fmtBody(1, 9, 8000, 16)) + data)},
+        {"rate 0", riff(chunk("fmt ", fmtBody(1, 1, 0, 16)) + data)},
+        {"short fmt", riff(chunk("fmt ", fmtBody(1, 1, 8000, 16).substr(0, 14)) + data)},
+        {"extensible, not PCM", riff(chunk("fmt ", extensibleBody(2, 1, 8000, 16)) + data)},
+        {"float of 64 bits", riff(chunk("fmt ", fmtBody(3, 1, 8000, 64)) + data)},
+    };
+    for (const auto& c : cases) {
+        WavFormat format{};
+        EXPECT_FALSE(parseWavBytes(reinterpret_cast<const uint8_t*>(c.file.data()), c.file.size(), &format)) << c.name;
+    }
+    WavFormat format{};
+    EXPECT_FALSE(parseWavBytes(nullptr, 10, &format));
+    // The file ends inside the data chunk's header.
+    std::string truncated = riff(fmt + data).substr(0, 40);
+    EXPECT_FALSE(parseWavBytes(reinterpret_cast<const uint8_t*>(truncated.data()), truncated.size(), &format));
+}
+
+class Player : public testing::Test {
+protected:
+    ScratchDirectory dir;
+    std::string out;
+
+    void SetUp() override {
+        out = dir / "played.raw";
+        linuxSetSoundDevice(("file:FILE=" + out + ",FORMAT=raw").c_str());
+    }
+
+    // Plays `file` to its end; what reached the device.
+    std::string play(const char* file) {
+        unlink(out.c_str());
+        platformPlaySound(file);
+        linuxWaitSoundIdle();
+        return readWholeFile(out);
+    }
+};
+
+TEST_F(Player, AWavFileReachesTheDeviceByteForByte) {
+    writeWholeFile(dir / "ding.wav", pcm16(4000, 5));
+    LinuxSoundCounts before = linuxSoundCounts();
+    EXPECT_EQ(play((dir / "ding.wav").c_str()), samples(8000, 5));
+    LinuxSoundCounts after = linuxSoundCounts();
+    EXPECT_EQ(after.requests - before.requests, 1u);
+    EXPECT_EQ(after.files - before.files, 1u);
+    EXPECT_EQ(after.beeps, before.beeps);
+    EXPECT_EQ(after.frames - before.frames, 4000u);
+}
+
+TEST_F(Player, WhatCannotBePlayedGivesTheBeep) {
+    std::string beep = play("");
+    ASSERT_GT(beep.size(), 1000u);
+    writeWholeFile(dir / "text.wav", "not a sound at all");
+    writeWholeFile(dir / "adpcm.wav", riff(chunk("fmt ", fmtBody(2, 1, 8000, 4, 256)) + chunk("data", samples(512, 1))));
+    mkfifo((dir / "fifo.wav").c_str(), 0644);
+    const std::string files[] = {dir / "missing.wav", dir / "text.wav", dir / "adpcm.wav", dir / "fifo.wav",
+                                 dir.path(), dir / std::string(5000, 'w')};
+    for (const std::string& file : files) {
+        LinuxSoundCounts before = linuxSoundCounts();
+        EXPECT_EQ(play(file.c_str()), beep) << file.substr(0, 80);
+        EXPECT_EQ(linuxSoundCounts().beeps - before.beeps, 1u) << file.substr(0, 80);
+    }
+    EXPECT_EQ(play(nullptr), beep);
+}
+
+TEST_F(Player, ANewSoundCutsOffTheOneStillPlaying) {
+    // The file plugin writes into a FIFO that is not read yet: the long
+    // sound stalls in the middle, whatever the speed of the machine.
+    std::string fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    linuxSetSoundDevice(("file:FILE=" + fifo + ",FORMAT=raw").c_str());
+    writeWholeFile(dir / "long.wav", pcm16(400000, 1));
+    writeWholeFile(dir / "short.wav", pcm16(3000, 9));
+    LinuxSoundCounts before = linuxSoundCounts();
+    platformPlaySound((dir / "long.wav").c_str());
+    // Until the pipe is full, the long sound is still being written.
+    for (int i = 0; i < 200 && linuxSoundCounts().frames - before.frames < 30000; ++i) usleep(10000);
+    platformPlaySound((dir / "short.wav").c_str());
+
+    std::string heard;
+    char buf[65536];
+    for (int idle = 0; idle < 100;) {
+        pollfd p{reader, POLLIN, 0};
+        poll(&p, 1, 50);
+        ssize_t n = read(reader, buf, sizeof buf);
+        if (n > 0) {
+            heard.append(buf, static_cast<size_t>(n));
+            idle = 0;
+        } else {
+            LinuxSoundCounts now = linuxSoundCounts();
+            if (now.files - before.files == 1 && now.cut - before.cut == 1) break;
+            ++idle;
+        }
+    }
+    close(reader);
+    linuxWaitSoundIdle();
+    LinuxSoundCounts after = linuxSoundCounts();
+    EXPECT_EQ(after.cut - before.cut, 1u);
+    EXPECT_EQ(after.files - before.files, 1u);
+    EXPECT_LT(heard.size(), 400000u * 2);
+    std::string shortData = samples(6000, 9);
+    ASSERT_GE(heard.size(), shortData.size());
+    EXPECT_EQ(heard.substr(heard.size() - shortData.size()), shortData);
+}
+
+TEST_F(Player, ADeviceThatCannotBeOpenedPlaysNothingAndReturns) {
+    linuxSetSoundDevice("cellwarden_no_such_device");
+    writeWholeFile(dir / "ding.wav", pcm16(100));
+    LinuxSoundCounts before = linuxSoundCounts();
+    platformPlaySound((dir / "ding.wav").c_str());
+    linuxWaitSoundIdle();
+    LinuxSoundCounts after = linuxSoundCounts();
+    EXPECT_EQ(after.files, before.files);
+    EXPECT_EQ(after.beeps, before.beeps);
+    EXPECT_EQ(after.frames, before.frames);
+}
+
+}  // namespace
