@@ -169,19 +169,27 @@ int combinedPercent(const Supplies& all) {
 
 bool platformGetPowerStatus(PowerReading* out) {
     if (!out) return false;
-    DIR* supplies = opendir(kSupplies);
-    if (!supplies) return false;
+    // Listed with getdents64 into a buffer of our own: opendir would take
+    // memory from the heap at every check.
+    int root = open(kSupplies, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (root < 0) return false;
     Supplies all{};
     int seen = 0;
-    while (dirent* entry = readdir(supplies)) {
-        if (entry->d_name[0] == '.') continue;
-        if (++seen > kMostSupplies) break;
-        int dir = openat(dirfd(supplies), entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir < 0) continue;
-        readSupply(dir, &all);
-        close(dir);
+    alignas(dirent64) char entries[4096];
+    ssize_t got;
+    while (seen < kMostSupplies && (got = getdents64(root, entries, sizeof entries)) > 0) {
+        for (ssize_t at = 0; at < got && seen < kMostSupplies;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
+            at += entry->d_reclen;
+            if (entry->d_name[0] == '.') continue;
+            ++seen;
+            int dir = openat(root, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (dir < 0) continue;
+            readSupply(dir, &all);
+            close(dir);
+        }
     }
-    closedir(supplies);
+    close(root);
 
     PowerReading reading{lineStatus(all), 128, 255};
     if (all.batteryCount > 0) {

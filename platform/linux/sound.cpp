@@ -97,11 +97,15 @@ snd_pcm_format_t alsaFormat(WavSample sample) {
     return SND_PCM_FORMAT_UNKNOWN;
 }
 
-// Waits until the device has played what it holds, unless cut off.
+// Waits until the device has played what it holds, unless cut off. The
+// delay is watched rather than drained: a drain cannot be interrupted, and
+// a device whose delay stops moving is left after two seconds.
 Outcome finish(snd_pcm_t* pcm, uint32_t number) {
-    snd_pcm_nonblock(pcm, 1);
-    snd_pcm_drain(pcm);
-    while (snd_pcm_state(pcm) == SND_PCM_STATE_DRAINING) {
+    // A sound shorter than the buffer has not started yet.
+    if (snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm);
+    for (int wait = 0; wait < 100; ++wait) {
+        snd_pcm_sframes_t delay = 0;
+        if (snd_pcm_delay(pcm, &delay) < 0 || delay <= 0) break;
         if (superseded(number)) return Outcome::Cut;
         waitForRequest(number, 20);
     }
