@@ -1,9 +1,8 @@
-// The window and timer operations: safe with no front end connected, handed
-// on unchanged (tips cut) to one that is, timers that tolerate the ways a
-// front end and the core call them.
+// The window and timer operations: safe with no front end connected, tray
+// tips cut safely for one that is, timers that tolerate the ways a front
+// end and the core call them.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,7 +27,6 @@ struct FakeFrontEnd {
             return true;
         };
         h.stopTimer = [](uintptr_t id) { std::erase(running, id); };
-        h.setCaption = [](WindowHandle, const char* text) { calls.push_back(std::string("caption ") + text); };
         h.trayAdd = [](WindowHandle, int icon, const char* tip) {
             calls.push_back("add " + std::to_string(icon) + " " + tip);
             return true;
@@ -37,7 +35,6 @@ struct FakeFrontEnd {
             calls.push_back(std::string("modify ") + tip);
             return true;
         };
-        h.askYesNo = [](const char* text, const char*) { return strcmp(text, "yes?") == 0; };
         h.openPage = [](const char* path) {
             calls.push_back(std::string("page ") + path);
             return true;
@@ -77,21 +74,6 @@ TEST_F(FrontEnd, WithNothingConnectedEveryOperationIsSafeAndSaysNo) {
     platformOpenHelp("/tmp/celwrd.HLP");
     platformRedrawLogViewer();
     platformEndMainDialog();
-}
-
-TEST_F(FrontEnd, WindowCallsReachTheFrontEndOnlyForAWindow) {
-    linuxConnect(FakeFrontEnd::hooks());
-    EXPECT_EQ(platformMainWindow(), FakeFrontEnd::kWindow);
-    platformSetCaption(0, "lost");
-    platformSetCaption(FakeFrontEnd::kWindow, nullptr);
-    platformSetCaption(FakeFrontEnd::kWindow, "50% 充電中");
-    EXPECT_FALSE(platformTrayAdd(0, 1, "lost"));
-    EXPECT_TRUE(platformAskYesNo("yes?", nullptr));
-    EXPECT_FALSE(platformAskYesNo("no?", "c"));
-    // Hooks the front end left out are safe too.
-    EXPECT_FALSE(platformIsMinimisedAndVisible(FakeFrontEnd::kWindow));
-    platformTrayDelete(FakeFrontEnd::kWindow);
-    EXPECT_EQ(FakeFrontEnd::calls, (std::vector<std::string>{"caption ", "caption 50% 充電中"}));
 }
 
 TEST_F(FrontEnd, TrayTipsAreCutTo63BytesOnACharacterBoundary) {
