@@ -39,10 +39,7 @@ void appendLogLine(const char* text) {
     putInRing(log.logRing, text);
     platformRedrawLogViewer();
     const char* filePath = nullptr;
-    if (log.Sneedsavelogfile) {
-        appendToFile(log.Slogfilename, text);
-        filePath = log.Slogfilename;
-    }
+    if (log.Sneedsavelogfile && appendToFile(log.Slogfilename, text)) filePath = log.Slogfilename;
     if (logLineObserver) logLineObserver(text, filePath);
 }
 

@@ -22,6 +22,7 @@ void logCloseMarker();
 size_t renderLogRing(char* out, size_t size);
 
 // Told of every line as it is added: the line, and the log file's path when
-// the line was also written there (null otherwise). For the replay tool.
+// the line was also written there (null otherwise, also when the file could
+// not be written). For the replay tool.
 using LogLineObserver = void (*)(const char* line, const char* filePath);
 void setLogLineObserver(LogLineObserver observer);

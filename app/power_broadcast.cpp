@@ -48,9 +48,10 @@ intptr_t onPowerBroadcast(uint32_t code) {
         return 1;
     case kPbtSuspend:
     case kPbtStandby:
-        // Since Vista the only notice, and it cannot be refused.
+        // Since Vista the only notice, and it cannot be refused; the
+        // system reads no answer from it.
         if (!suspendStepsDone) suspendActions();
-        return 1;
+        return 0;
     case kPbtQuerySuspendFailed:
     case kPbtQueryStandbyFailed:
         // Another program refused after we had stopped: start again.

@@ -81,4 +81,21 @@ TEST_F(BatteryLog, AnUnwritableFileLosesNothingElse) {
     EXPECT_STREQ(ringLine(), "nowhere");
 }
 
+// The replay prints "file PATH" from this: only for lines that reached a file.
+TEST_F(BatteryLog, TheObserverNamesTheFileOnlyWhenTheLineReachedIt) {
+    static std::vector<std::string> seen;
+    seen.clear();
+    setLogLineObserver([](const char* line, const char* filePath) {
+        seen.push_back(std::string(line) + "|" + (filePath ? filePath : "-"));
+    });
+    appendLogLine("off");
+    liveSettings.Clogfile.Sneedsavelogfile = 1;
+    appendLogLine("on");
+    sim::setFileUnavailable("C:\\TOOLS\\CELWRD.LOG", true);
+    appendLogLine("locked");
+    setText(liveSettings.Clogfile.Slogfilename, "");
+    appendLogLine("unnamed");
+    EXPECT_EQ(seen, (std::vector<std::string>{"off|-", "on|C:\\TOOLS\\CELWRD.LOG", "locked|-", "unnamed|-"}));
+}
+
 }  // namespace

@@ -79,15 +79,18 @@ TEST_F(PowerBroadcast, ResumeRebuildsEverythingAndReportsTheSituationAgain) {
 }
 
 TEST_F(PowerBroadcast, TheSuspendNoticeAloneRunsTheStepsOnce) {
-    EXPECT_EQ(onPowerBroadcast(kPbtSuspend), 1);
-    EXPECT_EQ(programs(), (Strings{"suspend", "stop"}));
-    EXPECT_EQ(saves(), 1u);
-    liveSettings.Cmanip.Sasksuspendok = 1;
-    forget();
-    onPowerBroadcast(kPbtQuerySuspend);
-    onPowerBroadcast(kPbtSuspend);
-    EXPECT_EQ(programs(), Strings{});
-    EXPECT_EQ(sim::callsOf(sim::CallKind::AskYesNo).size(), 0u);
+    for (uint32_t notice : {kPbtSuspend, kPbtStandby}) {
+        onPowerBroadcast(kPbtResumeSuspend);
+        forget();
+        // A notice, not a question: the system reads no answer from it.
+        EXPECT_EQ(onPowerBroadcast(notice), 0);
+        EXPECT_EQ(programs(), (Strings{"suspend", "stop"}));
+        EXPECT_EQ(saves(), 1u);
+        EXPECT_EQ(sim::timerCount(), 0);
+        forget();
+        EXPECT_EQ(onPowerBroadcast(notice), 0);
+        EXPECT_EQ(programs(), Strings{});
+    }
 }
 
 TEST_F(PowerBroadcast, AGrantedQueryFollowedByTheNoticeRunsTheStepsOnce) {
