@@ -9,29 +9,40 @@
 #include "settings/settings_file.h"
 
 bool suspendStepsDone;
+// The save on the way down failed (locked, read-only, disk full): the file
+// is older than the settings in force.
+static bool settingsFileStale;
 
 int confirmSuspend() {
     if (!liveSettings.Cmanip.Sasksuspendok) return 0;
     return platformAskYesNo("サスペンドを実行しますか？", "Cellwarden Suspend") ? 0 : 1;
 }
 
-static void closingSteps() {
+static bool closingSteps() {
     stopMainTimer();
     stopLogTimer();
     logCloseMarker();
-    saveSettingsIfEnabled();
+    return saveSettingsIfEnabled();
 }
 
 static void suspendActions() {
-    closingSteps();
+    settingsFileStale = !closingSteps();
     runEventScript(kTriggerSuspend);
     suspendStepsDone = true;
 }
 
 static void resumeActions() {
+    bool stale = suspendStepsDone && settingsFileStale;
     suspendStepsDone = false;
-    resetBatteryState(liveSettings.Cbattery);
-    readSettingsFile();
+    BatteryStatus& b = liveSettings.Cbattery;
+    int32_t autoCharge = b.Sautosetchargetime, autoDischarge = b.Sautosetdischargetime;
+    resetBatteryState(b);
+    // Without a file to take them from, the settings in force stay, the two
+    // switches the reset turns on included; a stale file would undo changes.
+    if (stale || !readSettingsFile()) {
+        b.Sautosetchargetime = autoCharge;
+        b.Sautosetdischargetime = autoDischarge;
+    }
     logOpenMarker();
     startMainTimer();
     startLogTimer();
@@ -42,9 +53,15 @@ intptr_t onPowerBroadcast(uint32_t code) {
     switch (code) {
     case kPbtQuerySuspend:
     case kPbtQueryStandby:
-        if (suspendStepsDone) return 1;  // already on the way down
-        if (confirmSuspend()) return kBroadcastQueryDeny;
-        suspendActions();
+        // Asked every time, also when an earlier query was granted and no
+        // resume came between; its steps do not run again.
+        if (confirmSuspend()) {
+            // We had stopped for the earlier query and the machine now stays
+            // up: start again as after a suspend that another program refused.
+            if (suspendStepsDone) resumeActions();
+            return kBroadcastQueryDeny;
+        }
+        if (!suspendStepsDone) suspendActions();
         return 1;
     case kPbtSuspend:
     case kPbtStandby:

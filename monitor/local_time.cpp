@@ -8,6 +8,8 @@ namespace {
 constexpr int64_t kCountsPerMs = 10000;
 // The largest count the system can turn back into a calendar time.
 constexpr int64_t kMaxMs = INT64_MAX / kCountsPerMs;
+// A grid further behind than this skips ahead instead of catching up.
+constexpr int64_t kCatchUpSteps = 10;
 
 }  // namespace
 
@@ -36,15 +38,30 @@ void timeAdd(LocalTime& t, int64_t ms) {
     t = fromTimeCount(sum * kCountsPerMs);
 }
 
+// How a grid follows the wall clock (the display, the time-based log and
+// the power queries all step this way):
+// - due once `interval` has passed; the stamp then moves on by exactly one
+//   interval, so the grid keeps its phase;
+// - behind by up to kCatchUpSteps intervals (the thread was held by a
+//   waited program), it catches up one step per call;
+// - further behind (the clock was set forward, or a long stall), the stamp
+//   moves at once to the last grid point before now: one due step, not a
+//   burst of refreshes or log records that would push the whole log ring out;
+// - set back by less than one interval, nothing changes: the grid waits until
+//   the clock passes the stamp plus the interval again;
+// - set back by one interval or more, the grid restarts at now, due at once,
+//   rather than waiting (an hour, say) until the clock passes the old stamp.
 GridStep stepGrid(LocalTime& stamp, const LocalTime& now, int32_t interval) {
+    if (interval < 0) interval = 0;
     int64_t elapsed = timeDiff(now, stamp);
     if (elapsed < 0) {
+        if (-elapsed < interval) return GridStep::NotDue;
         stamp = now;
         return GridStep::Restarted;
     }
-    if (interval < 0) interval = 0;
     if (elapsed < interval) return GridStep::NotDue;
-    timeAdd(stamp, interval);
+    int64_t steps = interval > 0 ? elapsed / interval : 1;
+    timeAdd(stamp, steps > kCatchUpSteps ? steps * interval : interval);
     return GridStep::Due;
 }
 

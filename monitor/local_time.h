@@ -24,10 +24,11 @@ void timeAdd(LocalTime& t, int64_t ms);
 enum class GridStep { NotDue, Due, Restarted };
 
 // A stamp on a fixed grid: due once `interval` ms have passed since it, and
-// then moved on by exactly one interval, so a stall is caught up one step
-// per call. A clock set back restarts the grid at `now` at once instead of
-// waiting until the clock passes the old stamp again. Intervals below 0
-// count as 0.
+// then moved on by exactly one interval, so a short stall is caught up one
+// step per call; a grid far behind moves to its last point before `now` in
+// one step. A clock set back by less than one interval changes nothing; by
+// more, it restarts the grid at `now` at once instead of waiting until the
+// clock passes the old stamp again. Intervals below 0 count as 0.
 GridStep stepGrid(LocalTime& stamp, const LocalTime& now, int32_t interval);
 
 // logSpan := whole-second span since prevLogTime; prevLogTime := now.

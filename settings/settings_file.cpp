@@ -95,16 +95,17 @@ bool parseSettingsLine(Settings& s, const char* line) {
     return false;
 }
 
-void readSettingsFile() {
+bool readSettingsFile() {
     char path[kPathSize];
     settingsFilePath(path);
     LineReader reader;
-    if (!openLineReader(reader, path)) return;
+    if (!openLineReader(reader, path)) return false;
     char line[kLineBufferSize];
     while (readLine(reader, line))
         if (!parsePlacementLine(line)) parseSettingsLine(liveSettings, line);
     closeLineReader(reader);
     backupSettings = liveSettings;
+    return true;
 }
 
 void formatSettingsLines(Settings& s, TextBuffer& out) {
@@ -135,6 +136,6 @@ bool writeSettingsFile() {
     return true;
 }
 
-void saveSettingsIfEnabled() {
-    if (liveSettings.Cmanip.Sneedsaveoptionsystem) writeSettingsFile();
+bool saveSettingsIfEnabled() {
+    return !liveSettings.Cmanip.Sneedsaveoptionsystem || writeSettingsFile();
 }

@@ -31,8 +31,9 @@ void settingsFilePath(char (&out)[kPathSize]);
 
 // Reads the file into the live record and the placements, then copies the
 // live record into the backup. A file that cannot be opened changes
-// nothing. A last line without a line end is read like the others.
-void readSettingsFile();
+// nothing and gives false. A last line without a line end is read like the
+// others.
+bool readSettingsFile();
 
 // Writes the placements and the live record. The new file replaces the old
 // one in one step, so an interrupted write never loses the settings. With
@@ -42,7 +43,8 @@ void readSettingsFile();
 bool writeSettingsFile();
 
 // The one way the program saves: only while Sneedsaveoptionsystem is on.
-void saveSettingsIfEnabled();
+// False only when a save was due and failed.
+bool saveSettingsIfEnabled();
 
 // Applies one line (without its line end) to a record; true when it named a
 // setting. An integer that does not read as a number keeps the old value.

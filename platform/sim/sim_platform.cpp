@@ -38,6 +38,8 @@ struct State {
     std::map<std::string, SimFile> files;
     std::set<std::string> unavailable;
     std::map<std::string, size_t> writeLimits;
+    std::set<std::string> readOnly;  // files, and directories ending in a backslash
+    int64_t diskSpace = -1;
     int openFiles = 0;
 
     std::vector<Timer> timers;
@@ -91,6 +93,13 @@ void record(CallKind kind, std::string_view text = {}, std::string_view text2 = 
 
 bool isMainWindow(WindowHandle window) { return window != 0 && window == state.mainWindow; }
 
+// `key` is folded already.
+bool isReadOnly(const std::string& key) {
+    if (state.readOnly.count(key)) return true;
+    size_t slash = key.rfind('\\');
+    return slash != std::string::npos && state.readOnly.count(key.substr(0, slash + 1));
+}
+
 }  // namespace
 
 struct PlatformFile {
@@ -127,6 +136,7 @@ PlatformFile* platformOpenFile(const char* path, FileOpen mode) {
     if (key.empty() || state.unavailable.count(key)) return nullptr;
     auto found = state.files.find(key);
     if (mode == FileOpen::Read && found == state.files.end()) return nullptr;
+    if (mode != FileOpen::Read && isReadOnly(key)) return nullptr;
     SimFile& file = state.files[key];
     if (file.path.empty()) file.path = path;
     if (mode == FileOpen::Create) file.content.clear();
@@ -151,6 +161,10 @@ bool platformWriteFile(PlatformFile* file, const char* data, size_t size) {
         size_t left = limit->second > target.content.size() ? limit->second - target.content.size() : 0;
         room = std::min(size, left);
     }
+    // A full disk refuses a write whole, as NTFS does when it cannot
+    // allocate the clusters for it.
+    if (state.diskSpace >= 0 && room > static_cast<uint64_t>(state.diskSpace)) room = 0;
+    if (state.diskSpace >= 0) state.diskSpace -= static_cast<int64_t>(room);
     target.content.append(data, room);
     record(sim::CallKind::WriteFile, target.path, std::string(data, room));
     if (room < size) file->failed = true;
@@ -167,7 +181,8 @@ bool platformCloseFile(PlatformFile* file) {
 bool platformReplaceFile(const char* source, const char* target) {
     std::string from = fold(source), to = fold(target);
     auto found = state.files.find(from);
-    if (found == state.files.end() || state.unavailable.count(to)) return false;
+    if (found == state.files.end() || state.unavailable.count(to) || isReadOnly(to) || isReadOnly(from))
+        return false;
     SimFile moved{target, found->second.content};
     state.files.erase(found);
     state.files[to] = moved;
@@ -175,7 +190,10 @@ bool platformReplaceFile(const char* source, const char* target) {
     return true;
 }
 
-void platformDeleteFile(const char* path) { state.files.erase(fold(path)); }
+void platformDeleteFile(const char* path) {
+    std::string key = fold(path);
+    if (!isReadOnly(key)) state.files.erase(key);
+}
 
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
     uintptr_t id = state.nextTimerId++;
@@ -370,6 +388,13 @@ void setFileUnavailable(const std::string& path, bool unavailable) {
 }
 
 void setFileWriteLimit(const std::string& path, size_t bytes) { state.writeLimits[fold(path)] = bytes; }
+
+void setReadOnly(const std::string& pathOrDirectory, bool readOnly) {
+    if (readOnly) state.readOnly.insert(fold(pathOrDirectory));
+    else state.readOnly.erase(fold(pathOrDirectory));
+}
+
+void setDiskSpace(int64_t bytes) { state.diskSpace = bytes; }
 
 int openFileCount() { return state.openFiles; }
 

@@ -79,6 +79,13 @@ std::vector<std::string> filePaths();
 void setFileUnavailable(const std::string& path, bool unavailable);
 // Writes to this path fail after `bytes` bytes (a full disk).
 void setFileWriteLimit(const std::string& path, size_t bytes);
+// Read-only: the file opens for reading only, and cannot be replaced or
+// removed. A path ending in a backslash makes a directory read-only: no
+// file in it can be created, replaced or removed.
+void setReadOnly(const std::string& pathOrDirectory, bool readOnly);
+// The bytes that all writes together may still add; a write that does not
+// fit fails whole, as on a full disk. Negative: no limit (the start).
+void setDiskSpace(int64_t bytes);
 int openFileCount();
 
 // ----- programs
