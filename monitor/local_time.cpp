@@ -1,23 +1,50 @@
 #include "monitor/local_time.h"
 
+#include <cstring>
+
 #include "base/text_util.h"
 #include "settings/battery_status.h"
 
 namespace {
 
 constexpr int64_t kCountsPerMs = 10000;
+constexpr int64_t kMsPerDay = 86400000;
 // The largest count the system can turn back into a calendar time.
 constexpr int64_t kMaxMs = INT64_MAX / kCountsPerMs;
 // A grid further behind than this skips ahead instead of catching up.
 constexpr int64_t kCatchUpSteps = 10;
 
+// Milliseconds since 1601 of a set, valid time; -1 otherwise.
+int64_t msOf(const LocalTime& t) { return isTimeSet(t) ? toMsCount(t) : -1; }
+
 }  // namespace
 
+CountedTime nowCount;
+
+int64_t recount(const LocalTime& t, CountedTime& counted) {
+    uint64_t bytes[2];
+    memcpy(bytes, &t, sizeof bytes);
+    // The same date as before (the first eight bytes hold it): only the
+    // time of day is new, and the date's count is known.
+    bool sameDate = bytes[0] == counted.bytes[0] && counted.dayMs >= 0;
+    memcpy(counted.bytes, bytes, sizeof bytes);
+    if (sameDate) {
+        counted.ms = -1;
+        if (isValidTimeOfDay(t)) {
+            int64_t ms = counted.dayMs + msOfDay(t);
+            if (ms <= kMaxMs) counted.ms = ms;
+        }
+        return counted.ms;
+    }
+    int64_t days;
+    counted.dayMs = isTimeSet(t) && dateDays(t, &days) ? days * kMsPerDay : -1;
+    counted.ms = msOf(t);
+    return counted.ms;
+}
+
 int64_t timeDiff(const LocalTime& a, const LocalTime& b) {
-    if (!isTimeSet(a) || !isTimeSet(b)) return 0;
-    int64_t countA, countB;
-    if (!toTimeCount(a, &countA) || !toTimeCount(b, &countB)) return 0;
-    return (countA - countB) / kCountsPerMs;
+    int64_t msA = msOf(a), msB = msOf(b);
+    return msA < 0 || msB < 0 ? 0 : msA - msB;
 }
 
 int64_t timeDiffSeconds(const LocalTime& a, const LocalTime& b) {
@@ -28,9 +55,8 @@ int64_t timeDiffSeconds(const LocalTime& a, const LocalTime& b) {
 }
 
 void timeAdd(LocalTime& t, int64_t ms) {
-    int64_t count = 0;
-    if (isTimeSet(t)) toTimeCount(t, &count);
-    int64_t base = count / kCountsPerMs;
+    int64_t base = msOf(t);
+    if (base < 0) base = 0;  // unset: a duration from 1601-01-01
     int64_t sum;
     if (__builtin_add_overflow(base, ms, &sum)) sum = ms > 0 ? kMaxMs : 0;
     if (sum < 0) sum = 0;  // nothing lies before 1601
@@ -51,15 +77,13 @@ void timeAdd(LocalTime& t, int64_t ms) {
 //   the clock passes the stamp plus the interval again;
 // - set back by one interval or more, the grid restarts at now, due at once,
 //   rather than waiting (an hour, say) until the clock passes the old stamp.
-GridStep stepGrid(LocalTime& stamp, const LocalTime& now, int32_t interval) {
+GridStep moveGrid(LocalTime& stamp, const LocalTime& now, int32_t interval, int64_t elapsed) {
     if (interval < 0) interval = 0;
-    int64_t elapsed = timeDiff(now, stamp);
+    if (elapsed < interval && -elapsed < interval) return GridStep::NotDue;
     if (elapsed < 0) {
-        if (-elapsed < interval) return GridStep::NotDue;
         stamp = now;
         return GridStep::Restarted;
     }
-    if (elapsed < interval) return GridStep::NotDue;
     int64_t steps = interval > 0 ? elapsed / interval : 1;
     timeAdd(stamp, steps > kCatchUpSteps ? steps * interval : interval);
     return GridStep::Due;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "platform/time_count.h"
 
@@ -21,7 +22,30 @@ int64_t timeDiffSeconds(const LocalTime& a, const LocalTime& b);
 // makes this the splitter of a duration into days, hours, minutes, seconds.
 void timeAdd(LocalTime& t, int64_t ms);
 
+// A time's count in milliseconds kept beside the bytes it was taken from,
+// for times tested ten times a second: the grid stamps and the clock
+// reading. The count is taken again only when the bytes have changed.
+struct CountedTime {
+    uint64_t bytes[2] = {0, 0};  // the all-zero time is unset,
+    int64_t ms = -1;             // and -1 says so: unset or not a valid time
+    int64_t dayMs = -1;          // the count at the date's midnight, -1 unknown
+};
+
+int64_t recount(const LocalTime& t, CountedTime& counted);
+
+inline int64_t countOf(const LocalTime& t, CountedTime& counted) {
+    uint64_t bytes[2];
+    memcpy(bytes, &t, sizeof bytes);
+    if (((bytes[0] ^ counted.bytes[0]) | (bytes[1] ^ counted.bytes[1])) == 0) return counted.ms;
+    return recount(t, counted);
+}
+
+// The count of the latest clock reading, shared by every grid test.
+extern CountedTime nowCount;
+
 enum class GridStep { NotDue, Due, Restarted };
+
+GridStep moveGrid(LocalTime& stamp, const LocalTime& now, int32_t interval, int64_t elapsed);
 
 // A stamp on a fixed grid: due once `interval` ms have passed since it, and
 // then moved on by exactly one interval, so a short stall is caught up one
@@ -29,7 +53,15 @@ enum class GridStep { NotDue, Due, Restarted };
 // one step. A clock set back by less than one interval changes nothing; by
 // more, it restarts the grid at `now` at once instead of waiting until the
 // clock passes the old stamp again. Intervals below 0 count as 0.
-GridStep stepGrid(LocalTime& stamp, const LocalTime& now, int32_t interval);
+// `counted` is the caller's cache of the stamp's count.
+inline GridStep stepGrid(LocalTime& stamp, CountedTime& counted, const LocalTime& now, int32_t interval) {
+    int64_t stampMs = countOf(stamp, counted);
+    int64_t nowMs = countOf(now, nowCount);
+    int64_t elapsed = (stampMs | nowMs) < 0 ? 0 : nowMs - stampMs;  // as timeDiff
+    int64_t least = interval < 0 ? 0 : interval;
+    if (elapsed < least && -elapsed < least) return GridStep::NotDue;
+    return moveGrid(stamp, now, interval, elapsed);
+}
 
 // logSpan := whole-second span since prevLogTime; prevLogTime := now.
 void stampLogRecord(BatteryStatus& status);

@@ -18,6 +18,7 @@ int32_t prevKind = kPowerAcLine;
 
 static uintptr_t mainTimer;
 static uintptr_t logTimer;
+static CountedTime displayCount, logCount;  // of the two stamps
 
 void startMainTimer() {
     stopMainTimer();
@@ -137,7 +138,7 @@ void mainTick() {
     BatteryStatus& b = liveSettings.Cbattery;
     sampleBattery(b);
     handleChanges(b);
-    if (stepGrid(displayStamp, b.now, liveSettings.Cscreen.Sdisplayinterval) != GridStep::NotDue) {
+    if (stepGrid(displayStamp, displayCount, b.now, liveSettings.Cscreen.Sdisplayinterval) != GridStep::NotDue) {
         formatStatus(liveSettings);
         updatePresentation();
     }
@@ -165,6 +166,6 @@ void logTick() {
             writeLogRecord();
         }
     } else if (log.Sneedsavelogfiletime) {
-        if (stepGrid(logStamp, b.now, log.Soutputinterval) != GridStep::NotDue) writeLogRecord();
+        if (stepGrid(logStamp, logCount, b.now, log.Soutputinterval) != GridStep::NotDue) writeLogRecord();
     }
 }

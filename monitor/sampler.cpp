@@ -15,7 +15,8 @@ static bool querySlotDue(BatteryStatus& s) {
         s.sampleStamp = s.now;
         return true;
     }
-    GridStep step = stepGrid(s.sampleStamp, s.now, s.Scheckinterval);
+    static CountedTime sampleCount;
+    GridStep step = stepGrid(s.sampleStamp, sampleCount, s.now, s.Scheckinterval);
     // Nothing is measured across a clock set back.
     if (step == GridStep::Restarted) s.chargeStamp = s.dischargeStamp = LocalTime{};
     return step != GridStep::NotDue;

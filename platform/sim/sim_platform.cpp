@@ -111,7 +111,19 @@ struct PlatformFile {
 
 // ---------------------------------------------------------------- platform
 
-void platformGetLocalTime(LocalTime* out) { *out = fromTimeCount(wallMs() * 10000); }
+void platformGetLocalTime(LocalTime* out) {
+    // Read ten times a second: within one second only the milliseconds move.
+    static int64_t cachedSecond = -1;
+    static LocalTime cached;
+    int64_t ms = wallMs();
+    int64_t second = ms / 1000;
+    if (second != cachedSecond) {
+        cached = fromTimeCount(second * 10000000);
+        cachedSecond = second;
+    }
+    *out = cached;
+    out->milliseconds = static_cast<uint16_t>(ms - second * 1000);
+}
 
 bool platformGetPowerStatus(PowerReading* out) {
     record(sim::CallKind::PowerQuery);

@@ -1,5 +1,7 @@
 #include "monitor/local_time.h"
 
+#include <chrono>
+
 #include "settings/battery_status.h"
 #include "sim_test.h"
 
@@ -82,6 +84,109 @@ TEST(TimeCount, RoundTripsAndRejectsInvalidDates) {
     EXPECT_FALSE(toTimeCount(at(2026, 13, 1, 0, 0, 0), &count));
     EXPECT_FALSE(toTimeCount(at(2026, 1, 1, 24, 0, 0), &count));
     EXPECT_EQ(timeDiff(at(2026, 2, 30, 0, 0, 0), at(2026, 1, 1, 0, 0, 0)), 0);
+}
+
+// Our own calendar against the standard library's, every day of nine
+// centuries, in an order that defeats the one-date caches now and then.
+TEST(TimeCount, AgreesWithTheStandardCalendarEveryDay) {
+    using namespace std::chrono;
+    const sys_days epoch = sys_days{year{1601} / January / 1};
+    for (int64_t day = 0; day < 328000; day += day % 3 == 0 ? 1 : 2) {
+        year_month_day ymd{epoch + days{day}};
+        LocalTime t = at(static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+                         static_cast<unsigned>(ymd.day()), 13, 14, 15, 16);
+        int64_t count;
+        ASSERT_TRUE(toTimeCount(t, &count)) << day;
+        ASSERT_EQ(count, day * 864000000000 + (((13 * 60 + 14) * 60 + 15) * 1000 + 16) * 10000LL);
+        LocalTime back = fromTimeCount(count);
+        ASSERT_EQ(back.year, t.year);
+        ASSERT_EQ(back.month, t.month);
+        ASSERT_EQ(back.day, t.day);
+        ASSERT_EQ(back.dayOfWeek, weekday{epoch + days{day}}.c_encoding());
+        ASSERT_EQ(back.milliseconds, 16);
+        if (day % 97 == 0) fromTimeCount(0), toTimeCount(at(2000, 2, 29, 0, 0, 0), &count);
+    }
+}
+
+TEST(TimeCount, RejectsWhatNoCalendarHasAndTheEndOfTheCount) {
+    struct Row {
+        LocalTime t;
+        bool valid;
+    } rows[] = {
+        {at(1600, 12, 31, 23, 59, 59), false}, {at(1601, 1, 1, 0, 0, 0), true},
+        {at(1700, 2, 29, 0, 0, 0), false},     {at(1900, 2, 29, 0, 0, 0), false},
+        {at(2000, 2, 29, 0, 0, 0), true},      {at(2024, 2, 29, 0, 0, 0), true},
+        {at(2026, 4, 31, 0, 0, 0), false},     {at(2026, 12, 31, 0, 0, 0), true},
+        {at(2026, 1, 0, 0, 0, 0), false},      {at(2026, 1, 1, 0, 60, 0), false},
+        {at(2026, 1, 1, 0, 0, 60), false},     {at(2026, 1, 1, 0, 0, 0, 1000), false},
+        {at(30828, 9, 14, 2, 48, 5, 477), true}, {at(30828, 9, 14, 2, 48, 5, 478), false},
+        {at(65535, 12, 31, 23, 59, 59, 999), false},
+    };
+    for (const Row& row : rows) {
+        int64_t count = 1;
+        EXPECT_EQ(toTimeCount(row.t, &count), row.valid) << row.t.year << "-" << row.t.month << "-" << row.t.day;
+        if (!row.valid) {
+            EXPECT_EQ(count, 0);
+        }
+        EXPECT_EQ(toMsCount(row.t) >= 0, row.valid);
+    }
+}
+
+// The kept count follows its time through every kind of change.
+TEST(CountedTime, FollowsEveryChangeOfItsTime) {
+    const LocalTime sequence[] = {
+        at(2026, 3, 1, 12, 0, 0),       at(2026, 3, 1, 12, 0, 0, 100), at(2026, 3, 1, 23, 59, 59, 999),
+        at(2026, 3, 2, 0, 0, 0),        at(2026, 3, 2, 24, 0, 0),      at(2026, 3, 2, 1, 0, 0),
+        LocalTime{},                    at(2026, 3, 2, 1, 0, 0),       at(2026, 2, 30, 1, 0, 0),
+        at(2026, 2, 28, 1, 0, 0),       at(30828, 9, 14, 2, 48, 5, 477), at(30828, 9, 14, 2, 48, 5, 478),
+    };
+    CountedTime counted;
+    for (const LocalTime& t : sequence) {
+        int64_t expected = isTimeSet(t) ? toMsCount(t) : -1;
+        EXPECT_EQ(countOf(t, counted), expected) << t.year << "-" << t.month << "-" << t.day << " " << t.hour;
+        EXPECT_EQ(countOf(t, counted), expected);
+        LocalTime weekdayOnly = t;
+        weekdayOnly.dayOfWeek = 6;
+        EXPECT_EQ(countOf(weekdayOnly, counted), isTimeSet(t) ? expected : -1);
+    }
+}
+
+// One row per way the clock can stand against a grid stamp.
+TEST(StepGrid, DueCatchUpSkipAndSetBack) {
+    const LocalTime stamp = at(2026, 3, 1, 12, 0, 0);
+    struct Row {
+        const char* what;
+        int64_t nowAfterStamp;  // ms
+        int32_t interval;
+        GridStep step;
+        int64_t stampMoves;  // ms; for Restarted the stamp becomes now
+    } rows[] = {
+        {"not yet", 999, 1000, GridStep::NotDue, 0},
+        {"due", 1000, 1000, GridStep::Due, 1000},
+        {"late", 1500, 1000, GridStep::Due, 1000},
+        {"stall of five: one step", 5500, 1000, GridStep::Due, 1000},
+        {"stall of ten: one step", 10999, 1000, GridStep::Due, 1000},
+        {"eleven behind: to the last point", 11500, 1000, GridStep::Due, 11000},
+        {"a day forward", 86400300, 60000, GridStep::Due, 86400000},
+        {"set back less than one interval", -999, 1000, GridStep::NotDue, 0},
+        {"set back a full interval", -1000, 1000, GridStep::Restarted, -1000},
+        {"an hour back", -3600000, 60000, GridStep::Restarted, -3600000},
+        {"interval 0", 0, 0, GridStep::Due, 0},
+        {"interval below 0", 5, -100, GridStep::Due, 0},
+        {"interval 0, set back", -5, 0, GridStep::Restarted, -5},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        LocalTime grid = stamp, now = stamp;
+        timeAdd(now, row.nowAfterStamp);
+        CountedTime counted;
+        EXPECT_EQ(stepGrid(grid, counted, now, row.interval), row.step);
+        EXPECT_EQ(timeDiff(grid, stamp), row.stampMoves);
+    }
+    // An unset stamp never gives a difference: due only for intervals of 0.
+    LocalTime unset{};
+    CountedTime counted;
+    EXPECT_EQ(stepGrid(unset, counted, stamp, 1000), GridStep::NotDue);
 }
 
 TEST(StampLogRecord, SpanInWholeSecondsThenStamp) {
