@@ -43,6 +43,35 @@ TextBuffer makeTextBuffer(char* data, size_t capacity) {
     return TextBuffer{data, capacity, 0, capacity == 0};
 }
 
+void appendDecimal(TextBuffer& buffer, int64_t value, int width, char pad) {
+    // Clock fields, percentages: one or two places, the most frequent case.
+    if (value >= 0 && value < 100 && width <= 2) {
+        char text[2] = {static_cast<char>(value < 10 ? pad : '0' + value / 10), static_cast<char>('0' + value % 10)};
+        bool one = value < 10 && width < 2;
+        appendBytes(buffer, one ? text + 1 : text, one ? 1 : 2);
+        return;
+    }
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    size_t digits = 1;
+    for (uint64_t rest = magnitude / 10; rest != 0; rest /= 10) ++digits;
+    size_t length = digits + (value < 0);
+    size_t size = width > 0 && static_cast<size_t>(width) > length ? static_cast<size_t>(width) : length;
+    if (!roomFor(buffer, size)) return;
+    // Written in place from the right: digits, then zeros, the sign or blanks.
+    char* start = buffer.data + buffer.length;
+    char* p = start + size;
+    *p = '\0';
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (pad == '0')
+        while (p > start + (value < 0)) *--p = '0';
+    if (value < 0) *--p = '-';
+    while (p > start) *--p = ' ';
+    buffer.length += size;
+}
+
 void appendFormatted(TextBuffer& buffer, const char* format, ...) {
     if (buffer.overflowed) return;
     size_t room = buffer.capacity - buffer.length;

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // Copies src (null counts as empty) into dst of `size` bytes. Returns false
 // when src had to be cut.
@@ -42,3 +43,26 @@ struct TextBuffer {
 TextBuffer makeTextBuffer(char* data, size_t capacity);
 void appendFormatted(TextBuffer& buffer, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
+
+// The same without a format string to interpret, for texts rebuilt every
+// second: bytes, a text, and a decimal as "%*d" (pad ' ') or "%0*d" (pad
+// '0') writes it. A piece that does not fit overflows the buffer as above.
+// Room for `size` more bytes and the terminator; otherwise the buffer is
+// marked overflowed.
+inline bool roomFor(TextBuffer& buffer, size_t size) {
+    if (!buffer.overflowed && size < buffer.capacity - buffer.length) return true;
+    if (!buffer.overflowed) buffer.data[buffer.length] = '\0';
+    buffer.overflowed = true;
+    return false;
+}
+
+inline void appendBytes(TextBuffer& buffer, const char* data, size_t size) {
+    if (!roomFor(buffer, size)) return;
+    memcpy(buffer.data + buffer.length, data, size);
+    buffer.length += size;
+    buffer.data[buffer.length] = '\0';
+}
+
+inline void appendString(TextBuffer& buffer, const char* text) { appendBytes(buffer, text, strlen(text)); }
+
+void appendDecimal(TextBuffer& buffer, int64_t value, int width = 0, char pad = ' ');

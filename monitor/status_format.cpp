@@ -26,21 +26,52 @@ Estimate estimateFrom(const LocalTime& now, int32_t restMs) {
     return e;
 }
 
-const char* const kBatteryLayout =
-    "%s | %3d%% | %4dsec/1%% | end %2d:%02d:%02d | rest %2d:%02d:%02d | now %2d:%02d:%02d (%4dsec)";
+// The texts are rebuilt every second, so they are put together piece by
+// piece rather than through a format string. The status line reads
+//   "%s | %3d%% | %4dsec/1%% | end %2d:%02d:%02d | rest %2d:%02d:%02d | now %2d:%02d:%02d (%4dsec)"
+// and without a battery
+//   "%s | ---%% | ----sec/1%% | end --:--:-- | rest --:--:-- | now %2d:%02d:%02d (----sec)".
+
+// h:mm:ss with the hour in `hourWidth` places (0: as many as it takes),
+// or h:mm without seconds.
+void appendClockFields(TextBuffer& out, int hour, int minute, int second, int hourWidth, bool seconds = true) {
+    appendDecimal(out, hour, hourWidth);
+    appendString(out, ":");
+    appendDecimal(out, minute, 2, '0');
+    if (!seconds) return;
+    appendString(out, ":");
+    appendDecimal(out, second, 2, '0');
+}
+
+void appendNow(TextBuffer& out, const LocalTime& now) {
+    appendString(out, " | now ");
+    appendClockFields(out, now.hour, now.minute, now.second, 2);
+}
 
 void formatBatteryLine(Settings& s, const char* label, int32_t rate, const Estimate& e, int restHours) {
     const BatteryStatus& b = s.Cbattery;
-    formatText(s.statusLine, kBatteryLayout, label, b.percent, rate / 1000, e.end.hour, e.end.minute,
-               e.end.second, restHours, e.rest.minute, e.rest.second, b.now.hour, b.now.minute,
-               b.now.second, b.logSpan / 1000);
+    TextBuffer out = makeTextBuffer(s.statusLine, sizeof s.statusLine);
+    appendString(out, label);
+    appendString(out, " | ");
+    appendDecimal(out, b.percent, 3);
+    appendString(out, "% | ");
+    appendDecimal(out, rate / 1000, 4);
+    appendString(out, "sec/1% | end ");
+    appendClockFields(out, e.end.hour, e.end.minute, e.end.second, 2);
+    appendString(out, " | rest ");
+    appendClockFields(out, restHours, e.rest.minute, e.rest.second, 2);
+    appendNow(out, b.now);
+    appendString(out, " (");
+    appendDecimal(out, b.logSpan / 1000, 4);
+    appendString(out, "sec)");
 }
 
 void formatNoBatteryLine(Settings& s, const char* label) {
-    const LocalTime& now = s.Cbattery.now;
-    formatText(s.statusLine,
-               "%s | ---%% | ----sec/1%% | end --:--:-- | rest --:--:-- | now %2d:%02d:%02d (----sec)",
-               label, now.hour, now.minute, now.second);
+    TextBuffer out = makeTextBuffer(s.statusLine, sizeof s.statusLine);
+    appendString(out, label);
+    appendString(out, " | ---% | ----sec/1% | end --:--:-- | rest --:--:--");
+    appendNow(out, s.Cbattery.now);
+    appendString(out, " (----sec)");
 }
 
 // Step one: the status line, and the estimate the items show.
@@ -79,24 +110,18 @@ const char* meridiem(int hour) { return hour < 12 ? "AM" : "PM"; }
 
 // A clock time in the user's format: 0 h:mm:ss, 1 h:mm, 2 h:mm:ssAM, 3 h:mmAM.
 void appendClock(TextBuffer& out, const char* prefix, const LocalTime& t, int32_t format) {
-    switch (format) {
-    case 0: appendFormatted(out, "%s%d:%02d:%02d", prefix, t.hour, t.minute, t.second); break;
-    case 1: appendFormatted(out, "%s%d:%02d", prefix, t.hour, t.minute); break;
-    case 2:
-        appendFormatted(out, "%s%d:%02d:%02d%s", prefix, hour12(t.hour), t.minute, t.second,
-                        meridiem(t.hour));
-        break;
-    case 3: appendFormatted(out, "%s%d:%02d%s", prefix, hour12(t.hour), t.minute, meridiem(t.hour)); break;
-    default: break;  // an unknown format writes nothing
-    }
+    if (format < 0 || format > 3) return;  // an unknown format writes nothing
+    bool twelve = format >= 2;
+    appendString(out, prefix);
+    appendClockFields(out, twelve ? hour12(t.hour) : t.hour, t.minute, t.second, 0, format % 2 == 0);
+    if (twelve) appendString(out, meridiem(t.hour));
 }
 
 // A duration never takes the 12-hour suffix.
 void appendRest(TextBuffer& out, const LocalTime& rest, int32_t format) {
-    if (format == 0 || format == 2)
-        appendFormatted(out, "R%d:%02d:%02d", totalHours(rest), rest.minute, rest.second);
-    else if (format == 1 || format == 3)
-        appendFormatted(out, "R%d:%02d", totalHours(rest), rest.minute);
+    if (format < 0 || format > 3) return;
+    appendString(out, "R");
+    appendClockFields(out, totalHours(rest), rest.minute, rest.second, 0, format % 2 == 0);
 }
 
 void appendItem(TextBuffer& out, int32_t item, const Settings& s, const Estimate& e) {
@@ -105,21 +130,26 @@ void appendItem(TextBuffer& out, int32_t item, const Settings& s, const Estimate
     int32_t format = s.Cscreen.Stimeformat;
     switch (item) {
     case 1:
-        if (battery) appendFormatted(out, "%d%%", b.percent);
-        else appendFormatted(out, "--%%");
+        if (!battery) {
+            appendString(out, "--%");
+            break;
+        }
+        appendDecimal(out, b.percent);
+        appendString(out, "%");
         break;
     case 2:
-        if (b.kind == kPowerAcBatt || b.kind == kPowerDischarge) appendFormatted(out, "%ds", b.dischargeRate / 1000);
-        else if (b.kind == kPowerCharge) appendFormatted(out, "%ds", b.chargeRate / 1000);
-        else appendFormatted(out, "--s");
+        if (b.kind == kPowerAcBatt || b.kind == kPowerDischarge) appendDecimal(out, b.dischargeRate / 1000);
+        else if (b.kind == kPowerCharge) appendDecimal(out, b.chargeRate / 1000);
+        else appendString(out, "--");
+        appendString(out, "s");
         break;
     case 3:
         if (battery) appendClock(out, "E", e.end, format);
-        else appendFormatted(out, "E--");
+        else appendString(out, "E--");
         break;
     case 4:
         if (battery) appendRest(out, e.rest, format);
-        else appendFormatted(out, "R--");
+        else appendString(out, "R--");
         break;
     case 5: appendClock(out, "", b.now, format); break;
     default: break;
@@ -132,7 +162,7 @@ void formatItems(Settings& s, const Estimate& e) {
     bool written = false;
     for (int32_t item : s.Cscreen.Sdisplayitems) {
         if (item < 1 || item > 5) continue;
-        if (written) appendFormatted(out, " ");
+        if (written) appendString(out, " ");
         appendItem(out, item, s, e);
         written = true;
     }

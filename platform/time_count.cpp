@@ -36,7 +36,10 @@ struct DateCache {
     uint16_t year, month, day, dayOfWeek;
 };
 DateCache toCache;
-DateCache fromCache{0, -1, 0, 0, 0, 0};
+// Two: the status texts split durations, which lie in January 1601, between
+// readings of today.
+DateCache fromCache[2] = {{0, -1, 0, 0, 0, 0}, {0, -1, 0, 0, 0, 0}};
+unsigned fromCacheNext;
 
 uint64_t dateKey(unsigned year, unsigned month, unsigned day) {
     return year | static_cast<uint64_t>(month) << 16 | static_cast<uint64_t>(day) << 32;
@@ -91,12 +94,20 @@ LocalTime fromTimeCount(int64_t count) {
     int64_t ms = count / kCountsPerMs;
     int64_t days = ms / kMsPerDay;
     uint32_t inDay = static_cast<uint32_t>(ms - days * kMsPerDay);
-    if (days != fromCache.days) dateFromDays(days, fromCache);
+    const DateCache* date = &fromCache[0];
+    if (days != date->days) {
+        date = &fromCache[1];
+        if (days != date->days) {
+            DateCache& slot = fromCache[fromCacheNext++ % 2];
+            dateFromDays(days, slot);
+            date = &slot;
+        }
+    }
     LocalTime t;
-    t.year = fromCache.year;
-    t.month = fromCache.month;
-    t.day = fromCache.day;
-    t.dayOfWeek = fromCache.dayOfWeek;
+    t.year = date->year;
+    t.month = date->month;
+    t.day = date->day;
+    t.dayOfWeek = date->dayOfWeek;
     t.hour = static_cast<uint16_t>(inDay / 3600000);
     t.minute = static_cast<uint16_t>(inDay / 60000 % 60);
     t.second = static_cast<uint16_t>(inDay / 1000 % 60);

@@ -83,12 +83,33 @@ int64_t msOf(const LocalTime& t) {
     return count / 10000;
 }
 
-// Builds nothing when nobody looks, so a quiet run allocates nothing here.
+// The wall clock; read ten times a second, so within one second only the
+// milliseconds are worked out again.
+void readWallTime(LocalTime* out) {
+    static int64_t cachedSecond = -1;
+    static LocalTime cached;
+    int64_t ms = wallMs();
+    int64_t second = ms / 1000;
+    if (second != cachedSecond) {
+        cached = fromTimeCount(second * 10000000);
+        cachedSecond = second;
+    }
+    *out = cached;
+    out->milliseconds = static_cast<uint16_t>(ms - second * 1000);
+}
+
+// Builds nothing when nobody looks, so a quiet run allocates nothing here;
+// an observer alone is shown one record whose texts keep their buffers.
 void record(CallKind kind, std::string_view text = {}, std::string_view text2 = {}, int64_t number = 0) {
     if (!state.recording && !state.observer) return;
-    Call call{kind, fromTimeCount(wallMs() * 10000), std::string(text), std::string(text2), number};
+    static Call shown;
+    Call& call = state.recording ? state.calls.emplace_back() : shown;
+    call.kind = kind;
+    readWallTime(&call.at);
+    call.text.assign(text);
+    call.text2.assign(text2);
+    call.number = number;
     if (state.observer) state.observer(call);
-    if (state.recording) state.calls.push_back(std::move(call));
 }
 
 bool isMainWindow(WindowHandle window) { return window != 0 && window == state.mainWindow; }
@@ -111,19 +132,7 @@ struct PlatformFile {
 
 // ---------------------------------------------------------------- platform
 
-void platformGetLocalTime(LocalTime* out) {
-    // Read ten times a second: within one second only the milliseconds move.
-    static int64_t cachedSecond = -1;
-    static LocalTime cached;
-    int64_t ms = wallMs();
-    int64_t second = ms / 1000;
-    if (second != cachedSecond) {
-        cached = fromTimeCount(second * 10000000);
-        cachedSecond = second;
-    }
-    *out = cached;
-    out->milliseconds = static_cast<uint16_t>(ms - second * 1000);
-}
+void platformGetLocalTime(LocalTime* out) { readWallTime(out); }
 
 bool platformGetPowerStatus(PowerReading* out) {
     record(sim::CallKind::PowerQuery);

@@ -1,8 +1,11 @@
 #include "base/text_file.h"
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "base/text_util.h"
 #include "sim_test.h"
 
 namespace {
@@ -76,6 +79,43 @@ TEST_F(TextFile, ReplacingWriteLeavesOldOrNewNeverHalf) {
     EXPECT_TRUE(writeFileReplacing("C:\\b~", "b", 1));
     EXPECT_EQ(sim::fileContent("C:\\b~"), "b");
     EXPECT_EQ(sim::callsOf(sim::CallKind::ReplaceFile).back().text2, "C:\\b$");
+}
+
+}  // namespace
+
+namespace {
+
+// The status texts are built without a format string; printf is the judge.
+TEST(TextBuffer, DecimalsAsPrintfWritesThem) {
+    const int64_t values[] = {0, 5, -5, 42, -42, 999, -1000, 123456, INT32_MIN, INT32_MAX, INT64_MIN, INT64_MAX};
+    for (int64_t value : values)
+        for (int width : {0, 1, 2, 3, 4, 12})
+            for (char pad : {' ', '0'}) {
+                char expected[64], text[64];
+                snprintf(expected, sizeof expected, pad == '0' ? "%0*lld" : "%*lld", width,
+                         static_cast<long long>(value));
+                TextBuffer out = makeTextBuffer(text, sizeof text);
+                appendString(out, "<");
+                appendDecimal(out, value, width, pad);
+                appendString(out, ">");
+                EXPECT_EQ(std::string(text), "<" + std::string(expected) + ">") << value << " " << width << pad;
+                EXPECT_EQ(out.length, strlen(text));
+            }
+}
+
+TEST(TextBuffer, APieceThatDoesNotFitIsLeftOutWhole) {
+    char text[8];
+    TextBuffer out = makeTextBuffer(text, sizeof text);
+    appendString(out, "abc");
+    appendDecimal(out, 12345);  // 3 + 5 leaves no room for the terminator
+    EXPECT_TRUE(out.overflowed);
+    EXPECT_STREQ(text, "abc");
+    appendString(out, "d");  // nothing after an overflow
+    EXPECT_STREQ(text, "abc");
+    out = makeTextBuffer(text, sizeof text);
+    appendDecimal(out, -123456);
+    EXPECT_FALSE(out.overflowed);
+    EXPECT_STREQ(text, "-123456");
 }
 
 }  // namespace

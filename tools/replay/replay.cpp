@@ -78,11 +78,50 @@ bool readWholeFile(const std::string& path, std::string& content) {
 
 // ------------------------------------------------------------- printing
 
+// Puts `value` (0..99, or 0..999 with three places) into `out` with zeros.
+void putDigits(char* out, int value, int places) {
+    for (int i = places - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+}
+
+// "YYYY-MM-DD HH:MM:SS.mmm ", the date put together once a day: a day's
+// replay prints a caption every second.
+void printTime(const LocalTime& t) {
+    static uint16_t year, month, day;
+    static char text[32];
+    static int dateLength;
+    if (t.year != year || t.month != month || t.day != day) {
+        year = t.year, month = t.month, day = t.day;
+        dateLength = snprintf(text, 20, "%04d-%02d-%02d ", t.year, t.month, t.day);
+    }
+    char* clock = text + dateLength;
+    if (t.hour > 99 || t.minute > 99 || t.second > 99 || t.milliseconds > 999) {  // never from a clock
+        printf("%s%02d:%02d:%02d.%03d ", std::string(text, dateLength).c_str(), t.hour, t.minute, t.second,
+               t.milliseconds);
+        return;
+    }
+    putDigits(clock, t.hour, 2);
+    clock[2] = ':';
+    putDigits(clock + 3, t.minute, 2);
+    clock[5] = ':';
+    putDigits(clock + 6, t.second, 2);
+    clock[8] = '.';
+    putDigits(clock + 9, t.milliseconds, 3);
+    clock[12] = ' ';
+    fwrite(text, 1, static_cast<size_t>(dateLength) + 13, stdout);
+}
+
+// A line of a word and a text, the most frequent kind.
+void printText(const LocalTime& t, const char* word, const char* text) {
+    printTime(t);
+    fputs(word, stdout);
+    fputs(text, stdout);
+    putchar('\n');
+}
+
 void printAt(const LocalTime& t, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 void printAt(const LocalTime& t, const char* format, ...) {
-    printf("%04d-%02d-%02d %02d:%02d:%02d.%03d ", t.year, t.month, t.day, t.hour, t.minute, t.second,
-           t.milliseconds);
+    printTime(t);
     va_list args;
     va_start(args, format);
     vprintf(format, args);
@@ -99,7 +138,7 @@ LocalTime now() {
 void onCall(const sim::Call& call) {
     switch (call.kind) {
     case sim::CallKind::SetCaption:
-        if (call.text != output.caption) printAt(call.at, "caption %s", call.text.c_str());
+        if (call.text != output.caption) printText(call.at, "caption ", call.text.c_str());
         output.caption = call.text;
         break;
     case sim::CallKind::SetClassIcon:
@@ -127,8 +166,8 @@ void onScript(int trigger) { printAt(now(), "script %d", trigger); }
 
 void onLogLine(const char* line, const char* filePath) {
     LocalTime t = now();
-    if (filePath) printAt(t, "file %s", filePath);
-    printAt(t, "log %s", line);
+    if (filePath) printText(t, "file ", filePath);
+    printText(t, "log ", line);
 }
 
 // ------------------------------------------------------------- the machine
