@@ -89,7 +89,7 @@ Estimate formatStatusLine(Settings& s) {
         formatBatteryLine(s, "AC&Batt  ", b.dischargeRate, e, totalHours(e.rest));
         break;
     case kPowerCharge:
-        b.chargeRest = remainingMs(100 - b.percent, b.chargeRate, timeDiff(b.now, b.chargeStamp));
+        b.chargeRest = remainingMs(int64_t{100} - b.percent, b.chargeRate, timeDiff(b.now, b.chargeStamp));
         e = estimateFrom(b.now, b.chargeRest);
         formatBatteryLine(s, "Charge   ", b.chargeRate, e, e.rest.hour);
         break;
