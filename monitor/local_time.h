@@ -45,6 +45,7 @@ extern CountedTime nowCount;
 
 enum class GridStep { NotDue, Due, Restarted };
 
+// The part of stepGrid past the idle test; `elapsed` is timeDiff(now, stamp).
 GridStep moveGrid(LocalTime& stamp, const LocalTime& now, int32_t interval, int64_t elapsed);
 
 // A stamp on a fixed grid: due once `interval` ms have passed since it, and
