@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "chart_run.h"
@@ -34,7 +35,11 @@ std::string contentOf(FILE* file) {
 // celwrd-chart OPTIONS... LOG on a log of these bytes; the SVG must be
 // well-formed whatever the log holds.
 ChartRun chartOf(const std::string& log, std::vector<std::string> options = {}) {
-    std::string path = testing::TempDir() + "celwrd_chart_test.log";
+    // CTest runs the tests side by side: each needs a directory of its own.
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string directory = testing::TempDir() + "celwrd_chart_" + test->test_suite_name() + "_" + test->name();
+    std::filesystem::create_directories(directory);
+    std::string path = directory + "/celwrd_chart_test.log";
     std::ofstream(path, std::ios::binary) << log;
     std::vector<std::string> args = {"celwrd-chart"};
     args.insert(args.end(), options.begin(), options.end());
