@@ -7,25 +7,14 @@
 #include <cstring>
 
 #include "platform/linux/linux_platform.h"
+#include "platform/timer_table.h"
 
 namespace {
 
 LinuxFrontEnd frontEnd;
 
-struct TimerSlot {
-    uintptr_t id;
-    TimerCallback callback;
-    bool running;
-};
-
-TimerSlot slots[8];
+TimerTable timers;
 uintptr_t lastTimerId;
-
-TimerSlot* slotOf(uintptr_t id) {
-    for (TimerSlot& slot : slots)
-        if (slot.id == id && id != 0) return &slot;
-    return nullptr;
-}
 
 const char* orEmpty(const char* text) { return text ? text : ""; }
 
@@ -71,38 +60,21 @@ void cutTrayTip(const char* tip, char* out, size_t size) {
 // ---------------------------------------------------------------- timers
 
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
-    if (!callback || !frontEnd.startTimer) return 0;
-    TimerSlot* slot = nullptr;
-    for (TimerSlot& candidate : slots)
-        if (candidate.id == 0) {
-            slot = &candidate;
-            break;
-        }
-    if (!slot) return 0;
+    if (!callback || !frontEnd.startTimer || !timers.hasRoom()) return 0;
     // Ids are never reused soon, so a late tick of a stopped timer cannot
     // reach its successor.
     uintptr_t id = ++lastTimerId;
     if (id == 0) id = ++lastTimerId;
     if (!frontEnd.startTimer(id, periodMs)) return 0;
-    *slot = TimerSlot{id, callback, false};
+    timers.add(id, callback);
     return id;
 }
 
 void platformStopTimer(uintptr_t id) {
-    TimerSlot* slot = slotOf(id);
-    if (!slot) return;
-    if (frontEnd.stopTimer) frontEnd.stopTimer(id);
-    *slot = TimerSlot{};
+    if (timers.remove(id) && frontEnd.stopTimer) frontEnd.stopTimer(id);
 }
 
-void linuxTimerFired(uintptr_t id) {
-    TimerSlot* slot = slotOf(id);
-    if (!slot || slot->running) return;
-    slot->running = true;
-    slot->callback();
-    // The callback may have stopped this timer, and a new one may hold the slot.
-    if (TimerSlot* after = slotOf(id)) after->running = false;
-}
+void linuxTimerFired(uintptr_t id) { timers.fire(id); }
 
 // ---------------------------------------------------------------- windows
 

@@ -1,5 +1,6 @@
 // Thread timers without a window: the system calls timerProc from the UI
 // thread's message dispatching, and the table maps its id to the callback.
+#include "platform/timer_table.h"
 #include "platform/win32/win32_internal.h"
 
 namespace {
@@ -12,30 +13,9 @@ using SetCoalescableTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC,
 // of its period late, which the monitor's interval grids absorb.
 constexpr ULONG kToleranceMs = 32;
 
-struct TimerSlot {
-    UINT_PTR id;
-    TimerCallback callback;
-    bool running;
-};
+TimerTable timers;
 
-TimerSlot slots[8];
-
-TimerSlot* slotOf(UINT_PTR id) {
-    for (TimerSlot& slot : slots)
-        if (slot.id == id && id != 0) return &slot;
-    return nullptr;
-}
-
-void CALLBACK timerProc(HWND, UINT, UINT_PTR id, DWORD) {
-    TimerSlot* slot = slotOf(id);
-    // A tick that falls due while its own callback still runs (inside a
-    // nested message loop) coalesces into the running one.
-    if (!slot || slot->running) return;
-    slot->running = true;
-    slot->callback();
-    // The callback may have stopped this timer, and a new one may hold the slot.
-    if (TimerSlot* after = slotOf(id)) after->running = false;
-}
+void CALLBACK timerProc(HWND, UINT, UINT_PTR id, DWORD) { timers.fire(id); }
 
 SetCoalescableTimerFn setCoalescableTimer() {
     static bool looked;
@@ -50,27 +30,17 @@ SetCoalescableTimerFn setCoalescableTimer() {
 }  // namespace
 
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
-    if (!callback) return 0;
-    TimerSlot* slot = nullptr;
-    for (TimerSlot& candidate : slots)
-        if (candidate.id == 0) {
-            slot = &candidate;
-            break;
-        }
-    if (!slot) return 0;
+    if (!callback || !timers.hasRoom()) return 0;
     UINT_PTR id = 0;
     if (SetCoalescableTimerFn coalescable = setCoalescableTimer())
         id = coalescable(nullptr, 0, periodMs, timerProc, kToleranceMs);
     if (id == 0) id = SetTimer(nullptr, 0, periodMs, timerProc);
     if (id == 0) return 0;
-    *slot = TimerSlot{id, callback, false};
+    timers.add(id, callback);
     return id;
 }
 
 void platformStopTimer(uintptr_t id) {
     // Only our own timers: an unknown id is not ours to kill.
-    TimerSlot* slot = slotOf(id);
-    if (!slot) return;
-    KillTimer(nullptr, id);
-    *slot = TimerSlot{};
+    if (timers.remove(id)) KillTimer(nullptr, id);
 }
