@@ -90,7 +90,7 @@ void putDirectory(Writer& w, const char* text, size_t to) {
         size_t n = charLength(text + i);
         if (n == 1 && isSlash(text[i])) {
             while (i < to && isSlash(text[i])) ++i;
-            w.put('\\');
+            w.put(platformPathSeparator());
             continue;
         }
         if (n == 2 || text[i] != '"')

@@ -49,6 +49,10 @@ bool platformGetPowerStatus(PowerReading* out);
 // Always zero-terminated, cut to fit `size`.
 void platformGetWindowsDirectory(char* out, size_t size);
 
+// The separator the system writes between directories ('\\' on Windows,
+// '/' on Linux); either is read as one.
+char platformPathSeparator();
+
 // Whether `byte` starts a two-byte character in the system's 8-bit code
 // page (Shift-JIS on a Japanese system). Path scans skip the byte after a
 // lead byte so that a trail byte of 0x5C is not taken for a backslash.

@@ -9,11 +9,12 @@
 Settings liveSettings;
 Settings backupSettings;
 
-// W: the Windows directory with exactly one backslash at its end.
+// W: the Windows directory with exactly one separator at its end.
 static void windowsDirectoryWithSeparator(char (&out)[kNameSize + 1]) {
     platformGetWindowsDirectory(out, kNameSize);
     size_t length = strlen(out);
-    if (length == 0 || out[length - 1] != '\\') appendText(out, sizeof out, "\\");
+    const char separator[2] = {platformPathSeparator(), '\0'};
+    if (length == 0 || out[length - 1] != separator[0]) appendText(out, sizeof out, separator);
 }
 
 void setDefaults(Settings& s) {

@@ -25,6 +25,8 @@ void platformGetLocalTime(LocalTime* out) {
 // There is no Windows directory. The default sound names built on it then
 // name no file, and each plays the default sound, which is the truth: the
 // Windows sounds are not here.
+char platformPathSeparator() { return '/'; }
+
 void platformGetWindowsDirectory(char* out, size_t size) {
     if (out && size > 0) out[0] = '\0';
 }

@@ -33,6 +33,7 @@ struct State {
     PowerReading power{1, 8, 50};
     bool powerFails = false;
     std::string windowsDirectory = "C:\\WINDOWS";
+    char pathSeparator = '\\';
     int codePage = 932;
 
     std::map<std::string, SimFile> files;
@@ -140,6 +141,8 @@ bool platformGetPowerStatus(PowerReading* out) {
     *out = state.power;
     return true;
 }
+
+char platformPathSeparator() { return state.pathSeparator; }
 
 void platformGetWindowsDirectory(char* out, size_t size) {
     if (size == 0) return;
@@ -384,6 +387,7 @@ void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent) {
 void setPowerQueryFails(bool fails) { state.powerFails = fails; }
 
 void setWindowsDirectory(const std::string& dir) { state.windowsDirectory = dir; }
+void setPathSeparator(char separator) { state.pathSeparator = separator; }
 void setCodePage(int codePage) { state.codePage = codePage; }
 
 void putFile(const std::string& path, const std::string& content) {

@@ -68,6 +68,8 @@ void setPowerQueryFails(bool fails);
 
 // ----- system
 void setWindowsDirectory(const std::string& dir);
+// What the paths are joined with: '\\' (the default) or '/'.
+void setPathSeparator(char separator);
 void setCodePage(int codePage);  // 932 Shift-JIS lead bytes, anything else none
 
 // ----- files (paths compared without regard to ASCII case, as on Windows)

@@ -15,6 +15,8 @@ bool platformGetPowerStatus(PowerReading* out) {
     return true;
 }
 
+char platformPathSeparator() { return '\\'; }
+
 void platformGetWindowsDirectory(char* out, size_t size) {
     if (!out || size == 0) return;
     char directory[MAX_PATH * 2];

@@ -72,6 +72,17 @@ TEST_F(Paths, BuildsTheProgramsOwnFileNames) {
     EXPECT_EQ(make("C:/x//", "a.b", "c.d", true), "C:\\x\\a.b");
 }
 
+// Linux: the program's files beside it under a directory with slashes.
+TEST_F(Paths, SlashSystemsKeepTheirSeparator) {
+    sim::setPathSeparator('/');
+    Split parts = split("/home/user//bin/celwrd");
+    EXPECT_EQ(parts.dir, "/home/user/bin/");
+    EXPECT_EQ(parts.name, "celwrd");
+    EXPECT_EQ(make("/opt/cell warden/", "celwrd", "*.INI"), "/opt/cell warden/celwrd.INI");
+    EXPECT_EQ(make("/opt/x/", "AUTOEXEC.*", "*.CLW"), "/opt/x/AUTOEXEC.CLW");
+    sim::setPathSeparator('\\');
+}
+
 TEST_F(Paths, ShiftJisTrailBytesAreNotSeparators) {
     // "ソ" is 0x83 0x5C: its second byte is a backslash.
     const char* path = "C:\\\x83\x5C\\x.exe";
