@@ -1,0 +1,23 @@
+// The source of kDialogLayouts as the build compiles it, and its writing.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "rc_dialogs.h"
+
+// C++ for ui/layout/dialog_layout.h's table. Ids stay the script's
+// expressions, so the compiler checks them against resource_ids.h.
+// `scriptName` only goes into the opening comment.
+std::string layoutTableSource(const RcDialog (&dialogs)[kDialogCount], const char* scriptName);
+
+// Puts `content` in the place of `path` through a temporary file and a
+// rename, so no one sees it half written; leaves the file and its time stamp
+// alone when it holds `content` already, so nothing is rebuilt for nothing.
+// False with `error` filled when it cannot.
+bool writeIfChanged(const char* path, const std::string& content, std::string& error);
+
+// celwrd-rclayout RESOURCE_SCRIPT OUTPUT.cpp. Returns the exit status;
+// messages go to `err`, an error in the script as "path:line: error: ...".
+// On any error the output is left as it was.
+int runRcLayout(int argc, char** argv, FILE* err);

@@ -1,0 +1,49 @@
+// Reads the three dialog templates out of the Windows resource script, with
+// the styles worked out as windres stores them, so that another front end
+// can lay the dialogs out from the same source.
+//
+// Only what the templates use is read: DIALOG blocks with STYLE, EXSTYLE,
+// CAPTION and FONT, and the control statements of ControlKind. Anything
+// else inside one of the three dialogs is an error rather than something
+// quietly left out of the layout. Everything outside them is skipped.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/layout/dialog_layout.h"
+
+// By DialogId. Resource names are matched without regard to case, as
+// Windows finds them.
+inline constexpr const char* kRcDialogNames[kDialogCount] = {"VMID_Dlg_Main", "VMID_Dlg_Sound", "VMID_Dlg_Log"};
+
+struct RcControl {
+    ControlKind kind;
+    std::string id;    // a C++ expression, e.g. "IDC_ITEM_FIRST + 1"
+    std::string text;  // UTF-8, with the script's quoting undone
+    int16_t x, y, width, height;
+    uint32_t style;
+};
+
+struct RcDialog {
+    std::string name;
+    int line;  // of the DIALOG statement
+    int16_t x, y, width, height;
+    uint32_t style;
+    uint32_t exStyle;
+    std::string caption;
+    int fontPoints;  // 0 without a FONT statement
+    std::string fontFace;
+    std::vector<RcControl> controls;
+};
+
+struct RcError {
+    int line;  // 1-based; 0 when the fault is no one line's
+    std::string message;
+};
+
+// `text` is the whole script in UTF-8. False with `error` filled on any
+// malformed or unsupported input; `dialogs` is then incomplete.
+bool parseRcDialogs(const char* text, size_t size, RcDialog (&dialogs)[kDialogCount], RcError& error);
