@@ -1,0 +1,189 @@
+// The dialogs on Qt widgets, in this process on Qt's offscreen platform,
+// with the simulated machine beneath the dialogs' behaviour.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "app/apply_settings.h"
+#include "dialogs/controls.h"
+#include "dialogs/dialog_frame.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/main_dialog.h"
+#include "platform/sim/sim_platform.h"
+#include "resources/resource_ids.h"
+#include "settings/settings.h"
+#include "ui/layout/dialog_layout.h"
+#include "ui/qt/dialog_window.h"
+#include "ui/qt/timer_wheel.h"
+
+namespace {
+
+class QtDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::reset();
+        initSettingsRecords();
+        resetDialogs();
+        beginMainDialogEdit();
+    }
+    void TearDown() override {
+        for (DialogWindow* w : std::vector<DialogWindow*>(liveDialogWindows())) delete w;
+        resetDialogs();
+    }
+    // The main dialog as the program makes it, initialised.
+    DialogWindow* openMain() {
+        auto* window = new DialogWindow(kMainDialog, 0);
+        window->initialise();
+        return window;
+    }
+};
+
+const ControlLayout* layoutOf(DialogId dialog, int id) {
+    const DialogLayout& layout = kDialogLayouts[dialog];
+    for (int i = 0; i < layout.controlCount; ++i)
+        if (layout.controls[i].id == id) return &layout.controls[i];
+    return nullptr;
+}
+
+// Every dialog fits its controls into its client area, in pixels of the
+// template font, and keeps the template's tab order and mnemonics.
+TEST_F(QtDialogs, TemplatesRenderInDialogUnitsOfTheirFont) {
+    for (int d = 0; d < kDialogCount; ++d) {
+        const DialogLayout& layout = kDialogLayouts[d];
+        DialogWindow window(static_cast<DialogId>(d), 0);
+        const DialogUnits units = dialogUnitsOf(templateFont(layout));
+        EXPECT_EQ(units.baseY, QFontMetrics(templateFont(layout)).height());
+        EXPECT_GE(units.baseX, 4) << "a 9-point font is wider than this";
+        EXPECT_EQ(window.size(), QSize(units.toX(layout.width), units.toY(layout.height)));
+        for (QWidget* child : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            // A drop-down list may reach below: its list opens there.
+            if (qobject_cast<QComboBox*>(child)) continue;
+            EXPECT_TRUE(QRect(QPoint(0, 0), window.size()).contains(child->geometry()))
+                << layout.name << " " << child->metaObject()->className();
+        }
+    }
+    DialogWindow main(kMainDialog, 0);
+    const ControlLayout* ok = layoutOf(kMainDialog, IDC_OK);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(main.control(IDC_OK)->geometry(),
+              QRect(main.units().toX(ok->x), main.units().toY(ok->y), main.units().toX(ok->width),
+                    main.units().toY(ok->height)));
+    EXPECT_TRUE(static_cast<QPushButton*>(main.control(IDC_OK))->isDefault());
+    // "充電(&C):" leads to the seconds edit after it.
+    for (QLabel* label : main.findChildren<QLabel*>()) {
+        if (label->text().startsWith(QStringLiteral("充電"))) {
+            EXPECT_EQ(label->buddy(), main.control(IDC_CHARGE_SECONDS));
+        }
+    }
+    EXPECT_EQ(main.control(IDC_ITEM_FIRST)->nextInFocusChain(), main.control(IDC_ITEM_FIRST + 1));
+    EXPECT_EQ(main.control(IDC_LOG_BY_BATTERY)->focusPolicy(), Qt::ClickFocus);
+}
+
+// What the dialogs' behaviour relies on: an edit set from the program
+// reports at once, buttons report their clicks, lists fill and select.
+TEST_F(QtDialogs, ControlsAnswerTheDialogsAsTheSystemDoes) {
+    DialogWindow* main = openMain();
+    const WindowHandle h = main->handle();
+    EXPECT_EQ(dialogFrames[kMainDialog].window, h);
+
+    setControlText(h, IDC_CHARGE_SECONDS, "77");
+    EXPECT_EQ(mainDialogCopy.chargeSeconds, 77) << "the edit's update reached the working copy";
+
+    const bool autoBefore = controlChecked(h, IDC_CHARGE_AUTO);
+    static_cast<QAbstractButton*>(main->control(IDC_CHARGE_AUTO))->click();
+    EXPECT_NE(controlChecked(h, IDC_CHARGE_AUTO), autoBefore);
+    EXPECT_EQ(main->control(IDC_CHARGE_SECONDS)->isEnabled(), autoBefore) << "automatic greys the seconds";
+
+    auto* slot = static_cast<QComboBox*>(main->control(IDC_ITEM_FIRST));
+    EXPECT_EQ(slot->count(), 6);
+    EXPECT_EQ(listSelection(h, IDC_ITEM_FIRST), liveSettings.Cscreen.Sdisplayitems[0]);
+    slot->setCurrentIndex(5);
+    readMainControls(h);
+    EXPECT_EQ(mainDialogCopy.displayItems[0], 5);
+
+    // Neither radio button checked reads as by time, as on Windows.
+    setControlChecked(h, IDC_LOG_BY_BATTERY, true);
+    setControlChecked(h, IDC_LOG_BY_BATTERY, false);
+    EXPECT_FALSE(controlChecked(h, IDC_LOG_BY_TIME));
+    EXPECT_FALSE(controlChecked(h, IDC_LOG_BY_BATTERY));
+
+    EXPECT_FALSE(main->control(IDC_ASK_SUSPEND)->isEnabled());
+    EXPECT_FALSE(main->control(IDC_ASK_SUSPEND)->toolTip().isEmpty());
+}
+
+TEST_F(QtDialogs, TextsComeBackCutOnACharacterBoundary) {
+    DialogWindow* main = openMain();
+    setControlText(main->handle(), IDC_LOG_FILE, "/home/利用者/ログ.LOG");
+    char whole[64], cut[15];
+    controlText(main->handle(), IDC_LOG_FILE, whole, sizeof whole);
+    EXPECT_STREQ(whole, "/home/利用者/ログ.LOG");
+    controlText(main->handle(), IDC_LOG_FILE, cut, sizeof cut);
+    // 14 bytes would end inside "者": the cut stops before it.
+    EXPECT_STREQ(cut, "/home/利用");
+    controlText(main->handle(), 4242, whole, sizeof whole);
+    EXPECT_STREQ(whole, "");
+    controlText(0, IDC_LOG_FILE, whole, sizeof whole);
+    EXPECT_STREQ(whole, "");
+}
+
+// The window menu: the program's items replace "move", and a chosen
+// item arrives as a command of the window.
+TEST_F(QtDialogs, WindowMenuCarriesTheProgramsItems) {
+    DialogWindow* main = openMain();
+    QStringList texts;
+    for (QAction* action : main->windowMenu()->actions())
+        if (!action->isSeparator()) texts << action->text();
+    EXPECT_FALSE(texts.contains(QStringLiteral("移動(&M)")));
+    EXPECT_EQ(texts.last(), QStringLiteral("終了(&C)"));
+    EXPECT_TRUE(texts.contains(QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)")));
+}
+
+TEST(QtTimerWheel, TimersDueTogetherShareOneWakeUp) {
+    static std::vector<uintptr_t> fired;
+    fired.clear();
+    TimerWheel wheel([](uintptr_t id) { fired.push_back(id); }, 32);
+    wheel.start(1, 50);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 7) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    wheel.start(2, 50);
+    while (clock.elapsed() < 530) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    const auto count = [](uintptr_t id) { return std::count(fired.begin(), fired.end(), id); };
+    EXPECT_GE(count(1), 9);
+    EXPECT_LE(count(1), 11);
+    EXPECT_GE(count(2), 9);
+    EXPECT_LE(wheel.wakeUps(), 11) << "both timers wake the process together";
+
+    // A timer stopped from inside a callback fires no more.
+    fired.clear();
+    wheel.stop(1);
+    wheel.stop(2);
+    static TimerWheel* self;
+    self = &wheel;
+    TimerWheel stopper([](uintptr_t id) {
+        fired.push_back(id);
+        self->stop(id);
+    }, 32);
+    self = &stopper;
+    stopper.start(7, 10);
+    clock.restart();
+    while (clock.elapsed() < 100) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    EXPECT_EQ(fired, std::vector<uintptr_t>{7});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,298 @@
+#include "ui/qt/dialog_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+
+#include "dialogs/controls.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/main_dialog.h"
+#include "resources/resource_ids.h"
+#include "ui/layout/dialog_layout.h"
+
+namespace {
+
+std::vector<DialogWindow*> live;
+
+// Windows' Japanese fonts are not installed here: IPA's take their place,
+// proportional for proportional.
+void substituteWindowsFonts() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), {QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic")});
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), {QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic")});
+}
+
+QString fromUtf8(const char* text) { return QString::fromUtf8(text ? text : ""); }
+
+bool takesFocus(ControlKind kind) { return kind != ControlKind::Label && kind != ControlKind::GroupBox; }
+
+QWidget* makeEdit(const ControlLayout& c, QWidget* parent) {
+    if (c.style & kLayoutEditMultiLine) {
+        auto* edit = new QPlainTextEdit(parent);
+        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+        edit->setReadOnly(c.style & kLayoutEditReadOnly);
+        edit->setVerticalScrollBarPolicy((c.style & kLayoutVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        edit->setHorizontalScrollBarPolicy((c.style & kLayoutHScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        return edit;
+    }
+    auto* edit = new QLineEdit(parent);
+    edit->setReadOnly(c.style & kLayoutEditReadOnly);
+    edit->setFrame(c.style & kLayoutBorder);
+    if (c.style & kLayoutEditRight) edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return edit;
+}
+
+QWidget* makeControl(const ControlLayout& c, QWidget* parent) {
+    switch (c.kind) {
+    case ControlKind::GroupBox: return new QGroupBox(fromUtf8(c.text), parent);
+    case ControlKind::Label: return new QLabel(fromUtf8(c.text), parent);
+    case ControlKind::ComboBox: return new QComboBox(parent);
+    case ControlKind::Edit: return makeEdit(c, parent);
+    case ControlKind::CheckBox: return new QCheckBox(fromUtf8(c.text), parent);
+    case ControlKind::RadioButton: return new QRadioButton(fromUtf8(c.text), parent);
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton: {
+        auto* button = new QPushButton(fromUtf8(c.text), parent);
+        // Only the default button answers Enter, as in a Windows dialog.
+        button->setAutoDefault(false);
+        button->setDefault(c.kind == ControlKind::DefaultButton);
+        return button;
+    }
+    }
+    return new QWidget(parent);
+}
+
+// A closed drop-down list is as tall as an edit, whatever height the
+// template gives its open list.
+int visibleHeight(const ControlLayout& c, const DialogUnits& units) {
+    return units.toY(c.kind == ControlKind::ComboBox ? 12 : c.height);
+}
+
+struct SystemItem {
+    int command;
+    const char* text;
+};
+const SystemItem kSystemItems[] = {
+    {kSysRestore, "元のサイズに戻す(&R)"}, {kSysMove, "移動(&M)"},     {kSysSize, "サイズ変更(&S)"},
+    {kSysMinimise, "最小化(&N)"},          {kSysMaximise, "最大化(&X)"}, {0, nullptr},
+    {kSysClose, "閉じる(&C)\tAlt+F4"},
+};
+
+}  // namespace
+
+DialogUnits dialogUnitsOf(const QFont& font) {
+    QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    DialogUnits units{(letters / 26 + 1) / 2, metrics.height()};
+    if (units.baseX < 1) units.baseX = 1;
+    if (units.baseY < 1) units.baseY = 1;
+    return units;
+}
+
+QFont templateFont(const DialogLayout& layout) {
+    substituteWindowsFonts();
+    QFont font(fromUtf8(layout.fontFace));
+    font.setPointSize(layout.fontPoints > 0 ? layout.fontPoints : 9);
+    return font;
+}
+
+DialogWindow* dialogWindow(WindowHandle handle) {
+    for (DialogWindow* window : live)
+        if (window->handle() == handle) return window;
+    return nullptr;
+}
+
+const std::vector<DialogWindow*>& liveDialogWindows() { return live; }
+
+DialogWindow::DialogWindow(DialogId dialog, WindowHandle owner) : dialog_(dialog), owner_(owner) {
+    const DialogLayout& layout = kDialogLayouts[dialog];
+    const QFont font = templateFont(layout);
+    setFont(font);
+    units_ = dialogUnitsOf(font);
+    setWindowTitle(fromUtf8(layout.caption));
+    createControls(layout);
+
+    const bool popup = layout.style & kLayoutPopup;
+    DialogWindow* ownerWindow = dialogWindow(owner);
+    // A popup stays with its owner (and a modal one blocks only it); the
+    // log viewer is a window of its own, usable beside a modal dialog.
+    if (popup && ownerWindow) setParent(ownerWindow, Qt::Dialog);
+    Qt::WindowFlags flags = (popup ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (layout.style & kLayoutSysMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (layout.style & kLayoutMinimiseBox) flags |= Qt::WindowMinimizeButtonHint;
+    if (layout.style & kLayoutMaximiseBox) flags |= Qt::WindowMaximizeButtonHint;
+    setWindowFlags(flags);
+
+    const QSize client(units_.toX(layout.width), units_.toY(layout.height));
+    if (layout.style & kLayoutThickFrame) resize(client);
+    else setFixedSize(client);
+    QPoint corner(units_.toX(layout.x), units_.toY(layout.y));
+    if (ownerWindow) corner = ownerWindow->mapToGlobal(corner);
+    move(corner);
+    buildSystemMenu();
+    live.push_back(this);
+}
+
+DialogWindow::~DialogWindow() { live.erase(std::remove(live.begin(), live.end(), this), live.end()); }
+
+QWidget* DialogWindow::control(int id) const {
+    for (const auto& [controlId, widget] : controls_)
+        if (controlId == id && id != IDC_STATIC_TEXT) return widget;
+    return nullptr;
+}
+
+void DialogWindow::createControls(const DialogLayout& layout) {
+    QWidget* previousFocus = nullptr;
+    std::vector<QLabel*> waitingForBuddy;
+    for (int i = 0; i < layout.controlCount; ++i) {
+        const ControlLayout& c = layout.controls[i];
+        QWidget* widget = makeControl(c, this);
+        widget->setGeometry(units_.toX(c.x), units_.toY(c.y), units_.toX(c.width), visibleHeight(c, units_));
+        if (takesFocus(c.kind)) {
+            widget->setFocusPolicy((c.style & kLayoutTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+            if (previousFocus) QWidget::setTabOrder(previousFocus, widget);
+            previousFocus = widget;
+            // A label's mnemonic moves to the control after it, as on Windows.
+            for (QLabel* label : waitingForBuddy) label->setBuddy(widget);
+            waitingForBuddy.clear();
+        } else if (c.kind == ControlKind::Label) {
+            waitingForBuddy.push_back(static_cast<QLabel*>(widget));
+        }
+        controls_.emplace_back(c.id, widget);
+        connectControl(widget, c.id);
+    }
+    // Frames stay behind the controls drawn over them.
+    for (const auto& [id, widget] : controls_)
+        if (qobject_cast<QGroupBox*>(widget)) widget->lower();
+}
+
+void DialogWindow::connectControl(QWidget* widget, int id) {
+    if (id == IDC_STATIC_TEXT) return;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        connect(button, &QAbstractButton::clicked, this, [this, id] { sendCommand(id, kNotifyClicked); });
+    else if (auto* line = qobject_cast<QLineEdit*>(widget))
+        connect(line, &QLineEdit::textChanged, this, [this, id] { sendCommand(id, kNotifyEditUpdate); });
+}
+
+void DialogWindow::sendCommand(int id, int code) {
+    if (initialised_ && !destroyed_) dialogCommand(dialog_, handle(), id, code);
+}
+
+void DialogWindow::buildSystemMenu() {
+    for (const SystemItem& item : kSystemItems) {
+        if (!item.text) {
+            menu_.addSeparator();
+            continue;
+        }
+        QAction* action = menu_.addAction(fromUtf8(item.text));
+        action->setData(item.command);
+    }
+}
+
+void DialogWindow::initialise() {
+    initialised_ = true;
+    dialogInit(dialog_, handle());
+    // A visible template shows once initialised, unless the dialog put the
+    // window away itself.
+    if (!destroyed_ && !isVisible() && !isMinimized() && !hiddenByProgram &&
+        (kDialogLayouts[dialog_].style & kLayoutVisible))
+        show();
+    if (dialog_ == kLogDialog)
+        QTimer::singleShot(0, this, [this] { sendCommand(IDC_LOG_TEXT, kNotifyRefresh); });
+    // The setting stays for a settings file shared with Windows, but Linux
+    // lets no program refuse a suspend.
+    if (QWidget* ask = control(IDC_ASK_SUSPEND)) {
+        ask->setEnabled(false);
+        ask->setToolTip(QStringLiteral("Linux ではサスペンドを止められないため、確認はできません"));
+    }
+}
+
+void DialogWindow::destroyWithOwned() {
+    if (destroyed_) return;
+    const std::vector<DialogWindow*> all = live;
+    for (DialogWindow* other : all)
+        if (other != this && other->owner_ == handle() && dialogWindow(other->handle())) {
+            other->destroyWithOwned();
+            other->hide();
+            other->deleteLater();
+        }
+    if (initialised_) dialogDestroyed(dialog_, handle());
+    destroyed_ = true;
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+}
+
+void DialogWindow::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (initialised_ && !destroyed_) dialogMoved(dialog_, handle());
+}
+
+void DialogWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (initialised_ && !destroyed_) dialogSized(dialog_, handle());
+}
+
+void DialogWindow::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (!initialised_ || destroyed_) return;
+    if (event->type() == QEvent::WindowStateChange) {
+        if (isMinimized()) minimisedSinceActive_ = true;
+        dialogSized(dialog_, handle());
+    } else if (event->type() == QEvent::ActivationChange && dialog_ == kMainDialog) {
+        const bool active = isActiveWindow();
+        // Activated while (or since) minimised, as Windows reports it.
+        const uint64_t wParam = active ? (minimisedSinceActive_ ? 0x10001 : 1) : 0;
+        if (active) minimisedSinceActive_ = false;
+        mainDialogActivate(handle(), wParam, 0);
+    }
+}
+
+// The close button and Alt+F4 are the dialog's Cancel, as on Windows.
+void DialogWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    QTimer::singleShot(0, this, [this] { sendCommand(IDC_CANCEL, kNotifyClicked); });
+}
+
+void DialogWindow::reject() { sendCommand(IDC_CANCEL, kNotifyClicked); }
+
+void DialogWindow::mousePressEvent(QMouseEvent* event) {
+    QDialog::mousePressEvent(event);
+    if (initialised_ && !destroyed_) dialogClicked(handle());
+}
+
+void runWindowMenuCommand(DialogWindow* window, int command) {
+    if (!window || !dialogWindow(window->handle())) return;
+    const WindowHandle handle = window->handle();
+    if (command < kSysSize) {
+        dialogCommand(window->dialog(), handle, command, 0);
+        return;
+    }
+    if (window->dialog() == kMainDialog) mainDialogSysCommand(handle, static_cast<uint32_t>(command));
+    if (!dialogWindow(handle)) return;  // the exit ended it
+    switch (command) {
+    case kSysRestore: window->showNormal(); window->activateWindow(); break;
+    case kSysMinimise: window->showMinimized(); break;
+    case kSysMaximise: window->showMaximized(); break;
+    case kSysClose: window->close(); break;
+    case kSysMove:
+        if (window->windowHandle()) window->windowHandle()->startSystemMove();
+        break;
+    case kSysSize:
+        if (window->windowHandle()) window->windowHandle()->startSystemResize(Qt::RightEdge | Qt::BottomEdge);
+        break;
+    default: break;
+    }
+}

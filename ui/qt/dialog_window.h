@@ -1,0 +1,99 @@
+// A dialog window of the Qt front end: the controls of its template in
+// ui/layout, placed in dialog units taken from the template font's
+// metrics, and its events turned into the calls of dialogs/dialogs.h.
+#pragma once
+
+#include <QDialog>
+#include <QEventLoop>
+#include <QFont>
+#include <QMenu>
+#include <vector>
+
+#include "platform/platform.h"
+#include "settings/settings_file.h"
+
+struct DialogLayout;
+
+// Dialog units in pixels for a font, as Windows measures them: the average
+// width of the Latin letters and the font's height.
+struct DialogUnits {
+    int baseX;
+    int baseY;
+    int toX(int units) const { return (units * baseX + 2) / 4; }
+    int toY(int units) const { return (units * baseY + 4) / 8; }
+};
+DialogUnits dialogUnitsOf(const QFont& font);
+
+// The template's font, with the installed Japanese fonts standing in for
+// the Windows ones it names.
+QFont templateFont(const DialogLayout& layout);
+
+class DialogWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    DialogWindow(DialogId dialog, WindowHandle owner);
+    ~DialogWindow() override;
+
+    DialogId dialog() const { return dialog_; }
+    WindowHandle handle() const { return reinterpret_cast<WindowHandle>(this); }
+    WindowHandle owner() const { return owner_; }
+    const DialogUnits& units() const { return units_; }
+    QWidget* control(int id) const;
+
+    // The window menu: the system's items for this window, then what the
+    // program added (extendWindowMenu).
+    QMenu* windowMenu() { return &menu_; }
+
+    // Calls the dialog's initialisation; events reach dialogs/ from now on.
+    void initialise();
+    // The last calls before the window goes: owned windows first, as the
+    // system destroys them with their owner.
+    void destroyWithOwned();
+
+    // A modal run: set while its loop runs, ended by endModalDialog.
+    QEventLoop* modalLoop = nullptr;
+    bool modalEnded = false;
+    // The dialog hid the window itself (its recorded state).
+    bool hiddenByProgram = false;
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void reject() override;
+
+private:
+    void createControls(const DialogLayout& layout);
+    void connectControl(QWidget* widget, int id);
+    void buildSystemMenu();
+    void sendCommand(int id, int code);
+
+    DialogId dialog_;
+    WindowHandle owner_;
+    DialogUnits units_{};
+    std::vector<std::pair<int, QWidget*>> controls_;
+    QMenu menu_;
+    bool initialised_ = false;
+    bool destroyed_ = false;
+    bool minimisedSinceActive_ = false;
+};
+
+// The live window behind a handle, or nullptr (a stale handle is harmless).
+DialogWindow* dialogWindow(WindowHandle handle);
+// Every live dialog window, oldest first.
+const std::vector<DialogWindow*>& liveDialogWindows();
+
+// Runs a command of the window menu as the system would: the program's
+// own items as commands of the window, the system's as system commands.
+void runWindowMenuCommand(DialogWindow* window, int command);
+
+// The system-command numbers of the window menu's own items.
+constexpr int kSysRestore = 0xF120;
+constexpr int kSysMove = 0xF010;
+constexpr int kSysSize = 0xF000;
+constexpr int kSysMinimise = 0xF020;
+constexpr int kSysMaximise = 0xF030;
+constexpr int kSysClose = 0xF060;
