@@ -1,0 +1,122 @@
+#include "ui/qt/front_end_qt.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "dialogs/controls.h"
+#include "dialogs/dialog_frame.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/main_dialog.h"
+#include "platform/linux/linux_platform.h"
+#include "resources/resource_ids.h"
+#include "ui/qt/dialog_window.h"
+#include "ui/qt/icons.h"
+#include "ui/qt/timer_wheel.h"
+#include "ui/qt/tray.h"
+
+namespace {
+
+constexpr uint64_t kTrayIconId = 12345;
+constexpr uint64_t kMouseLeftDown = 0x201;
+constexpr uint64_t kMouseRightDown = 0x204;
+constexpr int kTimerToleranceMs = 32;
+
+TimerWheel* wheel;
+
+WindowHandle mainWindow() { return dialogFrames[kMainDialog].window; }
+
+bool startTimer(uintptr_t id, uint32_t periodMs) { return wheel && wheel->start(id, periodMs); }
+void stopTimer(uintptr_t id) {
+    if (wheel) wheel->stop(id);
+}
+
+void setCaption(WindowHandle window, const char* text) {
+    if (DialogWindow* w = dialogWindow(window)) w->setWindowTitle(QString::fromUtf8(text));
+}
+
+void setClassIcon(WindowHandle window, int iconId) {
+    if (DialogWindow* w = dialogWindow(window)) w->setWindowIcon(programIcon(iconId));
+}
+
+bool trayAddHook(WindowHandle, int iconId, const char* tip) { return trayAdd(iconId, tip); }
+bool trayModifyHook(WindowHandle, int iconId, const char* tip) { return trayModify(iconId, tip); }
+void trayDeleteHook(WindowHandle) { trayDelete(); }
+
+bool isMinimisedAndVisible(WindowHandle window) {
+    DialogWindow* w = dialogWindow(window);
+    return w && w->isMinimized() && w->isVisible();
+}
+
+void hideWindow(WindowHandle window) {
+    if (DialogWindow* w = dialogWindow(window)) {
+        w->hiddenByProgram = true;
+        w->hide();
+    }
+}
+
+QWidget* messageOwner() { return dialogWindow(mainWindow()); }
+
+bool askYesNo(const char* text, const char* caption) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(caption), QString::fromUtf8(text), QMessageBox::NoButton,
+                    messageOwner());
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void showMessage(const char* text, const char* caption) {
+    QMessageBox box(QMessageBox::Information, QString::fromUtf8(caption), QString::fromUtf8(text),
+                    QMessageBox::NoButton, messageOwner());
+    box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
+    box.exec();
+}
+
+bool openPage(const char* path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(path))); }
+
+void redrawLogViewer() {
+    if (WindowHandle log = dialogFrames[kLogDialog].window) dialogCommand(kLogDialog, log, IDC_LOG_TEXT, kNotifyRefresh);
+}
+
+void endMainDialog() {
+    DialogFrame& frame = dialogFrames[kMainDialog];
+    if (frame.window) endDialog(frame, frame.window);
+}
+
+void trayLeft() {
+    if (WindowHandle window = mainWindow()) mainDialogTrayNotice(window, kTrayIconId, kMouseLeftDown);
+}
+
+void trayRight() {
+    if (WindowHandle window = mainWindow()) mainDialogTrayNotice(window, kTrayIconId, kMouseRightDown);
+}
+
+}  // namespace
+
+void connectQtFrontEnd() {
+    static TimerWheel timers(linuxTimerFired, kTimerToleranceMs);
+    wheel = &timers;
+    LinuxFrontEnd hooks{};
+    hooks.mainWindow = mainWindow;
+    hooks.startTimer = startTimer;
+    hooks.stopTimer = stopTimer;
+    hooks.setCaption = setCaption;
+    hooks.setClassIcon = setClassIcon;
+    hooks.trayAdd = trayAddHook;
+    hooks.trayModify = trayModifyHook;
+    hooks.trayDelete = trayDeleteHook;
+    hooks.isMinimisedAndVisible = isMinimisedAndVisible;
+    hooks.hideWindow = hideWindow;
+    hooks.askYesNo = askYesNo;
+    hooks.showMessage = showMessage;
+    hooks.openPage = openPage;
+    hooks.redrawLogViewer = redrawLogViewer;
+    hooks.endMainDialog = endMainDialog;
+    linuxConnect(hooks);
+    traySetHooks(TrayHooks{trayLeft, trayRight});
+}
+
+int frontEndWakeUps() { return wheel ? wheel->wakeUps() : 0; }
