@@ -1,0 +1,427 @@
+// One program per user, seen from outside: every start is this test
+// program run again as a child ("--role start"), which does what the real
+// program does at its start and says so on its standard output.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ui/qt/single_instance.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// ----- the child's side
+
+void say(const char* text) {
+    printf("%s\n", text);
+    fflush(stdout);
+}
+
+// Like the program: the first runs its event loop, a later start asks the
+// first and ends with 0.
+int startRole(int argc, char** argv, bool hang, bool startProgram) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    QCoreApplication app(argc, argv);
+    if (!becomeFirstInstance([] { say("raised"); })) {
+        say("second");
+        QElapsedTimer clock;
+        clock.start();
+        bool answered = askFirstToRaise();
+        char line[64];
+        snprintf(line, sizeof line, "%s %lld", answered ? "answered" : "unanswered",
+                 static_cast<long long>(clock.elapsed()));
+        say(line);
+        return 0;
+    }
+    if (startProgram) {
+        // A program the first starts, as its event script does, outliving it.
+        pid_t program = -1;
+        char sleepPath[] = "/bin/sleep", seconds[] = "20";
+        char* programArgs[] = {sleepPath, seconds, nullptr};
+        if (posix_spawn(&program, sleepPath, nullptr, nullptr, programArgs, environ) != 0) return 3;
+        char line[32];
+        snprintf(line, sizeof line, "program %d", static_cast<int>(program));
+        say(line);
+    }
+    say("first");
+    if (hang) {
+        // Holds the lock but never gets to its event loop.
+        sleep(20);
+        return 0;
+    }
+    QTimer::singleShot(20000, &app, &QCoreApplication::quit);  // never outlives a test gone wrong
+    return app.exec();
+}
+
+int askRole(int argc, char** argv) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    QCoreApplication app(argc, argv);
+    QElapsedTimer clock;
+    clock.start();
+    bool answered = askFirstToRaise();
+    char line[64];
+    snprintf(line, sizeof line, "%s %lld", answered ? "answered" : "unanswered", static_cast<long long>(clock.elapsed()));
+    say(line);
+    return 0;
+}
+
+// ----- the test's side
+
+// A start of this program as a child, its standard output read line by line.
+class Start {
+public:
+    // `env`: "NAME=value" sets, "NAME" alone removes.
+    Start(const char* role, const std::vector<std::string>& env) {
+        std::vector<std::string> entries;
+        for (char** e = environ; *e; ++e) entries.push_back(*e);
+        for (const std::string& change : env) {
+            std::string name = change.substr(0, change.find('='));
+            std::erase_if(entries, [&](const std::string& e) { return e.compare(0, name.size() + 1, name + "=") == 0; });
+            if (change.find('=') != std::string::npos) entries.push_back(change);
+        }
+        std::vector<char*> envp;
+        for (std::string& e : entries) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        // Through /proc: the program's own path may lie under a /tmp that a
+        // test has mounted over.
+        std::string self = "/proc/self/exe";
+        std::string roleFlag = "--role", roleName = role;
+        char* args[] = {self.data(), roleFlag.data(), roleName.data(), nullptr};
+        int pipeFds[2];
+        if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+        if (posix_spawn(&pid_, self.c_str(), &actions, nullptr, args, envp.data()) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(pipeFds[1]);
+        out_ = pipeFds[0];
+    }
+    ~Start() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0) close(out_);
+    }
+    Start(const Start&) = delete;
+    Start& operator=(const Start&) = delete;
+
+    // The next line it printed; "" at its end or after `ms`.
+    std::string line(int ms = 5000) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            size_t end = buffer_.find('\n');
+            if (end != std::string::npos) {
+                std::string text = buffer_.substr(0, end);
+                buffer_.erase(0, end + 1);
+                return text;
+            }
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            pollfd readable{out_, POLLIN, 0};
+            if (left.count() <= 0 || poll(&readable, 1, static_cast<int>(left.count())) <= 0) return "";
+            char chunk[256];
+            ssize_t got = read(out_, chunk, sizeof chunk);
+            if (got <= 0) return "";
+            buffer_.append(chunk, static_cast<size_t>(got));
+        }
+    }
+
+    // Its exit code, or 128 + the signal that ended it.
+    int wait() {
+        int status = 0;
+        if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    void killHard() {
+        kill(pid_, SIGKILL);
+        wait();
+    }
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string buffer_;
+};
+
+// "answered 12" -> 12
+long long elapsedOf(const std::string& line) {
+    return atoll(line.c_str() + line.find(' ') + 1);
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+bool isSocket(const fs::path& path) {
+    return fs::is_socket(fs::symlink_status(path));
+}
+
+// Each test its own runtime directory.
+class SingleInstance : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/cw-single-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        env_ = {"XDG_RUNTIME_DIR=" + dir_.string()};
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    fs::path dir_;
+    std::vector<std::string> env_;
+};
+
+TEST_F(SingleInstance, LaterStartsRaiseTheFirstAndEnd) {
+    Start first("start", env_);
+    ASSERT_EQ(first.line(), "first");
+    EXPECT_TRUE(isSocket(dir_ / "cellwarden.socket"));
+    for (int i = 0; i < 2; ++i) {
+        Start later("start", env_);
+        EXPECT_EQ(later.line(), "second");
+        EXPECT_EQ(later.line().substr(0, 9), "answered ");
+        EXPECT_EQ(later.wait(), 0);
+        EXPECT_EQ(first.line(), "raised");
+    }
+}
+
+TEST_F(SingleInstance, TheLockFileNamesTheFirst) {
+    Start first("start", env_);
+    ASSERT_EQ(first.line(), "first");
+    std::string pid = readFile(dir_ / "cellwarden.lock");
+    ASSERT_FALSE(pid.empty());
+    EXPECT_EQ(fs::read_symlink("/proc/" + pid.substr(0, pid.size() - 1) + "/exe"), fs::read_symlink("/proc/self/exe"));
+}
+
+TEST_F(SingleInstance, AfterTheFirstIsKilledTheNextStartIsFirst) {
+    Start first("start", env_);
+    ASSERT_EQ(first.line(), "first");
+    first.killHard();
+    // Its socket stays behind; its lock went with it.
+    ASSERT_TRUE(isSocket(dir_ / "cellwarden.socket"));
+
+    Start next("start", env_);
+    ASSERT_EQ(next.line(), "first");
+    Start later("start", env_);
+    EXPECT_EQ(later.line(), "second");
+    EXPECT_EQ(later.line().substr(0, 9), "answered ");
+    EXPECT_EQ(next.line(), "raised");
+}
+
+TEST_F(SingleInstance, ProgramsTheFirstStartedDoNotKeepTheLock) {
+    Start first("start-program", env_);
+    std::string program = first.line();
+    ASSERT_EQ(program.substr(0, 8), "program ");
+    pid_t programPid = atoi(program.c_str() + 8);
+    ASSERT_EQ(first.line(), "first");
+    first.killHard();
+    ASSERT_EQ(kill(programPid, 0), 0) << "the program outlives the first";
+
+    Start next("start", env_);
+    EXPECT_EQ(next.line(), "first");
+    kill(programPid, SIGKILL);
+}
+
+TEST_F(SingleInstance, AskingWhenNobodyListensIsFalseAfterAboutASecond) {
+    Start ask("ask", env_);
+    std::string answer = ask.line();
+    EXPECT_EQ(answer.substr(0, 11), "unanswered ");
+    EXPECT_LT(elapsedOf(answer), 2000);
+    EXPECT_EQ(ask.wait(), 0);
+}
+
+TEST_F(SingleInstance, AFirstThatDoesNotAnswerLeavesTheLaterStartAfterAboutASecond) {
+    Start first("hang", env_);
+    ASSERT_EQ(first.line(), "first");
+    Start later("start", env_);
+    EXPECT_EQ(later.line(), "second");
+    std::string answer = later.line();
+    EXPECT_EQ(answer.substr(0, 11), "unanswered ");
+    EXPECT_GE(elapsedOf(answer), 900);
+    EXPECT_LT(elapsedOf(answer), 2000);
+    EXPECT_EQ(later.wait(), 0);
+}
+
+TEST_F(SingleInstance, PlantedSymlinksAreNotFollowed) {
+    writeFile(dir_ / "lock-victim", "keep\n");
+    writeFile(dir_ / "socket-victim", "keep\n");
+    fs::create_symlink(dir_ / "lock-victim", dir_ / "cellwarden.lock");
+    fs::create_symlink(dir_ / "nowhere", dir_ / "cellwarden-1.lock");
+    fs::create_symlink(dir_ / "socket-victim", dir_ / "cellwarden-2.socket");
+
+    Start first("start", env_);
+    ASSERT_EQ(first.line(), "first");
+    Start later("start", env_);
+    EXPECT_EQ(later.line(), "second");
+    EXPECT_EQ(later.line().substr(0, 9), "answered ");
+    EXPECT_EQ(first.line(), "raised");
+
+    // Both passed over the two symlinked lock names to the same third one,
+    // whose socket replaced the symlink, not its target.
+    EXPECT_EQ(readFile(dir_ / "lock-victim"), "keep\n");
+    EXPECT_EQ(readFile(dir_ / "socket-victim"), "keep\n");
+    EXPECT_FALSE(fs::exists(dir_ / "nowhere"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "cellwarden.lock"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "cellwarden-1.lock"));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir_ / "cellwarden-2.lock")));
+    EXPECT_TRUE(isSocket(dir_ / "cellwarden-2.socket"));
+}
+
+// The fallback directory under /tmp, in a mount namespace of this test
+// process whose /tmp is a fresh tmpfs: nothing here reaches the machine's.
+class FallbackDir : public testing::Test {
+protected:
+    static inline bool mounted;
+    static inline std::string why;
+
+    static void SetUpTestSuite() {
+        if (mounted) return;
+        if (geteuid() != 0) why = "a private mount namespace and another user's files need root";
+        else if (unshare(CLONE_NEWNS) != 0) why = "no mount namespace here";
+        else if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) why = "cannot make / private";
+        else if (mount("cw-single", "/tmp", "tmpfs", 0, "size=4m,mode=1777") != 0) why = "cannot mount over /tmp";
+        else mounted = true;
+    }
+
+    void SetUp() override {
+        if (!mounted) GTEST_SKIP() << why;
+        std::error_code ignored;
+        for (const auto& entry : fs::directory_iterator("/tmp", ignored)) fs::remove_all(entry.path(), ignored);
+    }
+
+    static std::string fallback() { return "/tmp/cellwarden-" + std::to_string(geteuid()); }
+    static constexpr uid_t kOtherUser = 4242;
+};
+
+TEST_F(FallbackDir, IsMadeForTheUserAloneWhenMissing) {
+    mode_t old = umask(0);  // the children's umask: no help from it
+    Start first("start", {"XDG_RUNTIME_DIR"});
+    umask(old);
+    ASSERT_EQ(first.line(), "first");
+    struct stat info;
+    ASSERT_EQ(lstat(fallback().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_EQ(info.st_uid, geteuid());
+    EXPECT_TRUE(isSocket(fallback() + "/cellwarden.socket"));
+    // Under a shared lock, which age-based cleaning of /tmp passes over.
+    int dir = open(fallback().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    EXPECT_NE(flock(dir, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(errno, EWOULDBLOCK);
+    close(dir);
+
+    Start later("start", {"XDG_RUNTIME_DIR"});
+    EXPECT_EQ(later.line(), "second");
+    EXPECT_EQ(later.line().substr(0, 9), "answered ");
+    EXPECT_EQ(first.line(), "raised");
+}
+
+TEST_F(FallbackDir, AnOwnDirectoryOthersCouldEnterIsClosed) {
+    ASSERT_EQ(mkdir(fallback().c_str(), 0777), 0);
+    ASSERT_EQ(chmod(fallback().c_str(), 0777), 0);
+    Start first("start", {"XDG_RUNTIME_DIR"});
+    ASSERT_EQ(first.line(), "first");
+    EXPECT_EQ(fs::status(fallback()).permissions(), fs::perms::owner_all);
+}
+
+TEST_F(FallbackDir, ASymlinkPlantedInItsPlaceIsNotFollowed) {
+    fs::create_directory("/tmp/elsewhere");
+    ASSERT_EQ(chown("/tmp/elsewhere", kOtherUser, kOtherUser), 0);
+    fs::create_directory_symlink("/tmp/elsewhere", fallback());
+    ASSERT_EQ(lchown(fallback().c_str(), kOtherUser, kOtherUser), 0);
+
+    // Runs, without the lock: a planted name never keeps the program from starting.
+    Start first("start", {"XDG_RUNTIME_DIR"});
+    EXPECT_EQ(first.line(), "first");
+    Start another("start", {"XDG_RUNTIME_DIR"});
+    EXPECT_EQ(another.line(), "first");
+    EXPECT_TRUE(fs::is_empty("/tmp/elsewhere"));
+    EXPECT_TRUE(fs::is_symlink(fallback()));
+}
+
+TEST_F(FallbackDir, ADirectoryOfAnotherUserIsNotUsed) {
+    ASSERT_EQ(mkdir(fallback().c_str(), 0700), 0);
+    ASSERT_EQ(chown(fallback().c_str(), kOtherUser, kOtherUser), 0);
+    Start first("start", {"XDG_RUNTIME_DIR"});
+    EXPECT_EQ(first.line(), "first");
+    EXPECT_TRUE(fs::is_empty(fallback()));
+}
+
+TEST_F(FallbackDir, TakesOverFromARuntimeDirThatIsNotTheUsers) {
+    const char* const unusable[] = {"/tmp/run-other", "/tmp/run-open", "/tmp/run-link"};
+    fs::create_directory("/tmp/run-other");
+    ASSERT_EQ(chown("/tmp/run-other", kOtherUser, kOtherUser), 0);
+    ASSERT_EQ(chmod("/tmp/run-other", 0700), 0);
+    fs::create_directory("/tmp/run-open");
+    ASSERT_EQ(chmod("/tmp/run-open", 0777), 0);
+    fs::create_directory("/tmp/run-target");
+    ASSERT_EQ(chmod("/tmp/run-target", 0700), 0);
+    fs::create_directory_symlink("/tmp/run-target", "/tmp/run-link");
+
+    for (const char* runtime : unusable) {
+        SCOPED_TRACE(runtime);
+        std::string env = std::string("XDG_RUNTIME_DIR=") + runtime;
+        Start first("start", {env});
+        ASSERT_EQ(first.line(), "first");
+        EXPECT_TRUE(isSocket(fallback() + "/cellwarden.socket"));
+        Start later("start", {env});
+        EXPECT_EQ(later.line(), "second");
+        EXPECT_EQ(later.line().substr(0, 9), "answered ");
+        EXPECT_EQ(first.line(), "raised");
+        EXPECT_TRUE(fs::is_empty(runtime));
+    }
+    EXPECT_TRUE(fs::is_empty("/tmp/run-target"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && strcmp(argv[1], "--role") == 0) {
+        std::string role = argv[2];
+        if (role == "start") return startRole(argc, argv, false, false);
+        if (role == "start-program") return startRole(argc, argv, false, true);
+        if (role == "hang") return startRole(argc, argv, true, false);
+        if (role == "ask") return askRole(argc, argv);
+        return 2;
+    }
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

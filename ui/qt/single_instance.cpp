@@ -1,0 +1,226 @@
+// The lock decides who is first, the socket only carries the request: a
+// first that crashed leaves its socket file behind, but the kernel dropped
+// its flock, so the next start becomes first and replaces the socket.
+#include "ui/qt/single_instance.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QString>
+#include <QThread>
+#include <QTimer>
+#include <QtGlobal>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A lock name that is taken by something else than our own regular file
+// (a symlink, a directory) is passed over for the next one. Every start
+// passes over the same names, so all of them meet at the same lock, and
+// nobody ever removes a lock file: two starts at once cannot end up
+// holding two different files.
+constexpr int kLockNames = 4;
+constexpr int kAskMs = 1000;
+constexpr char kRequest[] = "raise\n";
+constexpr char kAnswer[] = "ok\n";
+
+struct Instance {
+    bool located = false;
+    int dirFd = -1;      // the private directory, or -1 when there is none
+    char dir[256] = {};  // its path
+    bool ownDir = false; // the fallback under /tmp, which we made
+    int index = 0;       // which lock and socket name
+    bool first = false;
+    int lockFd = -1;
+    void (*raise)() = nullptr;
+};
+Instance instance;
+
+void lockName(int index, char* out, size_t size) {
+    if (index == 0) snprintf(out, size, "cellwarden.lock");
+    else snprintf(out, size, "cellwarden-%d.lock", index);
+}
+
+void socketName(int index, char* out, size_t size) {
+    if (index == 0) snprintf(out, size, "cellwarden.socket");
+    else snprintf(out, size, "cellwarden-%d.socket", index);
+}
+
+QString socketPath() {
+    char name[32];
+    socketName(instance.index, name, sizeof name);
+    return QString::fromLocal8Bit(instance.dir) + QLatin1Char('/') + QString::fromLatin1(name);
+}
+
+// The directory at `path` when it is really ours: not a symlink, owned by
+// us, and nobody else can write in it. `create` makes it when missing and
+// makes our own one 0700 whatever the umask or an earlier run left.
+int openPrivateDir(const char* path, bool create) {
+    if (create && mkdir(path, 0700) != 0 && errno != EEXIST) return -1;
+    int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info;
+    bool ours = fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid();
+    mode_t mode = info.st_mode & 07777;
+    if (ours && create && mode != 0700) {
+        ours = fchmod(fd, 0700) == 0;
+        mode = 0700;
+    }
+    if (ours && (mode & 022) != 0) ours = false;
+    if (!ours) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void locate() {
+    if (instance.located) return;
+    instance.located = true;
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/' && strlen(runtime) < sizeof instance.dir) {
+        instance.dirFd = openPrivateDir(runtime, false);
+        if (instance.dirFd >= 0) {
+            snprintf(instance.dir, sizeof instance.dir, "%s", runtime);
+            return;
+        }
+    }
+    snprintf(instance.dir, sizeof instance.dir, "/tmp/cellwarden-%u", static_cast<unsigned>(geteuid()));
+    instance.dirFd = openPrivateDir(instance.dir, true);
+    instance.ownDir = instance.dirFd >= 0;
+    if (instance.dirFd < 0)
+        qWarning("cellwarden: %s is not a private directory of this user; running without the single-instance lock",
+                 instance.dir);
+}
+
+enum class Lock { Taken, HeldElsewhere, Unusable };
+
+// O_NOFOLLOW: a symlink is never followed; O_NONBLOCK: a FIFO planted
+// under the name does not hang the open.
+Lock tryLock(int index, int* fdOut) {
+    char name[32];
+    lockName(index, name, sizeof name);
+    int fd = openat(instance.dirFd, name, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0) return Lock::Unusable;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
+        close(fd);
+        return Lock::Unusable;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int error = errno;
+        close(fd);
+        return error == EWOULDBLOCK ? Lock::HeldElsewhere : Lock::Unusable;
+    }
+    *fdOut = fd;
+    return Lock::Taken;
+}
+
+// Our pid in the lock file, for whoever looks.
+void writePid(int fd) {
+    char text[24];
+    int length = snprintf(text, sizeof text, "%ld\n", static_cast<long>(getpid()));
+    if (ftruncate(fd, 0) == 0 && pwrite(fd, text, static_cast<size_t>(length), 0) < 0) {
+        // Only a note: the lock is what counts.
+    }
+}
+
+void answer(QLocalSocket* peer) {
+    if (!peer->canReadLine()) {
+        if (peer->bytesAvailable() > 64) peer->abort();
+        return;
+    }
+    bool asked = peer->readLine(64) == kRequest;
+    if (asked) {
+        peer->write(kAnswer);
+        peer->flush();
+    }
+    // Done with the peer before `raise`, which may run an event loop of
+    // its own in which the peer goes away.
+    peer->disconnectFromServer();
+    if (asked && instance.raise) instance.raise();
+}
+
+void listenForLaterStarts() {
+    char name[32];
+    socketName(instance.index, name, sizeof name);
+    // Whatever sits under the name is stale (a crashed first's socket) or
+    // planted; unlink removes a symlink itself, never its target.
+    if (unlinkat(instance.dirFd, name, 0) != 0 && errno != ENOENT)
+        qWarning("cellwarden: cannot remove %s/%s: %s", instance.dir, name, strerror(errno));
+    auto* server = new QLocalServer(QCoreApplication::instance());
+    QObject::connect(server, &QLocalServer::newConnection, server, [server] {
+        while (QLocalSocket* peer = server->nextPendingConnection()) {
+            QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+            QObject::connect(peer, &QLocalSocket::readyRead, peer, [peer] { answer(peer); });
+            // A peer that never says anything is not kept.
+            QTimer::singleShot(2 * kAskMs, peer, [peer] { peer->abort(); });
+            answer(peer);
+        }
+    });
+    if (!server->listen(socketPath()))
+        qWarning("cellwarden: cannot listen on %s: %s", qPrintable(socketPath()), qPrintable(server->errorString()));
+}
+
+}  // namespace
+
+bool becomeFirstInstance(void (*raise)()) {
+    instance.raise = raise;
+    if (instance.first) return true;
+    locate();
+    if (instance.dirFd < 0) return true;
+    for (int index = 0; index < kLockNames; ++index) {
+        int fd = -1;
+        Lock lock = tryLock(index, &fd);
+        if (lock == Lock::Unusable) continue;
+        instance.index = index;
+        if (lock == Lock::HeldElsewhere) return false;
+        // Held until the process ends: never closed, and not handed to the
+        // programs we start (O_CLOEXEC).
+        instance.lockFd = fd;
+        instance.first = true;
+        writePid(fd);
+        // systemd-tmpfiles' age-based cleaning of /tmp passes over a
+        // directory under a BSD lock: ours outlives any age limit.
+        if (instance.ownDir) flock(instance.dirFd, LOCK_SH | LOCK_NB);
+        listenForLaterStarts();
+        return true;
+    }
+    qWarning("cellwarden: no usable lock file in %s; running without the single-instance lock", instance.dir);
+    return true;
+}
+
+bool askFirstToRaise() {
+    locate();
+    if (instance.dirFd < 0 || instance.first) return false;
+    const QString path = socketPath();
+    QDeadlineTimer deadline(kAskMs);
+    for (;;) {
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        if (socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) {
+            socket.write(kRequest);
+            while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
+            }
+            while (!socket.canReadLine() && socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+            }
+            return socket.canReadLine() && socket.readLine(64) == kAnswer;
+        }
+        // Not listening yet (the first has only just taken the lock): again
+        // a little later.
+        if (deadline.remainingTime() <= 0) return false;
+        QThread::msleep(static_cast<unsigned long>(qMin<qint64>(50, deadline.remainingTime())));
+        if (deadline.hasExpired()) return false;
+    }
+}
