@@ -42,7 +42,7 @@ void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString& service, c
         registrants_.append(message.service());
     }
     owners_.addWatchedService(name);
-    emit StatusNotifierItemRegistered(item);
+    Q_EMIT StatusNotifierItemRegistered(item);
 }
 
 void StatusNotifierWatcher::RegisterStatusNotifierHost(const QString&) {}
@@ -59,7 +59,7 @@ void StatusNotifierWatcher::serviceGone(const QString& service) {
         }
     }
     owners_.removeWatchedService(service);
-    for (const QString& item : gone) emit StatusNotifierItemUnregistered(item);
+    for (const QString& item : gone) Q_EMIT StatusNotifierItemUnregistered(item);
 }
 
 void StatusNotifierWatcher::restart() {

@@ -35,11 +35,11 @@ public:
     // The watcher leaves the bus and comes back, as when the panel restarts.
     Q_INVOKABLE void restart();
 
-public slots:
+public Q_SLOTS:
     void RegisterStatusNotifierItem(const QString& service, const QDBusMessage& message);
     void RegisterStatusNotifierHost(const QString& service);
 
-signals:
+Q_SIGNALS:
     void StatusNotifierItemRegistered(const QString& item);
     void StatusNotifierItemUnregistered(const QString& item);
     void StatusNotifierHostRegistered();

@@ -35,7 +35,7 @@ class ItemSignals : public QObject {
 public:
     int icons = 0;
     int tips = 0;
-public slots:
+public Q_SLOTS:
     void newIcon() { ++icons; }
     void newToolTip() { ++tips; }
 };
