@@ -266,6 +266,9 @@ void endModalDialog(WindowHandle window, int) {
 void destroyDialogWindow(WindowHandle window) {
     DialogWindow* w = dialogWindow(window);
     if (!w) return;
+    // A window gone ends the modal run it had, as on Windows.
+    w->modalEnded = true;
+    if (w->modalLoop) w->modalLoop->quit();
     w->destroyWithOwned();
     w->hide();
     w->deleteLater();

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 #include "dialogs/controls.h"
@@ -86,13 +87,16 @@ void endMainDialog() {
     if (frame.window) endDialog(frame, frame.window);
 }
 
-void trayLeft() {
-    if (WindowHandle window = mainWindow()) mainDialogTrayNotice(window, kTrayIconId, kMouseLeftDown);
+// Posted, as the system posts the tray's callback message: the desktop's
+// call returns at once, not when the popped-up menu closes.
+void trayNotice(uint64_t mouseMessage) {
+    QTimer::singleShot(0, [mouseMessage] {
+        if (WindowHandle window = mainWindow()) mainDialogTrayNotice(window, kTrayIconId, mouseMessage);
+    });
 }
 
-void trayRight() {
-    if (WindowHandle window = mainWindow()) mainDialogTrayNotice(window, kTrayIconId, kMouseRightDown);
-}
+void trayLeft() { trayNotice(kMouseLeftDown); }
+void trayRight() { trayNotice(kMouseRightDown); }
 
 }  // namespace
 

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The caption and the tray follow the battery; the tray's clicks show the
+# main window and its menu, whose last item ends the program and saves.
+. "$(dirname "$0")/harness.sh"
+qe_begin "$@"
+
+qe_write_ini "Cscreen.Sshowtasktray = 1" "Cbattery.Scheckinterval = 200"
+qe_start
+qe_wait_caption '^100%' 20
+qe_until 10 "no tray icon registered" $QE_TRAY tip
+[ "$($QE_TRAY tip)" = "$QE_CAPTION" ] || qe_fail "tip '$($QE_TRAY tip)' is not the caption '$QE_CAPTION'"
+
+power_set "$QE_POWER" 0 Discharging 80
+qe_wait_caption '^80%' 10
+qe_until 10 "the tip did not follow" bash -c "[ \"\$($QE_TRAY tip)\" = \"\$1\" ]" _ "$(qe_caption)"
+read -r _ blue _ red _ green _ yellow <<<"$($QE_TRAY colours)"
+qe_log "discharging icon: blue $blue red $red green $green yellow $yellow"
+[ "$blue" -gt 0 ] && [ "$green" = 0 ] && [ "$yellow" = 0 ] || qe_fail "a discharging icon is blue and red"
+
+power_set "$QE_POWER" 1 Charging 81
+qe_wait_caption '^81%' 10
+qe_until 10 "the icon did not turn to charging" bash -c "$QE_TRAY colours | grep -Eq 'green [1-9]'"
+
+# Put away at start: a left click brings the main window up.
+main=$(qe_main_window)
+$QE_TRAY activate
+qe_until 10 "the main window did not come up" bash -c "xwininfo -id $main | grep -q IsViewable"
+
+# A right click pops up the window menu; its last item is the exit.
+$QE_TRAY context
+qe_until 10 "no menu popped up" bash -c "[ \$(xdotool search --onlyvisible --pid $QE_PID 2>/dev/null | wc -l) -ge 2 ]"
+xdotool key Up Return
+qe_wait_exit 10
+[ "$QE_STATUS" = 0 ] || qe_fail "exit code $QE_STATUS"
+[ "$(qe_ini Cscreen.Sshowtasktray)" = 1 ] || qe_fail "the settings were not saved on exit"
+grep -aq '^WPOS_Dlg_Main = ' "$QE_PROGRAM/celwrd.INI" || qe_fail "no main window placement saved"
+qe_log "passed"

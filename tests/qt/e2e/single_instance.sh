@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# A second start ends at once with exit code 0, writing nothing, and the
+# first one's main window takes the focus; a start after the first was
+# killed runs.
+. "$(dirname "$0")/harness.sh"
+qe_begin "$@"
+
+qe_write_ini "Cscreen.Sshowtasktray = 1"
+qe_start
+qe_wait_caption '^100%' 20
+first=$QE_PID
+main=$(qe_main_window)
+second_start() {
+  ( cd "$QE_CWD" && exec "$QE_PROGRAM/celwrd" ) >>"$QE_WORK/second.log" 2>&1 &
+  WINE_PID=$!
+  wine_wait_exit 5 || qe_fail "the second start is still running after 5 s"
+  [ "$WINE_STATUS" = 0 ] || qe_fail "the second start ended with $WINE_STATUS"
+}
+iconic() { xprop -id "$main" WM_STATE | grep -q Iconic; }
+
+# Put away at start, it stays so.
+qe_until 10 "the main window did not start minimised" iconic
+second_start
+sleep 1
+iconic || qe_fail "a second start restored the minimised main window"
+
+# Shown, it takes the focus back from another window.
+$QE_TRAY activate
+qe_until 10 "the tray click did not show the main window" bash -c "! xprop -id $main WM_STATE | grep -q Iconic"
+# The log viewer ("見る(&L)") takes the focus; the second start gives it to
+# the main window, not the viewer.
+qe_keys "$main" alt+l
+qe_until 10 "the log viewer did not open" bash -c "xdotool search --onlyvisible --name '^ﾛｸﾞ$' >/dev/null"
+viewer=$(xdotool search --onlyvisible --name '^ﾛｸﾞ$' | head -n 1)
+qe_until 5 "the log viewer did not take the focus" bash -c "[ \"\$(xdotool getwindowfocus)\" = $viewer ]"
+second_start
+qe_until 5 "the first one's main window did not take the focus" bash -c "[ \"\$(xdotool getwindowfocus)\" = $main ]"
+cmp -s "$QE_PROGRAM/celwrd.INI" <(printf "%s\r\n" "Cscreen.Sshowtasktray = 1") || qe_fail "a second start wrote the settings file"
+kill -0 "$first" || qe_fail "the first one ended"
+
+# Killed, the first leaves its socket behind but not its lock.
+kill -KILL "$first"
+wait "$first" 2>/dev/null
+QE_PID=
+qe_start
+qe_wait_caption '^100%' 20
+qe_log "passed"
