@@ -76,7 +76,10 @@ void setControlText(WindowHandle dialog, int id, const char* text) {
     QWidget* widget = item(dialog, id);
     const QString value = QString::fromUtf8(text ? text : "");
     // QLineEdit reports the change through textChanged before this returns.
-    if (auto* line = qobject_cast<QLineEdit*>(widget)) line->setText(value);
+    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        line->setText(value);
+        line->setCursorPosition(0);  // shown from its start, as a Windows edit is
+    }
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) plain->setPlainText(value);
     else if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(value);
 }
@@ -211,7 +214,8 @@ void popUpWindowMenu(WindowHandle window) {
 void showTextAtEnd(WindowHandle dialog, int id, const char* text) {
     auto* edit = qobject_cast<QPlainTextEdit*>(item(dialog, id));
     if (!edit) return;
-    edit->setPlainText(QString::fromUtf8(text ? text : ""));
+    // The log's lines end in CR LF; a lone line feed is one line break here.
+    edit->setPlainText(QString::fromUtf8(text ? text : "").replace(QLatin1String("\r\n"), QLatin1String("\n")));
     edit->moveCursor(QTextCursor::End);
     // The last line at the bottom of a full view.
     edit->verticalScrollBar()->setValue(edit->verticalScrollBar()->maximum());

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The three dialogs by the keyboard, as a user reaches them: the log viewer
+# follows new lines; the sound dialog is modal to the main window only, so
+# the log viewer stays usable beside it; Escape cancels each. With
+# QE_PICTURES set to a directory, each dialog is photographed there.
+. "$(dirname "$0")/harness.sh"
+qe_begin "$@"
+
+qe_write_ini 'Cscreen.Sshowtasktray = 1' 'Clogfile.Sneedsavelogfile = 1' 'Cbattery.Scheckinterval = 300' \
+  'Cbattery.Stimedef1pdischarge = 72000'
+power_set "$QE_POWER" 0 Discharging 37
+qe_start
+qe_wait_caption '^37%' 20
+main=$(qe_main_window)
+$QE_TRAY activate
+qe_until 10 "the tray click did not show the main window" bash -c "! xprop -id $main WM_STATE | grep -q Iconic"
+
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+gone() { [ -z "$(window_named "$1")" ]; }
+
+# The window with its frame, as WxH+X+Y.
+frame_of() {
+  local frame
+  frame=$(xwininfo -tree -id "$1" | awk '/Parent window id:/ { print $4 }')
+  xwininfo -id "$frame" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+    /Width:/ { w = $2 } /Height:/ { h = $2 } END { printf "%dx%d+%d+%d\n", w, h, x, y }'
+}
+
+photograph() {
+  [ -n "${QE_PICTURES:-}" ] || return 0
+  qe_screenshot "$QE_WORK/screen.png" || qe_fail "no screenshot"
+  convert "$QE_WORK/screen.png" -crop "$(frame_of "$1")" +repage "$QE_PICTURES/$2"
+  qe_log "saved $QE_PICTURES/$2"
+}
+
+sleep 1
+photograph "$main" linux-main-dialog.png
+
+# "見る(&L)": the log viewer, with the lines logged so far, numbered.
+qe_keys "$main" alt+l
+qe_until 10 "the log viewer did not open" bash -c "xdotool search --onlyvisible --name '^ﾛｸﾞ$' >/dev/null"
+viewer=$(window_named 'ﾛｸﾞ')
+power_set "$QE_POWER" 0 Discharging 36
+qe_wait_caption '^36%' 10
+sleep 1
+photograph "$viewer" linux-log-viewer.png
+
+# "ｻｳﾝﾄﾞ(&S)...": modal to the main window.
+qe_keys "$main" alt+s
+qe_until 10 "the sound dialog did not open" bash -c "xdotool search --onlyvisible --name '^ｻｳﾝﾄﾞﾌｧｲﾙの設定$' >/dev/null"
+sound=$(window_named 'ｻｳﾝﾄﾞﾌｧｲﾙの設定')
+sleep 1
+photograph "$sound" linux-sound-dialog.png
+
+# The main window takes no keys now: its exit ("終了(&E)") does nothing.
+qe_keys "$main" alt+e
+sleep 1
+kill -0 "$QE_PID" || qe_fail "the main window's exit ran under the modal sound dialog"
+# The log viewer does: Escape closes it.
+qe_keys "$viewer" Escape
+qe_until 5 "the log viewer was blocked by the sound dialog" gone 'ﾛｸﾞ'
+[ -n "$(window_named 'ｻｳﾝﾄﾞﾌｧｲﾙの設定')" ] || qe_fail "the sound dialog closed with the viewer"
+
+qe_keys "$sound" Escape
+qe_until 5 "Escape did not cancel the sound dialog" gone 'ｻｳﾝﾄﾞﾌｧｲﾙの設定'
+qe_keys "$main" alt+e
+qe_wait_exit 10
+[ "$QE_STATUS" = 0 ] || qe_fail "exit code $QE_STATUS"
+# The log: the open marker, a line per percent, the close marker.
+log=$(find "$QE_PROGRAM" -iname 'celwrd.log' | head -n 1)
+[ -n "$log" ] && [ "$(grep -c '' "$log")" -ge 3 ] || qe_fail "the log has too few lines: $(cat "$log" 2>/dev/null)"
+qe_log "passed"
