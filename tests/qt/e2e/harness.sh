@@ -90,7 +90,14 @@ qe_begin() {
   export DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS
   DBUS_SESSION_BUS_ADDRESS=$(qe_bus_start session) || exit 1
   DBUS_SYSTEM_BUS_ADDRESS=$(qe_bus_start system) || exit 1
-  $QE_TRAY serve >"$QE_WORK/tray.log" 2>&1 &
+  # QE_TRAY_HOST=xembed: an X tray (trayer) at the bottom of the screen
+  # instead, for pictures of the icon as a panel shows it.
+  if [ "${QE_TRAY_HOST:-}" = xembed ]; then
+    trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true >"$QE_WORK/trayer.log" 2>&1 &
+    echo ready >"$QE_WORK/tray.log"
+  else
+    $QE_TRAY serve >"$QE_WORK/tray.log" 2>&1 &
+  fi
   QE_PIDS+=($!)
   $QE_PYTHON -m dbusmock --template logind --system >"$QE_WORK/logind.log" 2>&1 &
   QE_PIDS+=($!)
