@@ -81,7 +81,7 @@ qe_begin() {
   # when asked, and have title bars in the pictures.
   local try
   for try in 1 2 3; do
-    openbox --sm-disable --config-file /dev/null >>"$QE_WORK/openbox.log" 2>&1 &
+    openbox --sm-disable >>"$QE_WORK/openbox.log" 2>&1 &
     QE_PIDS+=($!)
     wine_wait_for 10 qe_wm_ready && break
     [ "$try" != 3 ] || qe_fail "the window manager did not start: $(cat "$QE_WORK/openbox.log")"
