@@ -56,6 +56,8 @@ public:
     bool modalEnded = false;
     // The dialog hid the window itself (its recorded state).
     bool hiddenByProgram = false;
+    // The icon shown in the title bar and taskbar, 0 before the first.
+    int classIcon = 0;
 
 protected:
     void moveEvent(QMoveEvent* event) override;

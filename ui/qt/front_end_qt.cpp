@@ -37,8 +37,13 @@ void setCaption(WindowHandle window, const char* text) {
     if (DialogWindow* w = dialogWindow(window)) w->setWindowTitle(QString::fromUtf8(text));
 }
 
+// Set at every refresh; handed on only when it changes, since each new
+// icon is a property the X server sends round to every client.
 void setClassIcon(WindowHandle window, int iconId) {
-    if (DialogWindow* w = dialogWindow(window)) w->setWindowIcon(programIcon(iconId));
+    DialogWindow* w = dialogWindow(window);
+    if (!w || w->classIcon == iconId) return;
+    w->classIcon = iconId;
+    w->setWindowIcon(programIcon(iconId));
 }
 
 bool trayAddHook(WindowHandle, int iconId, const char* tip) { return trayAdd(iconId, tip); }
