@@ -4,6 +4,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +19,7 @@
 #include <vector>
 
 #include "app/apply_settings.h"
+#include "app/file_chooser_setup.h"
 #include "dialogs/controls.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/dialogs.h"
@@ -144,6 +151,58 @@ TEST_F(QtDialogs, WindowMenuCarriesTheProgramsItems) {
     EXPECT_FALSE(texts.contains(QStringLiteral("移動(&M)")));
     EXPECT_EQ(texts.last(), QStringLiteral("終了(&C)"));
     EXPECT_TRUE(texts.contains(QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)")));
+}
+
+// Answers the chooser once it is up: types `name` and presses Open, then
+// dismisses any message box the chooser shows, then cancels the chooser.
+struct ChooserAnswer {
+    QString name;
+    int refusals = 0;
+};
+
+// Types the name into the chooser once it is up and presses Open; a refusal
+// (a message box from inside Open) is counted and dismissed, and the
+// chooser, still open then, cancelled.
+void answerChooser(ChooserAnswer* answer) {
+    QTimer::singleShot(20, [answer] {
+        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!chooser) return answerChooser(answer);
+        if (auto* field = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) field->setText(answer->name);
+        // Only while this chooser lives: the next one may get its address.
+        QTimer::singleShot(50, [answer, guard = QPointer<QFileDialog>(chooser)] {
+            if (!guard) return;
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                ++answer->refusals;
+                box->accept();
+            }
+        });
+        static_cast<QDialog*>(chooser)->accept();
+        if (chooser->isVisible()) chooser->reject();
+    });
+}
+
+// The chooser's rules: a new file in an existing directory is taken with
+// the default extension added; a missing directory is refused and the
+// chooser stays open.
+TEST_F(QtDialogs, FileChooserTakesNewFilesButNoMissingDirectory) {
+    const QString directory = QDir::tempPath() + QStringLiteral("/celwrd-chooser-%1").arg(QCoreApplication::applicationPid());
+    QDir().mkpath(directory);
+    FileChooserSetup setup{};
+    setupFileChooser(setup, "ﾛｸﾞﾌｧｲﾙ名", "ﾛｸﾞﾌｧｲﾙ(*.LOG)", "*.LOG", "", "", "*.LOG", "");
+    char file[260] = "";
+
+    ChooserAnswer fresh{directory + QStringLiteral("/新しいログ")};
+    answerChooser(&fresh);
+    ASSERT_TRUE(runFileChooser(0, setup, file, "LOG"));
+    EXPECT_EQ(QString::fromUtf8(file), directory + QStringLiteral("/新しいログ.LOG"));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromUtf8(file))) << "choosing creates nothing";
+
+    ChooserAnswer missing{directory + QStringLiteral("/no-such-dir/x.LOG")};
+    answerChooser(&missing);
+    EXPECT_FALSE(runFileChooser(0, setup, file, "LOG"));
+    EXPECT_EQ(missing.refusals, 1);
+    EXPECT_EQ(QString::fromUtf8(file), directory + QStringLiteral("/新しいログ.LOG")) << "a refused choice keeps the file";
+    QDir(directory).removeRecursively();
 }
 
 TEST(QtTimerWheel, TimersDueTogetherShareOneWakeUp) {
