@@ -139,7 +139,10 @@ void moveWindow(WindowHandle window, const WindowRect& rect) {
     const int width = r.width() - (frame.width() - client.width());
     const int height = r.height() - (frame.height() - client.height());
     w->move(r.topLeft());
-    if (width > 0 && height > 0 && (w->minimumSize() != w->maximumSize())) w->resize(width, height);
+    if (w->minimumSize() == w->maximumSize()) return;  // a fixed frame keeps its size
+    if (width > 0 && height > 0) w->resize(width, height);
+    // Not framed yet: the frame's share is taken off once it is known.
+    if (frame.size() == client.size()) w->pendingOuterSize = r.size();
 }
 
 void showWindow(WindowHandle window, ShowCommand command) {

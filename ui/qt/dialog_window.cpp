@@ -235,12 +235,23 @@ void DialogWindow::destroyWithOwned() {
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
 }
 
+void DialogWindow::applyPendingOuterSize() {
+    if (pendingOuterSize.isEmpty() || !isVisible()) return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.isEmpty()) return;  // not framed yet
+    const QSize client = pendingOuterSize - frame;
+    pendingOuterSize = QSize();
+    if (client.width() > 0 && client.height() > 0) resize(client);
+}
+
 void DialogWindow::moveEvent(QMoveEvent* event) {
+    applyPendingOuterSize();
     QDialog::moveEvent(event);
     if (initialised_ && !destroyed_) dialogMoved(dialog_, handle());
 }
 
 void DialogWindow::resizeEvent(QResizeEvent* event) {
+    applyPendingOuterSize();
     QDialog::resizeEvent(event);
     if (initialised_ && !destroyed_) dialogSized(dialog_, handle());
 }

@@ -58,6 +58,9 @@ public:
     bool hiddenByProgram = false;
     // The icon shown in the title bar and taskbar, 0 before the first.
     int classIcon = 0;
+    // An outer size asked for before the window manager framed the window:
+    // the client size follows once the frame is known.
+    QSize pendingOuterSize;
 
 protected:
     void moveEvent(QMoveEvent* event) override;
@@ -71,6 +74,7 @@ private:
     void createControls(const DialogLayout& layout);
     void connectControl(QWidget* widget, int id);
     void buildSystemMenu();
+    void applyPendingOuterSize();
     void sendCommand(int id, int code);
 
     DialogId dialog_;

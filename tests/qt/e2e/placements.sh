@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Where the user left the main window and the log viewer (with its size),
+# they come back at the next run.
+. "$(dirname "$0")/harness.sh"
+qe_begin "$@"
+
+qe_write_ini 'Cscreen.Sshowtasktray = 1'
+qe_start
+qe_wait_caption '^100%' 20
+main=$(qe_main_window)
+$QE_TRAY activate
+qe_until 10 "the main window did not come up" bash -c "! xprop -id $main WM_STATE | grep -q Iconic"
+qe_keys "$main" alt+l
+qe_until 10 "the log viewer did not open" bash -c "xdotool search --onlyvisible --name '^ﾛｸﾞ$' >/dev/null"
+viewer=$(xdotool search --onlyvisible --name '^ﾛｸﾞ$' | head -n 1)
+
+# Moved and sized as a user would, through the window manager.
+xdotool windowmove "$main" 300 120
+xdotool windowmove "$viewer" 100 500
+xdotool windowsize "$viewer" 640 220
+sleep 1
+place() { xwininfo -id "$1" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'; }
+main_before=$(place "$main")
+viewer_before=$(place "$viewer")
+qe_log "main at $main_before, viewer at $viewer_before"
+
+$QE_TRAY context
+qe_until 10 "no menu popped up" bash -c "[ \$(xdotool search --onlyvisible --pid $QE_PID 2>/dev/null | wc -l) -ge 3 ]"
+xdotool key Up Return
+qe_wait_exit 10
+
+qe_start
+qe_wait_caption '^100%' 20
+main=$(qe_main_window)
+$QE_TRAY activate
+qe_until 10 "the main window did not come up again" bash -c "! xprop -id $main WM_STATE | grep -q Iconic"
+qe_keys "$main" alt+l
+qe_until 10 "the log viewer did not open again" bash -c "xdotool search --onlyvisible --name '^ﾛｸﾞ$' >/dev/null"
+viewer=$(xdotool search --onlyvisible --name '^ﾛｸﾞ$' | head -n 1)
+sleep 1
+[ "$(place "$main")" = "$main_before" ] || qe_fail "the main window came back at $(place "$main"), not $main_before"
+[ "$(place "$viewer")" = "$viewer_before" ] || qe_fail "the log viewer came back at $(place "$viewer"), not $viewer_before"
+qe_log "passed"
