@@ -10,30 +10,21 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/record_pool.h"
 
 struct PlatformFile {
     int fd;
     FileOpen mode;
     bool failed;
-    bool inUse;
 };
 
 namespace {
 
 // The trace file, the log, the settings file or script and a temporary
 // are the most ever open at once; more fail to open.
-PlatformFile pool[8];
+RecordPool<PlatformFile, 8> pool;
 
 constexpr size_t kLargestTransfer = 1u << 30;
-
-PlatformFile* acquireRecord() {
-    for (PlatformFile& record : pool)
-        if (!record.inUse) {
-            record = PlatformFile{-1, FileOpen::Read, false, true};
-            return &record;
-        }
-    return nullptr;
-}
 
 // Opened without blocking, so that a FIFO named as the log cannot hang the
 // monitor; only what behaves as a file is kept.
@@ -81,14 +72,13 @@ PlatformFile* platformOpenFile(const char* path, FileOpen mode) {
     int flags = O_RDONLY;
     if (mode == FileOpen::Create) flags = O_WRONLY | O_CREAT | O_TRUNC;
     else if (mode == FileOpen::Append) flags = O_WRONLY | O_CREAT | O_APPEND;
-    PlatformFile* file = acquireRecord();
+    PlatformFile* file = pool.acquire(PlatformFile{-1, mode, false});
     if (!file) return nullptr;
     file->fd = openPlainFile(path, flags);
     if (file->fd < 0) {
-        file->inUse = false;
+        pool.release(file);
         return nullptr;
     }
-    file->mode = mode;
     return file;
 }
 
@@ -128,7 +118,7 @@ bool platformCloseFile(PlatformFile* file) {
     // before the rename; a failure here is a lost write like any other.
     if (file->mode == FileOpen::Create && ok && fsync(file->fd) != 0 && errno != EINVAL) ok = false;
     if (close(file->fd) != 0 && errno != EINTR) ok = false;
-    file->inUse = false;
+    pool.release(file);
     return ok;
 }
 

@@ -1,32 +1,22 @@
 // Files opened for one operation: the log is opened for every line, so the
 // records come from a small pool rather than the heap.
+#include "platform/record_pool.h"
 #include "platform/win32/win32_internal.h"
 
 struct PlatformFile {
     HANDLE handle;
     FileOpen mode;
     bool failed;
-    bool inUse;
 };
 
 namespace {
 
 // The trace file, the log, the settings file or script and a temporary
 // are the most ever open at once; more fail to open, as a locked file does.
-PlatformFile pool[8];
+RecordPool<PlatformFile, 8> pool;
 
 constexpr DWORD kLargestTransfer = 1u << 30;
 
-PlatformFile* acquireRecord() {
-    for (PlatformFile& record : pool)
-        if (!record.inUse) {
-            record = PlatformFile{};
-            return &record;
-        }
-    return nullptr;
-}
-
-void releaseRecord(PlatformFile* record) { record->inUse = false; }
 
 }  // namespace
 
@@ -51,15 +41,13 @@ PlatformFile* platformOpenFile(const char* path, FileOpen mode) {
         disposition = OPEN_ALWAYS;
         break;
     }
-    PlatformFile* file = acquireRecord();
+    PlatformFile* file = pool.acquire(PlatformFile{INVALID_HANDLE_VALUE, mode, false});
     if (!file) return nullptr;
     file->handle = CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file->handle == INVALID_HANDLE_VALUE) {
-        releaseRecord(file);
+        pool.release(file);
         return nullptr;
     }
-    file->mode = mode;
-    file->inUse = true;
     return file;
 }
 
@@ -97,7 +85,7 @@ bool platformCloseFile(PlatformFile* file) {
     // before the rename; a failure here is a lost write like any other.
     if (file->mode == FileOpen::Create && ok && !FlushFileBuffers(file->handle)) ok = false;
     if (!CloseHandle(file->handle)) ok = false;
-    releaseRecord(file);
+    pool.release(file);
     return ok;
 }
 

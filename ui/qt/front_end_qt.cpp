@@ -51,16 +51,11 @@ bool trayModifyHook(WindowHandle, int iconId, const char* tip) { return trayModi
 void trayDeleteHook(WindowHandle) { trayDelete(); }
 
 bool isMinimisedAndVisible(WindowHandle window) {
-    DialogWindow* w = dialogWindow(window);
-    return w && w->isMinimized() && w->isVisible();
+    const WindowShowState shown = windowShowState(window);
+    return shown.minimised && shown.visible;
 }
 
-void hideWindow(WindowHandle window) {
-    if (DialogWindow* w = dialogWindow(window)) {
-        w->hiddenByProgram = true;
-        w->hide();
-    }
-}
+void hideWindow(WindowHandle window) { showWindow(window, ShowCommand::Hide); }
 
 QWidget* messageOwner() { return dialogWindow(mainWindow()); }
 

@@ -11,7 +11,6 @@
 #include "dialogs/dialog_frame.h"
 #include "dialogs/program.h"
 #include "settings/settings.h"
-#include "ui/qt/dialog_window.h"
 #include "ui/qt/front_end_qt.h"
 #include "ui/qt/logind.h"
 #include "ui/qt/single_instance.h"
@@ -21,12 +20,7 @@ namespace {
 int signalPipe[2] = {-1, -1};
 
 // Its show state stays: a minimised window stays minimised.
-void raiseMainWindow() {
-    if (DialogWindow* w = dialogWindow(dialogFrames[kMainDialog].window)) {
-        w->raise();
-        w->activateWindow();
-    }
-}
+void raiseMainWindow() { bringWindowToTop(dialogFrames[kMainDialog].window); }
 
 // The closing steps once, then the process ends: the session or the
 // machine is going away.

@@ -52,8 +52,8 @@ void TimerWheel::wake() {
     // Rescheduled first: a callback may run a nested event loop (a message
     // box), and the other timers go on meanwhile.
     schedule();
-    // A callback may stop or start timers, this one's included.
+    // A callback may stop or start timers, this one's included; both
+    // reschedule themselves.
     for (uintptr_t id : due)
         if (std::any_of(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; })) fire_(id);
-    schedule();
 }

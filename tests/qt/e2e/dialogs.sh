@@ -11,12 +11,9 @@ qe_write_ini 'Cscreen.Sshowtasktray = 1' 'Clogfile.Sneedsavelogfile = 1' 'Cbatte
 power_set "$QE_POWER" 0 Discharging 37
 qe_start
 qe_wait_caption '^37%' 20
-main=$(qe_main_window)
-$QE_TRAY activate
-qe_until 10 "the tray click did not show the main window" bash -c "! xprop -id $main WM_STATE | grep -q Iconic"
-
-window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
-gone() { [ -z "$(window_named "$1")" ]; }
+qe_show_main
+main=$QE_MAIN
+gone() { [ -z "$(qe_window_named "$1")" ]; }
 
 # The window with its frame, as WxH+X+Y.
 frame_of() {
@@ -37,9 +34,8 @@ sleep 1
 photograph "$main" linux-main-dialog.png
 
 # "見る(&L)": the log viewer, with the lines logged so far, numbered.
-qe_keys "$main" alt+l
-qe_until 10 "the log viewer did not open" bash -c "xdotool search --onlyvisible --name '^ﾛｸﾞ$' >/dev/null"
-viewer=$(window_named 'ﾛｸﾞ')
+qe_open_log_viewer
+viewer=$QE_VIEWER
 power_set "$QE_POWER" 0 Discharging 36
 qe_wait_caption '^36%' 10
 sleep 1
@@ -48,7 +44,7 @@ photograph "$viewer" linux-log-viewer.png
 # "ｻｳﾝﾄﾞ(&S)...": modal to the main window.
 qe_keys "$main" alt+s
 qe_until 10 "the sound dialog did not open" bash -c "xdotool search --onlyvisible --name '^ｻｳﾝﾄﾞﾌｧｲﾙの設定$' >/dev/null"
-sound=$(window_named 'ｻｳﾝﾄﾞﾌｧｲﾙの設定')
+sound=$(qe_window_named 'ｻｳﾝﾄﾞﾌｧｲﾙの設定')
 sleep 1
 photograph "$sound" linux-sound-dialog.png
 
@@ -59,7 +55,7 @@ kill -0 "$QE_PID" || qe_fail "the main window's exit ran under the modal sound d
 # The log viewer does: Escape closes it.
 qe_keys "$viewer" Escape
 qe_until 5 "the log viewer was blocked by the sound dialog" gone 'ﾛｸﾞ'
-[ -n "$(window_named 'ｻｳﾝﾄﾞﾌｧｲﾙの設定')" ] || qe_fail "the sound dialog closed with the viewer"
+[ -n "$(qe_window_named 'ｻｳﾝﾄﾞﾌｧｲﾙの設定')" ] || qe_fail "the sound dialog closed with the viewer"
 
 qe_keys "$sound" Escape
 qe_until 5 "Escape did not cancel the sound dialog" gone 'ｻｳﾝﾄﾞﾌｧｲﾙの設定'

@@ -215,6 +215,27 @@ qe_inhibitors() {
     --method org.freedesktop.login1.Manager.ListInhibitors
 }
 
+# The visible window titled TITLE (exactly), or nothing.
+qe_window_named() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+}
+
+# A left click on the tray icon; waits until the main window is up (no longer
+# iconic) and leaves its id in QE_MAIN.
+qe_show_main() {
+  QE_MAIN=$(qe_main_window)
+  $QE_TRAY activate || qe_fail "no tray icon to click"
+  qe_until 10 "the tray click did not show the main window" bash -c "! xprop -id $QE_MAIN WM_STATE | grep -q Iconic"
+}
+
+# "見る(&L)" in the main window; waits for the log viewer and leaves its id in
+# QE_VIEWER.
+qe_open_log_viewer() {
+  qe_keys "$QE_MAIN" alt+l
+  qe_until 10 "the log viewer did not open" bash -c "xdotool search --onlyvisible --name '^ﾛｸﾞ$' >/dev/null"
+  QE_VIEWER=$(qe_window_named 'ﾛｸﾞ')
+}
+
 # Keys to a window of the program: WINDOW then xdotool key names.
 qe_keys() {
   local window=$1

@@ -7,12 +7,9 @@ qe_begin "$@"
 qe_write_ini 'Cscreen.Sshowtasktray = 1'
 qe_start
 qe_wait_caption '^100%' 20
-main=$(qe_main_window)
-$QE_TRAY activate
-qe_until 10 "the main window did not come up" bash -c "! xprop -id $main WM_STATE | grep -q Iconic"
-qe_keys "$main" alt+l
-qe_until 10 "the log viewer did not open" bash -c "xdotool search --onlyvisible --name '^ﾛｸﾞ$' >/dev/null"
-viewer=$(xdotool search --onlyvisible --name '^ﾛｸﾞ$' | head -n 1)
+qe_show_main
+qe_open_log_viewer
+main=$QE_MAIN viewer=$QE_VIEWER
 
 # Moved and sized as a user would, through the window manager.
 xdotool windowmove "$main" 300 120
@@ -31,12 +28,9 @@ qe_wait_exit 10
 
 qe_start
 qe_wait_caption '^100%' 20
-main=$(qe_main_window)
-$QE_TRAY activate
-qe_until 10 "the main window did not come up again" bash -c "! xprop -id $main WM_STATE | grep -q Iconic"
-qe_keys "$main" alt+l
-qe_until 10 "the log viewer did not open again" bash -c "xdotool search --onlyvisible --name '^ﾛｸﾞ$' >/dev/null"
-viewer=$(xdotool search --onlyvisible --name '^ﾛｸﾞ$' | head -n 1)
+qe_show_main
+qe_open_log_viewer
+main=$QE_MAIN viewer=$QE_VIEWER
 sleep 1
 [ "$(place "$main")" = "$main_before" ] || qe_fail "the main window came back at $(place "$main"), not $main_before"
 [ "$(place "$viewer")" = "$viewer_before" ] || qe_fail "the log viewer came back at $(place "$viewer"), not $viewer_before"

@@ -25,13 +25,11 @@ sleep 1
 iconic || qe_fail "a second start restored the minimised main window"
 
 # Shown, it takes the focus back from another window.
-$QE_TRAY activate
-qe_until 10 "the tray click did not show the main window" bash -c "! xprop -id $main WM_STATE | grep -q Iconic"
+qe_show_main
 # The log viewer ("見る(&L)") takes the focus; the second start gives it to
 # the main window, not the viewer.
-qe_keys "$main" alt+l
-qe_until 10 "the log viewer did not open" bash -c "xdotool search --onlyvisible --name '^ﾛｸﾞ$' >/dev/null"
-viewer=$(xdotool search --onlyvisible --name '^ﾛｸﾞ$' | head -n 1)
+qe_open_log_viewer
+viewer=$QE_VIEWER
 qe_until 5 "the log viewer did not take the focus" bash -c "[ \"\$(xdotool getwindowfocus)\" = $viewer ]"
 second_start
 qe_until 5 "the first one's main window did not take the focus" bash -c "[ \"\$(xdotool getwindowfocus)\" = $main ]"
