@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "base/utf8.h"
+
 namespace {
 
 // Bits windres puts into a control's style that no statement names. The
@@ -120,35 +122,11 @@ bool sameIgnoringCase(const std::string& a, const char* b) {
 // Enough of a long name or number to recognise it in a message.
 std::string shown(const std::string& text) { return text.size() <= 40 ? text : text.substr(0, 40) + "..."; }
 
-// Length of the UTF-8 sequence at `p`, 0 when it is none: no over-long
-// forms, surrogates or code points past U+10FFFF.
-size_t utf8Length(const unsigned char* p, size_t left) {
-    unsigned c = p[0];
-    if (c < 0x80) return 1;
-    size_t n;
-    uint32_t point, least;
-    if ((c & 0xE0) == 0xC0) {
-        n = 2, point = c & 0x1F, least = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-        n = 3, point = c & 0x0F, least = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-        n = 4, point = c & 0x07, least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (left < n) return 0;
-    for (size_t i = 1; i < n; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
-        point = point << 6 | (p[i] & 0x3F);
-    }
-    if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) return 0;
-    return n;
-}
-
 bool isUtf8(const std::string& text) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     for (size_t i = 0; i < text.size();) {
-        size_t n = utf8Length(p + i, text.size() - i);
+        char32_t c;
+        size_t n = decodeUtf8(p + i, text.size() - i, &c);
         if (n == 0) return false;
         i += n;
     }

@@ -10,7 +10,7 @@ TimerWheel::TimerWheel(void (*fire)(uintptr_t id), int toleranceMs) : fire_(fire
 }
 
 bool TimerWheel::start(uintptr_t id, uint32_t periodMs) {
-    stop(id);
+    erase(id);
     const int64_t period = std::max<int64_t>(periodMs, 1);
     entries_.push_back(Entry{id, period, clock_.elapsed() + period});
     schedule();
@@ -18,9 +18,13 @@ bool TimerWheel::start(uintptr_t id, uint32_t periodMs) {
 }
 
 void TimerWheel::stop(uintptr_t id) {
+    erase(id);
+    schedule();
+}
+
+void TimerWheel::erase(uintptr_t id) {
     entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; }),
                    entries_.end());
-    schedule();
 }
 
 // The wake-up waits for the timers due within the tolerance after the

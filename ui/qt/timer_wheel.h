@@ -26,6 +26,7 @@ private:
         int64_t dueMs;
     };
 
+    void erase(uintptr_t id);
     void schedule();
     void wake();
 
