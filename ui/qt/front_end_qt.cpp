@@ -122,5 +122,3 @@ void connectQtFrontEnd() {
     linuxConnect(hooks);
     traySetHooks(TrayHooks{trayLeft, trayRight});
 }
-
-int frontEndWakeUps() { return wheel ? wheel->wakeUps() : 0; }

@@ -4,6 +4,3 @@
 
 // Connects the hooks; the tray's clicks reach the main dialog from now on.
 void connectQtFrontEnd();
-
-// How often the timers have woken the process (for the wake-up figures).
-int frontEndWakeUps();

@@ -154,14 +154,6 @@ qe_wait_exit() {
   qe_log "the program ended with exit code $QE_STATUS"
 }
 
-# The program's visible top-level windows, "id name" a line.
-qe_windows() {
-  local id
-  for id in $(xdotool search --onlyvisible --pid "${1:-$QE_PID}" 2>/dev/null); do
-    echo "$id $(xdotool getwindowname "$id" 2>/dev/null)"
-  done
-}
-
 # The main window: the program's first window, visible or not.
 qe_main_window() {
   xdotool search --pid "$QE_PID" --classname celwrd 2>/dev/null | head -n 1
@@ -198,6 +190,7 @@ qe_ini() {
   grep -a "^$1 = " "$QE_PROGRAM/celwrd.INI" | head -n 1 | sed 's/^[^=]*= //' | tr -d '\r'
 }
 
+# The event script beside the program from its lines, CR LF ended.
 qe_write_script() {
   printf '%s\r\n' "$@" >"$QE_PROGRAM/AUTOEXEC.CLW"
 }

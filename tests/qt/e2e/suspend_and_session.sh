@@ -7,11 +7,11 @@ qe_begin "$@"
 
 marks=$QE_WORK/marks
 # Each section runs one shell command that names it in the marks file.
-{
-  for section in BOOT START SUSPEND RESUME STOP END; do
-    printf '[%s]\r\n%s\r\necho %s >> %s\r\n' "$section" "$QE_CWD" "${section,,}" "$marks"
-  done
-} >"$QE_PROGRAM/AUTOEXEC.CLW"
+lines=()
+for section in BOOT START SUSPEND RESUME STOP END; do
+  lines+=("[$section]" "$QE_CWD" "echo ${section,,} >> $marks")
+done
+qe_write_script "${lines[@]}"
 marks_are() { [ "$(tr '\n' ' ' <"$marks" 2>/dev/null)" = "$1" ]; }
 locked() { qe_inhibitors | grep -q "'sleep:shutdown', 'Cellwarden'.*'delay'"; }
 unlocked() { ! locked; }
