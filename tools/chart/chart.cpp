@@ -191,6 +191,7 @@ struct AxisStep {
 };
 
 constexpr AxisStep kSteps[] = {
+    {1, 0},      {2, 0},      {5, 0},         {10, 0},        {15, 0},    {30, 0},
     {60, 0},     {120, 0},    {300, 0},       {600, 0},       {900, 0},   {1800, 0},   {3600, 0},
     {7200, 0},   {10800, 0},  {21600, 0},     {43200, 0},     {86400, 0}, {172800, 0},
     // Day 0 of the count was a Monday: weeks start on Mondays.
@@ -223,7 +224,10 @@ void labelTick(TimeTick& tick, const AxisStep& step, const LocalTime* previous) 
         formatText(tick.label, "%02d/%02d", t.month, t.day);
         if (!previous || previous->year != t.year) formatText(tick.date, "%d", t.year);
     } else {
-        formatText(tick.label, "%d:%02d", t.hour, t.minute);
+        if (step.seconds < 60)
+            formatText(tick.label, "%d:%02d:%02d", t.hour, t.minute, t.second);
+        else
+            formatText(tick.label, "%d:%02d", t.hour, t.minute);
         if (!previous || previous->day != t.day || previous->month != t.month || previous->year != t.year)
             formatText(tick.date, "%02d/%02d", t.month, t.day);
     }
@@ -497,8 +501,12 @@ double highestRate(const Chart& chart) {
 void addRange(std::string& out, const Chart& chart) {
     LocalTime a = civil(chart.start), b = civil(chart.end);
     char text[80];
-    formatText(text, "%d/%02d/%02d %d:%02d 〜 %d/%02d/%02d %d:%02d", a.year, a.month, a.day, a.hour, a.minute,
-               b.year, b.month, b.day, b.hour, b.minute);
+    if (chart.end - chart.start < 3600)
+        formatText(text, "%d/%02d/%02d %d:%02d:%02d 〜 %d:%02d:%02d", a.year, a.month, a.day, a.hour, a.minute,
+                   a.second, b.hour, b.minute, b.second);
+    else
+        formatText(text, "%d/%02d/%02d %d:%02d 〜 %d/%02d/%02d %d:%02d", a.year, a.month, a.day, a.hour, a.minute,
+                   b.year, b.month, b.day, b.hour, b.minute);
     addText(out, kChargePlot.left + kChargePlot.width, 32, " text-anchor=\"end\" fill=\"#555555\"", text);
 }
 

@@ -279,6 +279,18 @@ TEST(ChartPicture, DaysChosenClipTheAxisAndTheLineRunsOnToTheEdges) {
     EXPECT_EQ(byId(later, "charge"), nullptr);
 }
 
+// A log of seconds is drawn across the whole plot, not in a corner of it.
+TEST(ChartPicture, AShortLogFillsItsAxis) {
+    ChartRun run = chartOf(lines({openAt(2026, 12, 8, 8, 0, 0), statusLine(kPowerDischarge, 50, 200, 8, 0, 0),
+                                  statusLine(kPowerDischarge, 49, 200, 8, 0, 27)}));
+    ASSERT_EQ(run.status, 0);
+    std::vector<Vertex> line = chargeLine(run);
+    ASSERT_EQ(line.size(), 2u);
+    EXPECT_NEAR(line[0].x, kChargePlot.left, 1);
+    EXPECT_NEAR(line[1].x, kChargePlot.left + kChargePlot.width, 1);
+    EXPECT_NE(run.svg.find(">8:00:25<"), std::string::npos);
+}
+
 TEST(ChartPicture, EmptyAndGarbageLogsStillMakeAPicture) {
     ChartRun empty = chartOf("");
     ASSERT_EQ(empty.status, 0);
@@ -342,7 +354,7 @@ TEST(ChartPicture, ManyLinesKeepThePictureSmall) {
 
 // ------------------------------------------------------------- the time axis
 
-TEST(ChartTimeAxis, StepsFromMinutesToYears) {
+TEST(ChartTimeAxis, StepsFromSecondsToYears) {
     struct Row {
         int64_t start, end;
         const char* firstLabel;
@@ -350,6 +362,7 @@ TEST(ChartTimeAxis, StepsFromMinutesToYears) {
         const char* laterLabel;  // a tick further on, with its date line
         const char* laterDate;
     } rows[] = {
+        {secondsAt(2026, 12, 8, 8, 0, 0), secondsAt(2026, 12, 8, 8, 0, 27), "8:00:00", "12/08", "8:00:25", ""},
         {secondsAt(2026, 12, 8, 8, 50, 0), secondsAt(2026, 12, 8, 9, 20, 0), "8:50", "12/08", "9:00", ""},
         {secondsAt(2026, 12, 8, 7, 30, 0), secondsAt(2026, 12, 8, 13, 30, 0), "8:00", "12/08", "13:00", ""},
         {secondsAt(2026, 12, 8, 19, 0, 0), secondsAt(2026, 12, 9, 6, 0, 0), "19:00", "12/08", "0:00", "12/09"},
