@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "png.h"
+
 const uint8_t kVgaPalette[16][3] = {
     {0x00, 0x00, 0x00}, {0x80, 0x00, 0x00}, {0x00, 0x80, 0x00}, {0x80, 0x80, 0x00},
     {0x00, 0x00, 0x80}, {0x80, 0x00, 0x80}, {0x00, 0x80, 0x80}, {0xC0, 0xC0, 0xC0},
@@ -331,29 +333,40 @@ bool drawIcon(int id, int size, int bits, IconImage* out) {
     return true;
 }
 
-// ICONDIR, one ICONDIRENTRY per image, then the images in the same order.
+std::vector<uint8_t> encodeIconPng(int id, int size) {
+    IconImage image;
+    if (!drawIcon(id, size, 32, &image)) return {};
+    return encodePng(size, image.pixels);
+}
+
+// ICONDIR, one ICONDIRENTRY per image, then the images in the same order:
+// the bitmaps, then the large PNG.
 std::vector<uint8_t> encodeIconFile(int id) {
     std::vector<uint8_t> out;
-    if (id < 1 || id > kIconCount) return out;
+    const std::vector<uint8_t> large = encodeIconPng(id, kLargeIconSize);
+    if (large.empty()) return out;
     put16(out, 0);
     put16(out, 1);
-    put16(out, kIconFormatCount);
-    uint32_t offset = 6 + 16 * kIconFormatCount;
-    for (const IconFormat& f : kIconFormats) {
-        out.push_back(uint8_t(f.size == 256 ? 0 : f.size));
-        out.push_back(uint8_t(f.size == 256 ? 0 : f.size));
-        out.push_back(f.bits == 4 ? 16 : 0);
+    put16(out, kIconFormatCount + 1);
+    uint32_t offset = 6 + 16 * (kIconFormatCount + 1);
+    auto entry = [&](int size, int bits, uint32_t bytes) {
+        out.push_back(uint8_t(size == 256 ? 0 : size));
+        out.push_back(uint8_t(size == 256 ? 0 : size));
+        out.push_back(bits == 4 ? 16 : 0);
         out.push_back(0);
         put16(out, 1);
-        put16(out, uint32_t(f.bits));
-        put32(out, imageBytes(f));
+        put16(out, uint32_t(bits));
+        put32(out, bytes);
         put32(out, offset);
-        offset += imageBytes(f);
-    }
+        offset += bytes;
+    };
+    for (const IconFormat& f : kIconFormats) entry(f.size, f.bits, imageBytes(f));
+    entry(kLargeIconSize, 32, uint32_t(large.size()));
     IconImage image;
     for (const IconFormat& f : kIconFormats) {
         if (!drawIcon(id, f.size, f.bits, &image)) return {};
         encodeImage(image, out);
     }
+    out.insert(out.end(), large.begin(), large.end());
     return out;
 }

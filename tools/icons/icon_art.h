@@ -17,6 +17,9 @@ constexpr IconFormat kIconFormats[] = {
     {32, 4}, {16, 4}, {16, 32}, {20, 32}, {24, 32}, {32, 32}, {48, 32},
 };
 constexpr int kIconFormatCount = sizeof kIconFormats / sizeof kIconFormats[0];
+// After those, Explorer's large icon: true colour, stored as a PNG as
+// Windows Vista and later read it.
+constexpr int kLargeIconSize = 256;
 
 // The standard 16-colour palette, as red, green, blue.
 extern const uint8_t kVgaPalette[16][3];
@@ -39,3 +42,7 @@ bool drawIcon(int id, int size, int bits, IconImage* out);
 
 // The whole .ico file of icon `id` (1..13); empty for any other id.
 std::vector<uint8_t> encodeIconFile(int id);
+
+// Icon `id` in true colour at `size` pixels as a PNG file; empty when it
+// cannot be drawn.
+std::vector<uint8_t> encodeIconPng(int id, int size);

@@ -1,7 +1,10 @@
 // Reads the generated .ico files back the way Windows does: directory,
 // bitmap headers, bottom-up rows with 32-bit padding, and the mask.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "icon_art.h"
@@ -72,8 +75,8 @@ TEST(IconFile, DirectoryAndHeadersDescribeEveryImage) {
         ASSERT_GT(f.size(), 6u + 16 * kIconFormatCount);
         EXPECT_EQ(u16(f, 0), 0u);
         EXPECT_EQ(u16(f, 2), 1u);  // icon, not cursor
-        ASSERT_EQ(u16(f, 4), uint32_t(kIconFormatCount));
-        uint32_t next = 6 + 16 * kIconFormatCount;  // images follow each other, no gaps
+        ASSERT_EQ(u16(f, 4), uint32_t(kIconFormatCount + 1));  // the bitmaps and the large PNG
+        uint32_t next = 6 + 16 * (kIconFormatCount + 1);  // images follow each other, no gaps
         for (int i = 0; i < kIconFormatCount; ++i) {
             const Entry e = entry(f, i);
             const IconFormat want = kIconFormats[i];
@@ -101,10 +104,81 @@ TEST(IconFile, DirectoryAndHeadersDescribeEveryImage) {
             }
             next = e.offset + e.bytes;
         }
-        EXPECT_EQ(next, f.size());
+        const Entry large = entry(f, kIconFormatCount);
+        EXPECT_EQ(large.offset, next);
+        EXPECT_EQ(uint64_t{large.offset} + large.bytes, f.size());
     }
     EXPECT_TRUE(encodeIconFile(0).empty());
     EXPECT_TRUE(encodeIconFile(kIconCount + 1).empty());
+}
+
+uint32_t big32(const uint8_t* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+
+// An 8-bit RGBA PNG read with zlib: every chunk's CRC, then the rows
+// unfiltered. Empty on anything else.
+Bytes decodePng(const uint8_t* p, size_t size, int* width) {
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (size < 8 || std::memcmp(p, kSignature, 8) != 0) return {};
+    Bytes compressed;
+    int w = 0;
+    for (size_t at = 8; at + 12 <= size;) {
+        const uint32_t length = big32(p + at);
+        if (at + 12 + length > size || big32(p + at + 8 + length) != crc32(0, p + at + 4, length + 4)) return {};
+        const uint8_t* data = p + at + 8;
+        if (!std::memcmp(p + at + 4, "IHDR", 4)) {
+            w = int(big32(data));
+            if (big32(data + 4) != uint32_t(w) || std::memcmp(data + 8, "\x08\x06\0\0\0", 5)) return {};
+        }
+        if (!std::memcmp(p + at + 4, "IDAT", 4)) compressed.insert(compressed.end(), data, data + length);
+        at += 12 + length;
+    }
+    const size_t stride = size_t(w) * 4;
+    Bytes filtered((stride + 1) * size_t(w));
+    uLongf got = filtered.size();
+    if (w == 0 || uncompress(filtered.data(), &got, compressed.data(), compressed.size()) != Z_OK ||
+        got != filtered.size())
+        return {};
+    Bytes rgba(stride * size_t(w));
+    for (size_t y = 0; y < size_t(w); ++y) {
+        const uint8_t filter = filtered[y * (stride + 1)];
+        for (size_t i = 0; i < stride; ++i) {
+            const int a = i >= 4 ? rgba[y * stride + i - 4] : 0, b = y ? rgba[(y - 1) * stride + i] : 0,
+                      c = i >= 4 && y ? rgba[(y - 1) * stride + i - 4] : 0;
+            const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+            const int predicted = filter == 1 ? a : filter == 2 ? b : filter == 3 ? (a + b) / 2
+                                : filter == 4 ? (pa <= pb && pa <= pc ? a : pb <= pc ? b : c) : 0;
+            rgba[y * stride + i] = uint8_t(filtered[y * (stride + 1) + 1 + i] + predicted);
+        }
+    }
+    *width = w;
+    return rgba;
+}
+
+// Explorer's large icon and the desktop theme's sizes are PNGs that an
+// independent decoder reads back as the very drawing.
+TEST(IconFile, PngImagesDecodeToTheDrawing) {
+    for (int id = 1; id <= kIconCount; ++id) {
+        SCOPED_TRACE(id);
+        const Bytes f = encodeIconFile(id);
+        ASSERT_GE(f.size(), 6u + 16 * (kIconFormatCount + 1));
+        const Entry large = entry(f, kIconFormatCount);
+        EXPECT_EQ(large.size, 0);  // 256
+        EXPECT_EQ(f[6 + 16 * kIconFormatCount + 1], 0);
+        EXPECT_EQ(large.bits, 32);
+        ASSERT_LE(uint64_t{large.offset} + large.bytes, f.size());
+        int width = 0;
+        const Bytes rgba = decodePng(&f[large.offset], large.bytes, &width);
+        IconImage drawn;
+        ASSERT_TRUE(drawIcon(id, kLargeIconSize, 32, &drawn));
+        EXPECT_EQ(width, kLargeIconSize);
+        EXPECT_TRUE(rgba == drawn.pixels);
+    }
+    const Bytes themed = encodeIconPng(1, 22);
+    int width = 0;
+    IconImage drawn;
+    ASSERT_TRUE(drawIcon(1, 22, 32, &drawn));
+    EXPECT_TRUE(decodePng(themed.data(), themed.size(), &width) == drawn.pixels);
+    EXPECT_EQ(width, 22);
 }
 
 TEST(IconFile, MaskMatchesThePicture) {
