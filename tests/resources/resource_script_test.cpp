@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -331,10 +332,19 @@ TEST_F(ResourceScript, IconsManifestAndVersionArePresent) {
             size_t entry = r.pos();
             int width = r.u16() & 0xFF;
             r.seek(entry + 12);
-            EXPECT_NE(find(kIcon, NameOrId{u"", r.u16()}), nullptr) << "icon " << id;
+            const Resource* image = find(kIcon, NameOrId{u"", r.u16()});
+            ASSERT_NE(image, nullptr) << "icon " << id;
+            if (width == 0) {
+                // Explorer's large icons: a PNG of 256 pixels.
+                static const uint8_t kPng[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+                ASSERT_GE(image->data.size(), 24u) << "icon " << id;
+                EXPECT_TRUE(std::equal(kPng, kPng + 16, image->data.begin())) << "icon " << id;
+                EXPECT_EQ(image->data[18] << 8 | image->data[19], 256) << "icon " << id;
+                width = 256;
+            }
             sizes.insert(width);
         }
-        EXPECT_TRUE(sizes.count(32) && sizes.count(16)) << "icon " << id;
+        EXPECT_TRUE(sizes.count(32) && sizes.count(16) && sizes.count(256)) << "icon " << id;
     }
 
     const Resource* manifest = find(kManifest, NameOrId{u"", 1});
@@ -352,6 +362,20 @@ TEST_F(ResourceScript, IconsManifestAndVersionArePresent) {
     r.u32();
     EXPECT_EQ(r.u32(), 0x00010005u);
     EXPECT_EQ(r.u32(), 0u);
+    std::u16string strings;
+    for (size_t i = 0; i + 1 < version->data.size(); i += 2)
+        strings += char16_t(version->data[i] | version->data[i + 1] << 8);
+    // Each block (Japanese, English) holds KEY, its end and padding, VALUE.
+    for (const char16_t* pair : {u"CompanyName\0the Cellwarden authors\0",
+                                 u"LegalCopyright\0Copyright (C) 2026 the Cellwarden authors\0"}) {
+        std::u16string key(pair), value(pair + key.size() + 1);
+        size_t count = 0;
+        for (size_t at = strings.find(key + u'\0'); at != std::u16string::npos; at = strings.find(key + u'\0', at + 1)) {
+            size_t v = strings.find_first_not_of(u'\0', at + key.size());
+            count += v != std::u16string::npos && strings.compare(v, value.size() + 1, value + u'\0') == 0;
+        }
+        EXPECT_EQ(count, 2u) << narrow(key);
+    }
 }
 
 }  // namespace
