@@ -10,8 +10,11 @@
 WINE_LOADER=${WINE_LOADER:-/usr/lib/wine/wine64}
 WINE_SERVER=${WINE_SERVER:-/usr/lib/wine/wineserver}
 
-# What the functions below need from Debian (for install_packages).
-WINE_PACKAGES=(wine64 xvfb x11-utils imagemagick fonts-ipafont-gothic fonts-wine locales)
+# What the functions below need from Debian (for install_packages): to run
+# the program, and for a private X server with screenshots.
+WINE_RUN_PACKAGES=(wine64 fonts-ipafont-gothic fonts-wine locales)
+WINE_HEADLESS_PACKAGES=(xvfb x11-utils imagemagick)
+WINE_PACKAGES=("${WINE_RUN_PACKAGES[@]}" "${WINE_HEADLESS_PACKAGES[@]}")
 
 WINE_LOCALE=ja_JP.UTF-8
 
@@ -66,25 +69,35 @@ wine_use_prefix() {
 
 # Starts Xvfb on a display it finds free itself (-displayfd), waits until the
 # server answers, and exports DISPLAY. Sets WINE_XVFB_PID. DIR holds its log.
+# A server that does not answer in time (a machine under load) is ended and
+# started once more.
 wine_xvfb_start() {
-  local dir=$1 number=
+  local dir=$1
+  wine_xvfb_try "$dir" 30 && return 0
+  echo "retrying: Xvfb did not answer within 30 s ($(tail -n 1 "$dir/xvfb.log" 2>/dev/null))" >&2
+  wine_xvfb_try "$dir" 30 && return 0
+  cat "$dir/xvfb.log" >&2
+  wine_error "Xvfb did not answer within 30 s, twice"
+}
+
+wine_xvfb_try() {
+  local dir=$1 seconds=$2 number=
   mkdir -p "$dir"
   : >"$dir/xvfb.display"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/xvfb.display" >"$dir/xvfb.log" 2>&1 &
   WINE_XVFB_PID=$!
-  local deadline=$((SECONDS + 15))
+  local deadline=$((SECONDS + seconds))
   while [ "$SECONDS" -lt "$deadline" ]; do
     wine_pid_gone "$WINE_XVFB_PID" && break
     read -r number <"$dir/xvfb.display" || true
-    if [ -n "$number" ] && wine_bounded 5 xdpyinfo -display ":$number" >/dev/null 2>&1; then
+    if [ -n "$number" ] && wine_bounded 10 xdpyinfo -display ":$number" >/dev/null 2>&1; then
       export DISPLAY=":$number"
       return 0
     fi
     sleep 0.1
   done
-  cat "$dir/xvfb.log" >&2
   wine_xvfb_stop
-  wine_error "Xvfb did not answer within 15 s"
+  return 1
 }
 
 wine_xvfb_stop() {
@@ -109,6 +122,49 @@ wine_pid_gone() {
   local state
   state=$(ps -o stat= -p "$1" 2>/dev/null) || return 0
   [ -z "$state" ] || [ "${state:0:1}" = Z ]
+}
+
+# Replaces this shell with COMMAND as a child subreaper: what its
+# descendants leave when their parent ends (the wineserver, daemons) is
+# re-parented to it rather than to PID 1, which does not reap here, so bash
+# reaps it and a kill of the process tree (CTest's on a timeout) reaches it.
+# Without python3 the command runs as it is.
+wine_exec_subreaper() {
+  [ -x /usr/bin/python3 ] || exec "$@"
+  exec /usr/bin/python3 -c 'import ctypes, os, sys
+ctypes.CDLL(None).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER, kept across exec
+os.execvp(sys.argv[1], sys.argv[1:])' "$@"
+}
+
+# The ids of the live processes below PID (its children, theirs, ...), but
+# not the shells between PID and this function, nor its own ps and awk.
+wine_descendants() (
+  self=$BASHPID
+  ps -e -o pid=,ppid=,stat= | awk -v root="$1" -v self="$self" '
+    { parent[$1] = $2; state[$1] = $3 }
+    END {
+      for (p = self; p > 1 && p != root; p = parent[p]) mine[p] = 1
+      for (pid in parent) {
+        if (state[pid] ~ /^Z/ || pid in mine) continue
+        for (p = parent[pid]; p > 1 && p != self; p = parent[p]) if (p == root) { print pid; break }
+      }
+    }'
+)
+
+# Ends every process still running below this shell by its id (SIGTERM, at
+# most SECONDS, then SIGKILL) and prints "pid name" of each. Run last, after
+# a script has ended what it knows of.
+wine_end_descendants() {
+  local seconds=${1:-5} pids pid
+  pids=$(wine_descendants "$$")
+  [ -n "$pids" ] || return 0
+  for pid in $pids; do
+    echo "$pid $(cat "/proc/$pid/comm" 2>/dev/null)"
+    kill -TERM "$pid" 2>/dev/null
+  done
+  for pid in $pids; do wine_wait_for "$seconds" wine_pid_gone "$pid" || kill -KILL "$pid" 2>/dev/null; done
+  for pid in $pids; do wine_wait_for 5 wine_pid_gone "$pid"; done
+  return 0
 }
 
 # The registry settings of every prefix we make: the fonts named by the

@@ -10,7 +10,16 @@
 #   Wine prefix (overlayfs over $E2E_TEMPLATE), so each test has its own
 #   wineserver, registry and named objects (the single-instance mutex).
 #
-# Everything that the test started ends when it exits, passed or failed.
+# Everything that the test started ends when it exits, passed or failed:
+# the program, the wineserver with every Wine process of the prefix, Xvfb,
+# then by its id whatever else is still running below the test (the test's
+# shell is a child subreaper, so nothing escapes to PID 1; a test killed on
+# its CTest timeout takes all of it along). A new test only starts processes
+# through e2e_start (or in the background with `&`, then ends them itself by
+# $!), and waits with e2e_until / e2e_wait_caption / e2e_wait_exit, never
+# with a bare sleep: every wait is bounded and lasts at least
+# $E2E_MIN_WAIT seconds (30), since on a loaded machine a single driver
+# call can take seconds; a wait that is met returns at once.
 #
 # Set by CTest (tests/e2e/CMakeLists.txt); the defaults suit a run by hand:
 #   CELLWARDEN_EXE  the program under test
@@ -32,6 +41,7 @@ E2E_TEMPLATE=$E2E_ROOT/prefix
 : "${E2E_WINEDEBUG:=fixme-all,trace+winmm,trace+systray}"
 
 E2E_NAME=$(basename "$0" .sh)
+: "${E2E_MIN_WAIT:=30}"
 E2E_PID=
 E2E_FAILED=0
 
@@ -53,7 +63,7 @@ e2e_begin() {
     # Everything from here on, Xvfb and the wineserver included, lives in
     # this namespace; its mounts vanish with its last process.
     export E2E_IN_NAMESPACE=1
-    exec unshare --mount --propagation private bash "$0" "$@"
+    wine_exec_subreaper unshare --mount --propagation private bash "$0" "$@"
   fi
   unset WINEPREFIX
   trap e2e_end EXIT
@@ -84,12 +94,46 @@ e2e_begin() {
   mkdir -p "$HOME"
 
   wine_xvfb_start "$E2E_WORK" || e2e_fail "no X server"
+  e2e_desktop_start
 
   E2E_PROGRAM=$E2E_WORK/program
   E2E_CWD=$E2E_WORK/cwd
   mkdir -p "$E2E_PROGRAM" "$E2E_CWD"
   cp "$CELLWARDEN_EXE" "$E2E_PROGRAM/celwrd.exe"
   e2e_log "work directory $E2E_WORK, display $DISPLAY"
+}
+
+# A wineserver that stays for the whole test, with Wine's desktop (explorer,
+# its taskbar and tray) up before the program starts: the first start of
+# Wine in a prefix is the slowest and most fragile part of a test on a
+# loaded machine, and a failure there is Wine's, not the program's, so it
+# is tried once more. Without the driver the program brings the desktop up.
+e2e_desktop_start() {
+  [ -f "$E2E_DRIVER" ] || return 0
+  e2e_desktop_try && return 0
+  echo "retrying: Wine's desktop did not come up: $(e2e_wine_trouble)"
+  wine_prefix_stop
+  e2e_desktop_try || e2e_fail "Wine's desktop did not come up, twice: $(e2e_wine_trouble)"
+}
+
+e2e_desktop_try() {
+  wine_bounded 30 "$WINE_SERVER" -p || return 1
+  # Into a file, not a pipe: the processes that Wine starts on the way
+  # inherit the driver's output and would hold a pipe open.
+  desktop_up() {
+    e2e_driver --wait 1000 windows all >"$E2E_WORK/desktop.txt" && grep -q '^Shell_TrayWnd ' "$E2E_WORK/desktop.txt"
+  }
+  WINEDEBUG=$E2E_WINEDEBUG wine_wait_for 120 desktop_up
+}
+
+# Wine's own complaints in the test's log, on one line.
+e2e_wine_trouble() {
+  grep -a -v ':trace:' "$E2E_WORK/wine.log" 2>/dev/null | grep -a -i 'err:\|wine:\|fail' | tail -n 3 | tr '\n' ' '
+}
+
+# The bound of a wait: SECONDS, or E2E_MIN_WAIT when that is longer.
+e2e_bound() {
+  echo $(($1 > E2E_MIN_WAIT ? $1 : E2E_MIN_WAIT))
 }
 
 # Starts the program in the background with ARGS, from $E2E_CWD; Wine's
@@ -112,7 +156,8 @@ e2e_start_exe() {
 # to its exit code and E2E_TOOK to the seconds it ran. Fails the test when
 # it is still running.
 e2e_wait_exit() {
-  local seconds=$1
+  local seconds
+  seconds=$(e2e_bound "$1")
   WINE_PID=$E2E_PID
   wine_wait_exit "$seconds" || e2e_fail "the program did not end within $seconds s"
   E2E_STATUS=$WINE_STATUS
@@ -133,7 +178,8 @@ e2e_driver() {
 # Waits at most SECONDS until the main window's caption matches the
 # extended regular expression PATTERN; leaves it in E2E_CAPTION.
 e2e_wait_caption() {
-  local pattern=$1 seconds=$2
+  local pattern=$1 seconds
+  seconds=$(e2e_bound "$2")
   local deadline=$((SECONDS + seconds))
   while :; do
     E2E_CAPTION=$(e2e_driver --wait 2000 caption) && grep -Eq -- "$pattern" <<<"$E2E_CAPTION" && return 0
@@ -144,7 +190,8 @@ e2e_wait_caption() {
 
 # Waits at most SECONDS until COMMAND succeeds; fails the test with WHAT.
 e2e_until() {
-  local seconds=$1 what=$2
+  local seconds what=$2
+  seconds=$(e2e_bound "$1")
   shift 2
   wine_wait_for "$seconds" "$@" || e2e_fail "$what (waited $seconds s)"
 }
@@ -254,6 +301,9 @@ e2e_end() {
   [ -z "${E2E_PID:-}" ] || wine_end_pid "$E2E_PID" 5
   wine_prefix_stop
   wine_xvfb_stop
+  local left
+  left=$(wine_end_descendants 5)
+  [ -z "$left" ] || e2e_log "ended what was left running: $(echo $left)"
   if [ "$E2E_FAILED" = 1 ] && [ -s "$E2E_WORK/wine.log" ]; then
     echo "--- Wine's output (last 40 lines of $E2E_WORK/wine.log without its traces)" >&2
     grep -av ":trace:" "$E2E_WORK/wine.log" | tail -n 40 >&2

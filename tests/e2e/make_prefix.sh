@@ -7,6 +7,12 @@ E2E_SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
 . "$E2E_SOURCE/scripts/wine.sh"
 : "${E2E_ROOT:=${TMPDIR:-/tmp}/cellwarden-e2e}"
 unset WINEPREFIX
+# A child subreaper, so that the wineserver and the services that wineboot
+# leaves are reaped here and ended below.
+if [ -z "${E2E_SUBREAPER:-}" ]; then
+  export E2E_SUBREAPER=1
+  wine_exec_subreaper bash "$0" "$@"
+fi
 
 fail() {
   echo "FAIL: $*" >&2
@@ -18,7 +24,7 @@ command -v Xvfb >/dev/null && [ -x "$WINE_LOADER" ] ||
 wine_ensure_locale || fail "no Japanese locale"
 
 mkdir -p "$E2E_ROOT/make-prefix"
-trap 'wine_prefix_stop; wine_xvfb_stop' EXIT
+trap 'wine_prefix_stop; wine_xvfb_stop; wine_end_descendants >/dev/null' EXIT
 trap 'exit 130' INT TERM
 wine_xvfb_start "$E2E_ROOT/make-prefix" || fail "no X server"
 export HOME=$E2E_ROOT/home

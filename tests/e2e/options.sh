@@ -10,12 +10,14 @@ echo "from an earlier run" >"$trace"
 power_set "$E2E_POWER" 0 Discharging 50
 e2e_start '-$'
 e2e_driver --wait 30000 caption >/dev/null || e2e_fail "no main window"
+# Each step once the window shows it, so that each activation is traced.
+main_is() { [ "$(e2e_driver windows | awk '$1 == "unowned" { print $3; exit }')" = "$1" ]; }
 e2e_driver restore
-sleep 0.5
+e2e_until 5 "the main window was not restored" main_is normal
 e2e_driver press 2
-sleep 0.5
+e2e_until 5 "Cancel did not minimise the main window" main_is minimised
 e2e_driver tray left
-sleep 0.5
+e2e_until 5 "the tray click did not show the main window" main_is normal
 e2e_driver exit
 e2e_wait_exit 20
 grep -q 'earlier' "$trace" && e2e_fail "the trace file was not emptied"

@@ -37,8 +37,15 @@ notice() {
   local got
   got=$(e2e_driver "$command" "$code" $answer) || e2e_fail "$command $code was not delivered"
   [ -z "$report" ] || e2e_expect_eq "$report" "$got" "$command $code"
-  # A resume logs its first status line at the next log tick.
-  sleep 1
+  local section
+  for section in "${sections[@]}"; do expected_marks+=("$section"); done
+  # A resume logs its first status line at the next log tick: until the
+  # log and the marks have grown as expected (more would fail below).
+  grown() {
+    [ "$(tr -d '\r' <"$log" | tail -n +$((log_lines + 1)) | grep -c .)" -ge "${#patterns[@]}" ] &&
+      [ "$(sed -n 's/ start$//p' "$marks" | wc -l)" -ge "${#expected_marks[@]}" ]
+  }
+  wine_wait_for "$(e2e_bound 5)" grown || true
   local new
   new=$(tr -d '\r' <"$log" | tail -n +$((log_lines + 1)))
   [ "$(grep -c . <<<"$new")" = "${#patterns[@]}" ] || [ -z "$new" -a ${#patterns[@]} = 0 ] ||
@@ -50,8 +57,6 @@ notice() {
     i=$((i + 1))
   done <<<"$new"
   log_lines=$(wc -l <"$log")
-  local section
-  for section in "${sections[@]}"; do expected_marks+=("$section"); done
   e2e_expect_eq "$(printf '%s\n' "${expected_marks[@]}")" "$(sed -n 's/ start$//p' "$marks")" \
     "event sections run after $command $code"
   e2e_log "$command $code $answer: $got"

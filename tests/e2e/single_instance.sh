@@ -10,7 +10,7 @@ second_start() {
   local started=$SECONDS status=0
   (cd "$E2E_CWD" && WINEDEBUG=$E2E_WINEDEBUG exec "$WINE_LOADER" "$E2E_PROGRAM/celwrd.exe") >>"$E2E_WORK/wine.log" 2>&1 &
   WINE_PID=$!
-  wine_wait_exit 20 || e2e_fail "the second instance did not end within 20 s"
+  wine_wait_exit 60 || e2e_fail "the second instance did not end within 60 s"
   e2e_expect_eq 0 "$WINE_STATUS" "the second instance's exit code"
   e2e_log "the second instance ended after $((SECONDS - started)) s"
 }

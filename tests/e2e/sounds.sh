@@ -17,22 +17,24 @@ e2e_write_ini \
   'Csound.Sfullbatteryperc = 95' 'Csound.Slowbatteryperc = 20'
 
 played=()
-# Sets the power, waits for the caption to show CAPTION, and checks that the
-# sounds played since the last step are exactly the names given.
+# Sets the power, waits for the caption to show CAPTION, and until the
+# sounds played so far are exactly the ones expected, this step's names
+# added. A kind change with the same percentage leaves the caption alone:
+# its sound shows that the program saw it. A sound played late or wrongly
+# stays in the list and fails this step or the next.
 step() {
   local online=$1 status=$2 percent=$3 caption=$4
   shift 4
   if [ "$status" = none ]; then power_remove_battery "$E2E_POWER"; else power_set "$E2E_POWER" "$online" "$status" "$percent"; fi
   e2e_wait_caption "^$caption\$" 10
-  local name
+  local name expected actual
   for name in "$@"; do played+=("C:\\sounds\\$name.wav"); done
-  # A kind change with the same percentage leaves the caption alone: give
-  # the tick and the player's thread time to show what they did.
-  sleep 1.2
-  local expected actual
   expected=$(printf '%s\n' "${played[@]}")
-  actual=$(e2e_sounds)
-  [ "$actual" = "$expected" ] ||
+  sounds_are_expected() {
+    actual=$(e2e_sounds)
+    [ "$actual" = "$expected" ]
+  }
+  wine_wait_for "$(e2e_bound 5)" sounds_are_expected ||
     e2e_fail "after $online/$status/$percent: played [$(echo $actual)], expected [$(echo $expected)]"
   e2e_log "$online/$status/$percent: [$(echo "$@")]"
 }

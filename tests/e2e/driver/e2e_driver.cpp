@@ -32,8 +32,10 @@
 //   tips                    prints the tips of the tray icons shown, with their rectangles
 //   windows [all]           prints the program's top-level windows (all: everyone's)
 //   place X Y W H           moves and sizes the target
-//   mark FILE NAME MS       (no window) appends "NAME start" to FILE, sleeps MS,
-//                           appends "NAME end": an event program that takes time
+//   mark FILE NAME MS [RELEASE]
+//                           (no window) appends "NAME start" to FILE, sleeps MS
+//                           (or until the file RELEASE exists), appends "NAME end":
+//                           an event program that takes time
 //
 // Texts are UTF-8. Exit code 0 on success, 1 when the window or control did
 // not appear within the wait (default 10000 ms), 2 on a usage error.
@@ -541,10 +543,20 @@ void appendLine(const char* file, const char* name, const char* what) {
     std::fclose(out);
 }
 
+// With RELEASE, it ends as soon as that file exists (MS at most), so a
+// test sees it running for as long as it needs, however slow the machine.
 int mark(int argc, char** argv) {
     if (argc < 3) return 2;
     appendLine(argv[0], argv[1], "start");
-    Sleep(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+    DWORD ms = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+    if (argc < 4) {
+        Sleep(ms);
+    } else {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
+            if (GetFileAttributesA(argv[3]) != INVALID_FILE_ATTRIBUTES) break;
+            Sleep(50);
+        }
+    }
     appendLine(argv[0], argv[1], "end");
     return 0;
 }

@@ -8,14 +8,18 @@ qe_write_ini "Cscreen.Sshowtasktray = 1" "Cbattery.Scheckinterval = 200"
 qe_start
 qe_wait_caption '^100%' 20
 qe_until 10 "no tray icon registered" $QE_TRAY tip
-[ "$($QE_TRAY tip)" = "$QE_CAPTION" ] || qe_fail "tip '$($QE_TRAY tip)' is not the caption '$QE_CAPTION'"
+qe_wait_tip_is_caption 10
 
 power_set "$QE_POWER" 0 Discharging 80
 qe_wait_caption '^80%' 10
-qe_until 10 "the tip did not follow" bash -c "[ \"\$($QE_TRAY tip)\" = \"\$1\" ]" _ "$(qe_caption)"
-read -r _ blue _ red _ green _ yellow <<<"$($QE_TRAY colours)"
+qe_wait_tip_is_caption 10
+[[ "$QE_TIP" == 80%* ]] || qe_fail "the tip did not follow: '$QE_TIP'"
+discharging_icon() {
+  read -r _ blue _ red _ green _ yellow <<<"$($QE_TRAY colours)"
+  [ "$blue" -gt 0 ] && [ "$green" = 0 ] && [ "$yellow" = 0 ]
+}
+qe_until 10 "a discharging icon is blue and red" discharging_icon
 qe_log "discharging icon: blue $blue red $red green $green yellow $yellow"
-[ "$blue" -gt 0 ] && [ "$green" = 0 ] && [ "$yellow" = 0 ] || qe_fail "a discharging icon is blue and red"
 
 power_set "$QE_POWER" 1 Charging 81
 qe_wait_caption '^81%' 10

@@ -51,7 +51,7 @@ photograph "$sound" linux-sound-dialog.png
 # The main window takes no keys now: its exit ("終了(&E)") does nothing.
 qe_keys "$main" alt+e
 sleep 1
-kill -0 "$QE_PID" || qe_fail "the main window's exit ran under the modal sound dialog"
+wine_pid_gone "$QE_PID" && qe_fail "the main window's exit ran under the modal sound dialog"
 # The log viewer does: Escape closes it.
 qe_keys "$viewer" Escape
 qe_until 5 "the log viewer was blocked by the sound dialog" gone 'ﾛｸﾞ'

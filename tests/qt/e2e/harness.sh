@@ -9,7 +9,18 @@
 #   a private Xvfb ($DISPLAY), session bus with a tray (tray_host.py), system
 #   bus with a mock logind (python3-dbusmock), and $XDG_RUNTIME_DIR.
 #
-# Everything the test started ends when it exits, passed or failed.
+# Everything the test started ends when it exits, passed or failed: the
+# program, the pieces above (by their ids, in QE_PIDS), then by its id
+# whatever else is still running below the test (its shell is a child
+# subreaper, so nothing escapes to PID 1; a test killed on its CTest timeout
+# takes all of it along). A new test starts the program with qe_start (or a
+# process of its own in the background with `&`, ending it itself by $!),
+# and waits with qe_until / qe_wait_caption / qe_wait_exit, never with a
+# bare sleep: every wait is bounded and lasts at least $QE_MIN_WAIT seconds
+# (30), since a loaded machine is slow; a wait that is met returns at once.
+# A piece of the desktop that does not come up is started once more
+# ("retrying: ..." in the output): that failure is the machine's, not the
+# program's.
 #
 # Set by CTest (ui/qt/e2e.cmake); the defaults suit a run by hand:
 #   CELLWARDEN_BIN  the program under test
@@ -21,6 +32,7 @@ QE_SOURCE=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 : "${CELLWARDEN_BIN:=$QE_SOURCE/build/native/celwrd}"
 : "${QE_WORK:=${TMPDIR:-/tmp}/cellwarden-qt-e2e/$(basename "$0" .sh)}"
 QE_NAME=$(basename "$0" .sh)
+: "${QE_MIN_WAIT:=30}"
 QE_PID=
 QE_PIDS=()
 QE_PYTHON=/usr/bin/python3
@@ -33,7 +45,8 @@ qe_fail() {
   exit 1
 }
 
-# A permissive bus of our own at unix socket PATH; its pid joins QE_PIDS.
+# A permissive bus of our own, NAME (session or system), on a socket in
+# QE_WORK; its address goes to QE_BUS_ADDRESS and its pid joins QE_PIDS.
 qe_bus_start() {
   local name=$1 socket=$QE_WORK/$1.sock
   cat >"$QE_WORK/$name.conf" <<CONF
@@ -50,17 +63,35 @@ qe_bus_start() {
   </policy>
 </busconfig>
 CONF
-  dbus-daemon --config-file="$QE_WORK/$name.conf" --nofork --nopidfile >"$QE_WORK/$name-bus.log" 2>&1 &
-  QE_PIDS+=($!)
-  wine_wait_for 10 test -S "$socket" || qe_fail "the $name bus did not start"
-  echo "unix:path=$socket"
+  rm -f "$socket"
+  qe_service "the $name bus" "$QE_WORK/$name-bus.log" "test -S $socket" \
+    dbus-daemon --config-file="$QE_WORK/$name.conf" --nofork --nopidfile
+  QE_BUS_ADDRESS=unix:path=$socket
+}
+
+# Starts COMMAND in the background as a piece of the test's desktop (its
+# pid joins QE_PIDS, its output goes to LOG) and waits until READY, a
+# command line, succeeds. A piece that does not come up within
+# $QE_MIN_WAIT s is ended and started once more.
+qe_service() {
+  local what=$1 log=$2 ready=$3 try pid
+  shift 3
+  for try in 1 2; do
+    "$@" >>"$log" 2>&1 &
+    pid=$!
+    QE_PIDS+=("$pid")
+    wine_wait_for "$QE_MIN_WAIT" $ready && return 0
+    wine_end_pid "$pid" 5
+    [ "$try" = 2 ] || echo "retrying: $what did not start within $QE_MIN_WAIT s ($(tail -n 1 "$log"))"
+  done
+  qe_fail "$what did not start, twice: $(tail -n 5 "$log")"
 }
 
 qe_begin() {
   [ "$(id -u)" = 0 ] || qe_fail "end-to-end tests need root (a mount namespace for the fake battery)"
   if [ -z "${QE_IN_NAMESPACE:-}" ]; then
     export QE_IN_NAMESPACE=1
-    exec unshare --mount --propagation private bash "$0" "$@"
+    wine_exec_subreaper unshare --mount --propagation private bash "$0" "$@"
   fi
   trap qe_end EXIT
   trap 'exit 130' INT TERM
@@ -79,30 +110,23 @@ qe_begin() {
   QE_PIDS+=("$WINE_XVFB_PID")
   # A window manager, as on a desktop: windows minimise, take the focus
   # when asked, and have title bars in the pictures.
-  local try
-  for try in 1 2 3; do
-    openbox --sm-disable >>"$QE_WORK/openbox.log" 2>&1 &
-    QE_PIDS+=($!)
-    wine_wait_for 10 qe_wm_ready && break
-    [ "$try" != 3 ] || qe_fail "the window manager did not start: $(cat "$QE_WORK/openbox.log")"
-  done
+  qe_service "the window manager" "$QE_WORK/openbox.log" qe_wm_ready openbox --sm-disable
 
   export DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS
-  DBUS_SESSION_BUS_ADDRESS=$(qe_bus_start session) || exit 1
-  DBUS_SYSTEM_BUS_ADDRESS=$(qe_bus_start system) || exit 1
+  qe_bus_start session
+  DBUS_SESSION_BUS_ADDRESS=$QE_BUS_ADDRESS
+  qe_bus_start system
+  DBUS_SYSTEM_BUS_ADDRESS=$QE_BUS_ADDRESS
   # QE_TRAY_HOST=xembed: an X tray (trayer) at the bottom of the screen
   # instead, for pictures of the icon as a panel shows it.
   if [ "${QE_TRAY_HOST:-}" = xembed ]; then
-    trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true >"$QE_WORK/trayer.log" 2>&1 &
-    echo ready >"$QE_WORK/tray.log"
+    qe_service "the X tray" "$QE_WORK/trayer.log" true \
+      trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true
   else
-    $QE_TRAY serve >"$QE_WORK/tray.log" 2>&1 &
+    qe_service "the tray" "$QE_WORK/tray.log" "grep -q ready $QE_WORK/tray.log" $QE_TRAY serve
   fi
-  QE_PIDS+=($!)
-  $QE_PYTHON -m dbusmock --template logind --system >"$QE_WORK/logind.log" 2>&1 &
-  QE_PIDS+=($!)
-  wine_wait_for 10 grep -q ready "$QE_WORK/tray.log" || qe_fail "the tray did not start"
-  wine_wait_for 10 qe_logind_ready || qe_fail "the mock logind did not start"
+  qe_service "the mock logind" "$QE_WORK/logind.log" qe_logind_ready \
+    $QE_PYTHON -m dbusmock --template logind --system
 
   export XDG_RUNTIME_DIR=$QE_WORK/runtime HOME=$QE_WORK/home
   mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
@@ -125,16 +149,23 @@ qe_logind_ready() {
 
 qe_end() {
   local status=$?
-  trap - EXIT
+  trap - EXIT INT TERM
   [ -z "$QE_PID" ] || kill -KILL "$QE_PID" 2>/dev/null
-  local pid
+  local pid left
   for pid in "${QE_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null; done
   for pid in "${QE_PIDS[@]}"; do wine_wait_for 5 wine_pid_gone "$pid" || kill -KILL "$pid" 2>/dev/null; done
+  left=$(wine_end_descendants 5)
+  [ -z "$left" ] || qe_log "ended what was left running: $(echo $left)"
   if [ "$status" != 0 ] && [ -f "$QE_WORK/program.log" ]; then
     echo "--- the program's output" >&2
     cat "$QE_WORK/program.log" >&2
   fi
   exit "$status"
+}
+
+# The bound of a wait: SECONDS, or QE_MIN_WAIT when that is longer.
+qe_bound() {
+  echo $(($1 > QE_MIN_WAIT ? $1 : QE_MIN_WAIT))
 }
 
 # Starts the program in the background with ARGS, from $QE_CWD.
@@ -147,8 +178,10 @@ qe_start() {
 
 # Waits at most SECONDS for the program to end; sets QE_STATUS.
 qe_wait_exit() {
+  local seconds
+  seconds=$(qe_bound "$1")
   WINE_PID=$QE_PID
-  wine_wait_exit "$1" || qe_fail "the program did not end within $1 s"
+  wine_wait_exit "$seconds" || qe_fail "the program did not end within $seconds s"
   QE_STATUS=$WINE_STATUS
   QE_PID=
   qe_log "the program ended with exit code $QE_STATUS"
@@ -167,7 +200,9 @@ qe_caption() {
 # Waits at most SECONDS until the caption matches PATTERN (extended
 # regular expression); leaves it in QE_CAPTION.
 qe_wait_caption() {
-  local pattern=$1 seconds=$2 deadline=$((SECONDS + $2))
+  local pattern=$1 seconds deadline
+  seconds=$(qe_bound "$2")
+  deadline=$((SECONDS + seconds))
   while :; do
     QE_CAPTION=$(qe_caption) && grep -Eq -- "$pattern" <<<"$QE_CAPTION" && return 0
     [ "$SECONDS" -lt "$deadline" ] || qe_fail "the caption did not match /$pattern/ within $seconds s: '$QE_CAPTION'"
@@ -176,9 +211,25 @@ qe_wait_caption() {
 }
 
 qe_until() {
-  local seconds=$1 what=$2
+  local seconds what=$2
+  seconds=$(qe_bound "$1")
   shift 2
   wine_wait_for "$seconds" "$@" || qe_fail "$what (waited $seconds s)"
+}
+
+# The tray's tip is the caption: both read until they agree (the tip
+# between two reads of the caption, whose clock moves every second), at
+# most SECONDS. Leaves them in QE_TIP and QE_CAPTION.
+qe_wait_tip_is_caption() {
+  local seconds before after
+  seconds=$(qe_bound "$1")
+  tip_is_caption() {
+    before=$(qe_caption) && QE_TIP=$($QE_TRAY tip) && after=$(qe_caption) || return 1
+    QE_CAPTION=$after
+    [ "$QE_TIP" = "$before" ] || [ "$QE_TIP" = "$after" ]
+  }
+  wine_wait_for "$seconds" tip_is_caption ||
+    qe_fail "the tip '$QE_TIP' is not the caption '$QE_CAPTION' (waited $seconds s)"
 }
 
 # The settings file from KEY = VALUE lines, CR LF ended as the program writes it.

@@ -11,14 +11,19 @@ qe_show_main
 qe_open_log_viewer
 main=$QE_MAIN viewer=$QE_VIEWER
 
-# Moved and sized as a user would, through the window manager.
+place() { xwininfo -id "$1" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'; }
+# Moved and sized as a user would, through the window manager, which takes
+# its time: until both windows are where they were sent.
+main_at=$(place "$main") viewer_at=$(place "$viewer")
 xdotool windowmove "$main" 300 120
 xdotool windowmove "$viewer" 100 500
 xdotool windowsize "$viewer" 640 220
-sleep 1
-place() { xwininfo -id "$1" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'; }
-main_before=$(place "$main")
-viewer_before=$(place "$viewer")
+moved() {
+  main_before=$(place "$main") viewer_before=$(place "$viewer")
+  [ "$main_before" != "$main_at" ] && [ "${viewer_before% * *}" != "${viewer_at% * *}" ] &&
+    [ "${viewer_before#* * }" != "${viewer_at#* * }" ]
+}
+qe_until 10 "the window manager did not move the windows: main at $(place "$main"), viewer at $(place "$viewer")" moved
 qe_log "main at $main_before, viewer at $viewer_before"
 
 $QE_TRAY context
@@ -31,7 +36,7 @@ qe_wait_caption '^100%' 20
 qe_show_main
 qe_open_log_viewer
 main=$QE_MAIN viewer=$QE_VIEWER
-sleep 1
-[ "$(place "$main")" = "$main_before" ] || qe_fail "the main window came back at $(place "$main"), not $main_before"
-[ "$(place "$viewer")" = "$viewer_before" ] || qe_fail "the log viewer came back at $(place "$viewer"), not $viewer_before"
+back() { [ "$(place "$main")" = "$main_before" ] && [ "$(place "$viewer")" = "$viewer_before" ]; }
+wine_wait_for "$(qe_bound 10)" back ||
+  qe_fail "the windows came back at $(place "$main") and $(place "$viewer"), not $main_before and $viewer_before"
 qe_log "passed"

@@ -131,8 +131,9 @@ void end(pid_t& pid) {
     pid = -1;
 }
 
-// Runs the event loop until done() or the time is up.
-bool waitFor(const std::function<bool()>& done, int ms = 4000) {
+// Runs the event loop until done() or the time is up (long: a loaded
+// machine is slow, and a wait that is met returns at once).
+bool waitFor(const std::function<bool()>& done, int ms = 15000) {
     QDeadlineTimer deadline(ms);
     while (!done()) {
         if (deadline.hasExpired()) return false;
@@ -180,7 +181,7 @@ public:
         std::string line;
         pollfd ready = {address[0], POLLIN, 0};
         char c;
-        while (poll(&ready, 1, 5000) == 1 && read(address[0], &c, 1) == 1 && c != '\n') line += c;
+        while (poll(&ready, 1, 20000) == 1 && read(address[0], &c, 1) == 1 && c != '\n') line += c;
         close(address[0]);
         if (daemon_ < 0 || line.empty()) return fail("dbus-daemon did not start");
         address_ = line;
@@ -193,7 +194,7 @@ public:
     // python3-dbusmock's logind on it, once it owns its name.
     bool startMock(const std::string& python) {
         mock_ = spawn({python, "-m", "dbusmock", "--system", "--template", "logind"}, log("dbusmock"));
-        if (mock_ < 0 || !waitFor([this] { return hasOwner(kLogind); }, 8000)) return fail("the logind mock did not start");
+        if (mock_ < 0 || !waitFor([this] { return hasOwner(kLogind); }, 30000)) return fail("the logind mock did not start");
         return true;
     }
 
@@ -205,7 +206,7 @@ public:
                        "bus.request_name('org.freedesktop.login1')\n"
                        "time.sleep(60)\n"},
                       log("mute"));
-        if (mock_ < 0 || !waitFor([this] { return hasOwner(kLogind); }, 8000)) return fail("the mute logind did not start");
+        if (mock_ < 0 || !waitFor([this] { return hasOwner(kLogind); }, 30000)) return fail("the mute logind did not start");
         return true;
     }
 
@@ -228,7 +229,7 @@ public:
             QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
                                            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
         call << QString::fromLatin1(name);
-        const QDBusMessage reply = driver().call(call, QDBus::Block, 2000);
+        const QDBusMessage reply = driver().call(call, QDBus::Block, 10000);
         return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
     }
 
@@ -239,7 +240,7 @@ public:
                                                            QStringLiteral("EmitSignal"));
         call << QString::fromLatin1(kManager) << QString::fromLatin1(name) << QStringLiteral("b")
              << QVariantList{QVariant(start)};
-        return driver().call(call, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage;
+        return driver().call(call, QDBus::Block, 10000).type() == QDBusMessage::ReplyMessage;
     }
 
     struct Inhibitor {
@@ -250,7 +251,7 @@ public:
     std::vector<Inhibitor> inhibitors() const {
         QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kLogind), QString::fromLatin1(kPath),
                                                            QString::fromLatin1(kManager), QStringLiteral("ListInhibitors"));
-        const QDBusMessage reply = driver().call(call, QDBus::Block, 2000);
+        const QDBusMessage reply = driver().call(call, QDBus::Block, 10000);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) return {{"?", "?", "?", "?"}};
         std::vector<Inhibitor> list;
         const QDBusArgument array = reply.arguments().at(0).value<QDBusArgument>();

@@ -91,15 +91,16 @@ public:
     bool running() const { return pid_ > 0; }
     pid_t pid() const { return pid_; }
 
-    // The next line it wrote; "" at its end or after `ms`.
-    std::string line(int ms = 5000) {
+    // The next line it wrote; "" at its end or after `ms` (long: a loaded
+    // machine is slow, and a line that comes costs no wait).
+    std::string line(int ms = 20000) {
         std::string text;
         readLine(&text, ms);
         return text;
     }
 
     // The next line it wrote; false at its end or after `ms`.
-    bool readLine(std::string* text, int ms = 5000) {
+    bool readLine(std::string* text, int ms = 20000) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         for (;;) {
             size_t end = buffer_.find('\n');
@@ -127,7 +128,7 @@ public:
 
     // Its exit code, or 128 + the signal that ended it; -1 when it runs on
     // after `ms`.
-    int wait(int ms = 5000) {
+    int wait(int ms = 20000) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (pid_ > 0) {
             int status = 0;

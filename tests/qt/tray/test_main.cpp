@@ -104,6 +104,19 @@ public:
     }
 
 private:
+    // Starts a child and returns the first line it reports; one that says
+    // nothing in time (a loaded machine) is ended and started once more.
+    static std::string startReporting(ChildProcess& child, const std::vector<std::string>& args,
+                                      const ChildProcess::Options& options, const char* what) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (attempt > 0) fprintf(stderr, "retrying: %s did not start within 30 s\n", what);
+            child.start(args, options);
+            std::string line = child.line(30000);
+            if (!line.empty()) return line;
+        }
+        return "";
+    }
+
     static void startBus() {
         if (ChildProcess::findProgram("dbus-daemon").empty()) {
             desktop->whyNoTray = "no dbus-daemon (Debian: dbus-daemon)";
@@ -117,8 +130,9 @@ private:
         ChildProcess::Options options;
         options.reportFd = 3;
         options.quiet = true;  // its complaints about limits it may not raise
-        desktop->bus.start({"dbus-daemon", "--nofork", "--config-file=" + config, "--print-address=3"}, options);
-        desktop->busAddress = QString::fromStdString(desktop->bus.line(10000));
+        desktop->busAddress = QString::fromStdString(
+            startReporting(desktop->bus, {"dbus-daemon", "--nofork", "--config-file=" + config, "--print-address=3"},
+                           options, "dbus-daemon"));
         if (desktop->busAddress.isEmpty()) desktop->whyNoTray = "dbus-daemon did not start";
     }
 
@@ -136,8 +150,9 @@ private:
         ChildProcess::Options options;
         options.reportFd = 3;
         options.quiet = true;
-        desktop->xserver.start({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "640x480x24"}, options);
-        std::string number = desktop->xserver.line(10000);
+        std::string number = startReporting(
+            desktop->xserver, {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "640x480x24"}, options,
+            "Xvfb");
         if (number.empty()) {
             if (desktop->whyNoTray.isEmpty()) desktop->whyNoTray = "Xvfb did not start";
             return;
@@ -147,7 +162,7 @@ private:
 };
 
 // ----- a child holding a tray icon, driven line by line on its standard
-// input: "add ID TIP", "add-when-tray ID TIP" (tries for five seconds),
+// input: "add ID TIP", "add-when-tray ID TIP" (tries for 25 seconds),
 // "window" (the XEmbed icon's window now), "delete", "quit"; it prints
 // what happened and each click.
 
@@ -171,7 +186,7 @@ void command(const QByteArray& line) {
         int id = words.value(1).toInt();
         QByteArray tip = line.trimmed().mid(verb.size() + words.value(1).size() + 2);
         bool added = trayAdd(id, tip.constData());
-        for (int tries = 0; !added && verb == "add-when-tray" && tries < 50; ++tries) {
+        for (int tries = 0; !added && verb == "add-when-tray" && tries < 250; ++tries) {
             QThread::msleep(100);
             QApplication::processEvents();
             added = trayAdd(id, tip.constData());

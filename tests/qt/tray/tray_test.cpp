@@ -45,7 +45,7 @@ namespace {
 const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
 // Runs the event loop until `done`, for `ms` at most.
-bool spinUntil(const std::function<bool()>& done, int ms = 5000) {
+bool spinUntil(const std::function<bool()>& done, int ms = 20000) {
     QDeadlineTimer deadline(ms);
     while (!done()) {
         if (deadline.hasExpired()) return false;
@@ -63,8 +63,8 @@ QDBusConnection panel() {
 
 // The item's methods run on this thread: wait with the event loop going.
 QDBusMessage callAndWait(const QDBusMessage& message) {
-    QDBusPendingCall call = panel().asyncCall(message, 5000);
-    spinUntil([&] { return call.isFinished(); }, 6000);
+    QDBusPendingCall call = panel().asyncCall(message, 15000);
+    spinUntil([&] { return call.isFinished(); }, 16000);
     return call.reply();
 }
 
@@ -415,7 +415,7 @@ TEST(TrayXEmbed, TheIconDocksInAnXTrayAndTakesClicks) {
     ChildProcess child(trayChildArgs(), {{"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"}, 1, false});
     ASSERT_EQ(child.line(), "ready");
     child.say("add-when-tray 3 tip");
-    ASSERT_EQ(child.line(8000), "added");
+    ASSERT_EQ(child.line(30000), "added");
 
     // Docked: the icon's window went into trayer's panel. Qt makes the
     // window anew when the tray it saw goes and comes: ask each time.
