@@ -32,6 +32,9 @@ bool startTimer(uintptr_t id, uint32_t periodMs) { return wheel && wheel->start(
 void stopTimer(uintptr_t id) {
     if (wheel) wheel->stop(id);
 }
+void armTimer(uintptr_t id, int64_t delayMs) {
+    if (wheel) wheel->arm(id, delayMs);
+}
 
 void setCaption(WindowHandle window, const char* text) {
     if (DialogWindow* w = dialogWindow(window)) w->setWindowTitle(QString::fromUtf8(text));
@@ -101,12 +104,13 @@ void trayRight() { trayNotice(kMouseRightDown); }
 }  // namespace
 
 void connectQtFrontEnd() {
-    static TimerWheel timers(linuxTimerFired, kTimerToleranceMs);
+    static TimerWheel timers(linuxTimerFired, kTimerToleranceMs, linuxClockSet);
     wheel = &timers;
     LinuxFrontEnd hooks{};
     hooks.mainWindow = mainWindow;
     hooks.startTimer = startTimer;
     hooks.stopTimer = stopTimer;
+    hooks.armTimer = armTimer;
     hooks.setCaption = setCaption;
     hooks.setClassIcon = setClassIcon;
     hooks.trayAdd = trayAddHook;
