@@ -36,8 +36,14 @@ void armTimer(uintptr_t id, int64_t delayMs) {
     if (wheel) wheel->arm(id, delayMs);
 }
 
+// Set at every refresh; each new title is two properties the X server
+// sends round to the window manager and back to us, so an unchanged one
+// is not handed on.
 void setCaption(WindowHandle window, const char* text) {
-    if (DialogWindow* w = dialogWindow(window)) w->setWindowTitle(QString::fromUtf8(text));
+    DialogWindow* w = dialogWindow(window);
+    if (!w) return;
+    const QString title = QString::fromUtf8(text);
+    if (title != w->windowTitle()) w->setWindowTitle(title);
 }
 
 // Set at every refresh; handed on only when it changes, since each new
