@@ -10,6 +10,7 @@
 #include "dialogs/dialog_frame.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/main_dialog.h"
+#include "monitor/presentation.h"
 #include "platform/linux/linux_platform.h"
 #include "resources/resource_ids.h"
 #include "ui/qt/dialog_window.h"
@@ -104,6 +105,15 @@ void trayNotice(uint64_t mouseMessage) {
     });
 }
 
+// The main timer's start showed caption, icon and tray before the main
+// window existed. At the event loop's first turn the window is made and
+// put away: shown then, they appear at start, not a display interval later.
+void showAtStart() {
+    static int tries;
+    if (mainWindow()) updatePresentation();
+    else if (++tries < 100) QTimer::singleShot(10, showAtStart);  // a turn before the dialog opened
+}
+
 void trayLeft() { trayNotice(kMouseLeftDown); }
 void trayRight() { trayNotice(kMouseRightDown); }
 
@@ -131,4 +141,5 @@ void connectQtFrontEnd() {
     hooks.endMainDialog = endMainDialog;
     linuxConnect(hooks);
     traySetHooks(TrayHooks{trayLeft, trayRight});
+    QTimer::singleShot(0, showAtStart);
 }
