@@ -84,6 +84,7 @@ void restoreFromBackup() {
                 backup.Cbattery.Sautosetchargetime, backup.Cbattery.Stimedef1pcharge);
     restoreRate(live.Cbattery.Sautosetdischargetime, live.Cbattery.Stimedef1pdischarge,
                 backup.Cbattery.Sautosetdischargetime, backup.Cbattery.Stimedef1pdischarge);
+    armMonitorTimers();  // the intervals may have come back
 }
 
 void restoreSettingsFromBackup() {
@@ -96,6 +97,7 @@ void restoreSettingsFromBackup() {
     }
     if (live.Cbattery.Sautosetchargetime) live.Cbattery.Stimedef1pcharge = measuredCharge;
     if (live.Cbattery.Sautosetdischargetime) live.Cbattery.Stimedef1pdischarge = measuredDischarge;
+    armMonitorTimers();
 }
 
 void beginMainDialogEdit() {

@@ -64,5 +64,29 @@ inline GridStep stepGrid(LocalTime& stamp, CountedTime& counted, const LocalTime
     return moveGrid(stamp, now, interval, elapsed);
 }
 
+// The local times, in ms since 1601, strictly between which a grid is not
+// due: stepGrid's test turned round, so a timer can sleep through them.
+// `from` at or after `until` is never quiet.
+struct QuietSpan {
+    int64_t from;
+    int64_t until;
+};
+constexpr QuietSpan kNeverQuiet{0, 0};
+constexpr QuietSpan kAlwaysQuiet{INT64_MIN, INT64_MAX};
+
+inline QuietSpan quietSpan(const LocalTime& stamp, CountedTime& counted, int32_t interval) {
+    int64_t least = interval < 0 ? 0 : interval;
+    if (least == 0) return kNeverQuiet;
+    int64_t stampMs = countOf(stamp, counted);
+    if (stampMs < 0) return kAlwaysQuiet;  // an unset stamp never falls due
+    return QuietSpan{stampMs - least, stampMs + least};
+}
+
+// Quiet only where both are.
+inline QuietSpan bothQuiet(QuietSpan a, QuietSpan b) {
+    QuietSpan span{a.from > b.from ? a.from : b.from, a.until < b.until ? a.until : b.until};
+    return span.from < span.until ? span : kNeverQuiet;
+}
+
 // logSpan := whole-second span since prevLogTime; prevLogTime := now.
 void stampLogRecord(BatteryStatus& status);

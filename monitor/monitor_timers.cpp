@@ -28,6 +28,7 @@ void startMainTimer() {
     sampleBattery(liveSettings.Cbattery);
     formatStatus(liveSettings);
     updatePresentation();
+    armMonitorTimers();
 }
 
 void stopMainTimer() {
@@ -41,6 +42,9 @@ void startLogTimer() {
     logTimer = platformStartTimer(kTickMs, logTick);
     sampleBattery(liveSettings.Cbattery);
     formatStatus(liveSettings);
+    // Started anew when settings are applied: the main timer's intervals
+    // may have changed too.
+    armMonitorTimers();
 }
 
 void stopLogTimer() {
@@ -50,6 +54,49 @@ void stopLogTimer() {
 
 bool mainTimerRunning() { return mainTimer != 0; }
 bool logTimerRunning() { return logTimer != 0; }
+
+// ---------------------------------------------------------------- arming
+//
+// Each timer sleeps through the steps at which its tick would do nothing:
+// no query due, no display refresh or log record due, no change waiting
+// to be handled. The steps it wakes at are exactly those at which a tick
+// on every step would have acted.
+
+static bool mainChangesWaiting(const BatteryStatus& b) {
+    if (b.kind == kPowerUnknown) return false;  // handled once a query has told the kind
+    if (b.kindChanged[kMainTickSlot] || b.percentChanged[kMainTickSlot]) return true;
+    return autoExit && (b.kind == kPowerAcLine || b.kind == kPowerAcBatt);
+}
+
+static QuietSpan mainQuietSpan() {
+    const BatteryStatus& b = liveSettings.Cbattery;
+    if (mainChangesWaiting(b)) return kNeverQuiet;
+    return bothQuiet(sampleQuietSpan(b),
+                     quietSpan(displayStamp, displayCount, liveSettings.Cscreen.Sdisplayinterval));
+}
+
+// The log tick queries too, whichever of the two ticks comes first.
+static QuietSpan logQuietSpan() {
+    const BatteryStatus& b = liveSettings.Cbattery;
+    const ClogfileGroup& log = liveSettings.Clogfile;
+    QuietSpan span = sampleQuietSpan(b);
+    if (b.kind == kPowerUnknown) return span;
+    if (b.kindChanged[kLogTickSlot]) return kNeverQuiet;
+    if (log.Sneedsavelogfilebattery) return b.percentChanged[kLogTickSlot] ? kNeverQuiet : span;
+    if (log.Sneedsavelogfiletime) return bothQuiet(span, quietSpan(logStamp, logCount, log.Soutputinterval));
+    return span;
+}
+
+void armMonitorTimers() {
+    if (mainTimer) {
+        QuietSpan span = mainQuietSpan();
+        platformArmTimer(mainTimer, span.from, span.until);
+    }
+    if (logTimer) {
+        QuietSpan span = logQuietSpan();
+        platformArmTimer(logTimer, span.from, span.until);
+    }
+}
 
 static void fullAlert() {
     if (!fullLatch) return;
@@ -119,30 +166,36 @@ static void handlePercentChange(int32_t kind, int32_t p) {
 
 // At most one of the two changes per tick. Until a query has succeeded
 // there is no kind to report: the change waits for it, and prevKind keeps
-// the kind last reported.
-static void handleChanges(BatteryStatus& b) {
-    if (b.kind == kPowerUnknown) return;
+// the kind last reported. True when a change was handled.
+static bool handleChanges(BatteryStatus& b) {
+    if (b.kind == kPowerUnknown) return false;
     int32_t p = b.percent;
     if (b.kindChanged[kMainTickSlot]) {
         b.kindChanged[kMainTickSlot] = 0;
         b.percentChanged[kMainTickSlot] = 0;
         handleKindChange(b.kind, p);
         prevKind = b.kind;
-    } else if (b.percentChanged[kMainTickSlot]) {
-        b.percentChanged[kMainTickSlot] = 0;
-        handlePercentChange(b.kind, p);
+        return true;
     }
+    if (!b.percentChanged[kMainTickSlot]) return false;
+    b.percentChanged[kMainTickSlot] = 0;
+    handlePercentChange(b.kind, p);
+    return true;
 }
 
+// A tick that changed nothing leaves the timers as they were armed; any
+// other may have moved what either of them waits for.
 void mainTick() {
     BatteryStatus& b = liveSettings.Cbattery;
-    sampleBattery(b);
-    handleChanges(b);
+    bool moved = sampleBattery(b);
+    moved |= handleChanges(b);
     if (stepGrid(displayStamp, displayCount, b.now, liveSettings.Cscreen.Sdisplayinterval) != GridStep::NotDue) {
+        moved = true;
         formatStatus(liveSettings);
         updatePresentation();
     }
     if (autoExit && (b.kind == kPowerAcLine || b.kind == kPowerAcBatt)) platformEndMainDialog();
+    if (moved) armMonitorTimers();
 }
 
 static void writeLogRecord() {
@@ -151,21 +204,25 @@ static void writeLogRecord() {
     logStatusLine();
 }
 
-void logTick() {
-    BatteryStatus& b = liveSettings.Cbattery;
-    const ClogfileGroup& log = liveSettings.Clogfile;
-    sampleBattery(b);
-    if (b.kind == kPowerUnknown) return;  // nothing measured yet
+static bool logIfDue(BatteryStatus& b, const ClogfileGroup& log) {
+    if (b.kind == kPowerUnknown) return false;  // nothing measured yet
     if (b.kindChanged[kLogTickSlot]) {
         b.kindChanged[kLogTickSlot] = 0;
         b.percentChanged[kLogTickSlot] = 0;
-        writeLogRecord();
     } else if (log.Sneedsavelogfilebattery) {
-        if (b.percentChanged[kLogTickSlot]) {
-            b.percentChanged[kLogTickSlot] = 0;
-            writeLogRecord();
-        }
-    } else if (log.Sneedsavelogfiletime) {
-        if (stepGrid(logStamp, logCount, b.now, log.Soutputinterval) != GridStep::NotDue) writeLogRecord();
+        if (!b.percentChanged[kLogTickSlot]) return false;
+        b.percentChanged[kLogTickSlot] = 0;
+    } else if (!log.Sneedsavelogfiletime ||
+               stepGrid(logStamp, logCount, b.now, log.Soutputinterval) == GridStep::NotDue) {
+        return false;
     }
+    writeLogRecord();
+    return true;
+}
+
+void logTick() {
+    BatteryStatus& b = liveSettings.Cbattery;
+    bool moved = sampleBattery(b);
+    moved |= logIfDue(b, liveSettings.Clogfile);
+    if (moved) armMonitorTimers();
 }

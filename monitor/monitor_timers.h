@@ -1,6 +1,7 @@
-// The two 100 ms ticks that drive the monitor. The main tick samples,
-// turns kind and percentage changes into power events (programs, then
-// sounds) and refreshes the display; the log tick writes log records.
+// The two ticks that drive the monitor, on 100 ms grids. The main tick
+// samples, turns kind and percentage changes into power events (programs,
+// then sounds) and refreshes the display; the log tick writes log records.
+// Each timer wakes only at the steps where its tick has something to do.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,11 @@ void startLogTimer();
 void stopLogTimer();
 bool mainTimerRunning();
 bool logTimerRunning();
+
+// Arms both timers for the first step at which their tick has something
+// to do. The ticks and the timers' starts do it themselves; call it after
+// settings change in any other way (restored, read again).
+void armMonitorTimers();
 
 void mainTick();
 void logTick();

@@ -9,13 +9,14 @@ int32_t classifyPower(const PowerReading& reading) {
     return kPowerDischarge;
 }
 
+static CountedTime sampleCount;  // of sampleStamp
+
 // True when a query is due on the sampling grid that began at the first call.
 static bool querySlotDue(BatteryStatus& s) {
     if (!isTimeSet(s.sampleStamp)) {
         s.sampleStamp = s.now;
         return true;
     }
-    static CountedTime sampleCount;
     GridStep step = stepGrid(s.sampleStamp, sampleCount, s.now, s.Scheckinterval);
     // Nothing is measured across a clock set back.
     if (step == GridStep::Restarted) s.chargeStamp = s.dischargeStamp = LocalTime{};
@@ -65,16 +66,22 @@ static void measure(BatteryStatus& s) {
     }
 }
 
-void sampleBattery(BatteryStatus& s) {
+bool sampleBattery(BatteryStatus& s) {
     platformGetLocalTime(&s.now);
-    if (!querySlotDue(s)) return;
+    if (!querySlotDue(s)) return false;
     PowerReading reading;
-    if (!platformGetPowerStatus(&reading)) return;  // a failed query is a skipped sample
+    if (!platformGetPowerStatus(&reading)) return true;  // a failed query is a skipped sample
     int32_t kind = classifyPower(reading);
     if (kind != s.kind) startNewKind(s, kind);
-    if (reading.batteryLifePercent == s.percent) return;
+    if (reading.batteryLifePercent == s.percent) return true;
     raiseAll(s.percentChanged);
     s.prevPercent = s.percent;
     s.percent = reading.batteryLifePercent;
     measure(s);
+    return true;
+}
+
+QuietSpan sampleQuietSpan(const BatteryStatus& s) {
+    if (!isTimeSet(s.sampleStamp)) return kNeverQuiet;  // the first call queries
+    return quietSpan(s.sampleStamp, sampleCount, s.Scheckinterval);
 }

@@ -95,14 +95,24 @@ void platformDeleteFile(const char* path);
 
 // ---------------------------------------------------------------- timers
 //
-// Periodic thread timers without a window. The callback runs from the
+// Thread timers without a window, each ticking on a grid of `periodMs`
+// steps from the moment it was started. The callback runs from the
 // user-interface thread's message dispatching; due ticks coalesce while the
-// thread is busy, as the system's timers do.
+// thread is busy, as the system's timers do. A new timer ticks at every
+// step until it is armed.
 using TimerCallback = void (*)();
 
 // Returns the timer's identifier, never 0; 0 when no timer could be made.
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback);
 void platformStopTimer(uintptr_t id);
+
+// Skips the steps at which the local time, in milliseconds since 1601
+// (toMsCount), lies strictly between `quietFrom` and `quietUntil`, so the
+// program wakes only at the first step outside, also when the clock is
+// set meanwhile. Holds until the timer is armed again; `quietFrom` at or
+// after `quietUntil` ticks at every step. A tick that arrives before its
+// step is not handed on.
+void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil);
 
 // ---------------------------------------------------------------- sound
 //

@@ -2,11 +2,13 @@
 // help and the timers of its event loop. Each call does nothing until the
 // front end has connected the matching hook.
 #include <sys/stat.h>
+#include <time.h>
 
 #include <climits>
 #include <cstring>
 
 #include "platform/linux/linux_platform.h"
+#include "platform/time_count.h"
 #include "platform/timer_table.h"
 
 namespace {
@@ -59,6 +61,28 @@ void cutTrayTip(const char* tip, char* out, size_t size) {
 
 // ---------------------------------------------------------------- timers
 
+namespace {
+
+int64_t localMs() {
+    LocalTime now;
+    platformGetLocalTime(&now);
+    return toMsCount(now);
+}
+
+int64_t universalMs() {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Asks the loop for the first step at which the timer is no longer quiet,
+// or sooner to look at the clock again.
+void armOnLoop(uintptr_t id) {
+    if (frontEnd.armTimer) frontEnd.armTimer(id, wakeDelay(timers.quietFor(id, localMs()), universalMs()));
+}
+
+}  // namespace
+
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
     if (!callback || !frontEnd.startTimer || !timers.hasRoom()) return 0;
     // Ids are never reused soon, so a late tick of a stopped timer cannot
@@ -74,7 +98,22 @@ void platformStopTimer(uintptr_t id) {
     if (timers.remove(id) && frontEnd.stopTimer) frontEnd.stopTimer(id);
 }
 
-void linuxTimerFired(uintptr_t id) { timers.fire(id); }
+void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil) {
+    // Armed by its own tick, it is asked for when the tick is over.
+    if (timers.arm(id, quietFrom, quietUntil) && !timers.running(id)) armOnLoop(id);
+}
+
+void linuxTimerFired(uintptr_t id) {
+    // Woken to look at the clock, or the clock was set into the quiet
+    // span: not a tick.
+    if (timers.quietFor(id, localMs()) == 0) timers.fire(id);
+    if (timers.has(id)) armOnLoop(id);  // unless the tick stopped it
+}
+
+void linuxClockSet() {
+    for (int slot = 0; slot < TimerTable::kSlots; ++slot)
+        if (uintptr_t id = timers.idAt(slot); id && !timers.running(id)) armOnLoop(id);
+}
 
 // ---------------------------------------------------------------- windows
 

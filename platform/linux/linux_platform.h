@@ -16,10 +16,14 @@
 struct LinuxFrontEnd {
     WindowHandle (*mainWindow)();  // 0 while the main dialog does not exist
 
-    // A periodic timer on the event loop that calls linuxTimerFired(id)
-    // every periodMs until stopped; false when it could not be made.
+    // A timer on the event loop that calls linuxTimerFired(id) at the
+    // steps of a periodMs grid from its start, at every step until armed;
+    // false when it could not be made. Armed, it skips to the first step
+    // at least delayMs from now. The loop calls linuxClockSet() when the
+    // system clock is set.
     bool (*startTimer)(uintptr_t id, uint32_t periodMs);
     void (*stopTimer)(uintptr_t id);
+    void (*armTimer)(uintptr_t id, int64_t delayMs);
 
     void (*setCaption)(WindowHandle window, const char* text);
     void (*setClassIcon)(WindowHandle window, int iconId);
@@ -41,6 +45,10 @@ void linuxConnect(const LinuxFrontEnd& frontEnd);
 // same timer's callback still runs (a nested event loop) is dropped, and
 // an id that is not running is ignored.
 void linuxTimerFired(uintptr_t id);
+
+// The system clock was set (or the machine woke): every timer's next step
+// is worked out again from the new local time.
+void linuxClockSet();
 
 // The tray tip as handed to the hooks: cut to at most 63 bytes without
 // splitting a UTF-8 character.

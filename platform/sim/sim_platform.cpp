@@ -17,7 +17,9 @@ struct Timer {
     uintptr_t id;
     uint32_t period;
     TimerCallback callback;
-    int64_t nextDue;  // ms since 1601
+    int64_t nextDue;  // steady ms: the next step of its grid not yet passed
+    int64_t quietFrom;  // wall ms, as armed; from >= until: every step
+    int64_t quietUntil;
 };
 
 struct SimFile {
@@ -45,6 +47,10 @@ struct State {
 
     std::vector<Timer> timers;
     uintptr_t nextTimerId = 1;
+    bool everyStep = false;   // the reference: every step ticks, arming is ignored
+    bool armingLapses = true; // each runFor starts with every timer unarmed
+    int64_t wakeUps = 0;      // steady times at which a tick ran
+    int64_t lastWakeUp = -1;
 
     std::set<std::string> directories;
     bool everyDirectoryExists = false;
@@ -87,16 +93,17 @@ int64_t msOf(const LocalTime& t) {
 // The wall clock; read ten times a second, so within one second only the
 // milliseconds are worked out again.
 void readWallTime(LocalTime* out) {
-    static int64_t cachedSecond = -1;
+    static int64_t cachedSecondMs = INT64_MIN / 2;
     static LocalTime cached;
     int64_t ms = wallMs();
-    int64_t second = ms / 1000;
-    if (second != cachedSecond) {
-        cached = fromTimeCount(second * 10000000);
-        cachedSecond = second;
+    uint64_t intoSecond = static_cast<uint64_t>(ms - cachedSecondMs);
+    if (intoSecond >= 1000) {
+        cachedSecondMs = ms - ms % 1000;
+        cached = fromTimeCount(cachedSecondMs * 10000);
+        intoSecond = static_cast<uint64_t>(ms - cachedSecondMs);
     }
     *out = cached;
-    out->milliseconds = static_cast<uint16_t>(ms - second * 1000);
+    out->milliseconds = static_cast<uint16_t>(intoSecond);
 }
 
 // Builds nothing when nobody looks, so a quiet run allocates nothing here;
@@ -221,7 +228,7 @@ void platformDeleteFile(const char* path) {
 
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
     uintptr_t id = state.nextTimerId++;
-    state.timers.push_back(Timer{id, periodMs, callback, state.steadyMs + periodMs});
+    state.timers.push_back(Timer{id, periodMs, callback, state.steadyMs + std::max<int64_t>(periodMs, 1), 0, 0});
     record(sim::CallKind::StartTimer, {}, {}, static_cast<int64_t>(id));
     return id;
 }
@@ -231,6 +238,14 @@ void platformStopTimer(uintptr_t id) {
     timers.erase(std::remove_if(timers.begin(), timers.end(), [id](const Timer& t) { return t.id == id; }),
                  timers.end());
     record(sim::CallKind::StopTimer, {}, {}, static_cast<int64_t>(id));
+}
+
+void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil) {
+    for (Timer& t : state.timers) {
+        if (t.id != id) continue;
+        t.quietFrom = quietFrom;
+        t.quietUntil = quietUntil;
+    }
 }
 
 void platformPlaySound(const char* file) { record(sim::CallKind::PlaySound, file); }
@@ -350,35 +365,107 @@ void shiftClock(int64_t ms) { state.wallOffsetMs += ms; }
 
 void stall(int64_t ms) { state.steadyMs += ms; }
 
-// The timer due first, up to `until`; ties go to the older timer.
-static Timer* nextDueTimer(int64_t until) {
+}  // namespace sim
+
+namespace {
+
+int64_t periodOf(const Timer& t) { return std::max<int64_t>(t.period, 1); }
+
+bool isQuietAt(const Timer& t, int64_t steady) {
+    if (state.everyStep) return false;
+    int64_t wall = steady + state.wallOffsetMs;
+    return t.quietFrom < wall && wall < t.quietUntil;
+}
+
+// The first step from nextDue on at which the timer ticks (steady ms),
+// INT64_MAX when none. Between two calls of runFor the wall clock moves
+// with the steady one, so the first step at or past quietUntil.
+int64_t tickingStep(const Timer& t) {
+    if (!isQuietAt(t, t.nextDue)) return t.nextDue;
+    if (t.quietUntil == INT64_MAX) return INT64_MAX;
+    int64_t ahead = t.quietUntil - (t.nextDue + state.wallOffsetMs);
+    int64_t steps = ahead / periodOf(t) + (ahead % periodOf(t) != 0);
+    if (steps > (INT64_MAX - t.nextDue) / periodOf(t)) return INT64_MAX;
+    return t.nextDue + steps * periodOf(t);
+}
+
+// The grid of a timer whose steps up to `limit` were quiet, moved to its
+// first step past `limit` (or at it, `inclusive` false).
+void passQuietSteps(Timer& t, int64_t limit, bool inclusive) {
+    if (t.nextDue > limit || (t.nextDue == limit && !inclusive)) return;
+    int64_t steps = (limit - t.nextDue) / periodOf(t) + 1;
+    if (!inclusive && (limit - t.nextDue) % periodOf(t) == 0) --steps;
+    t.nextDue += steps * periodOf(t);
+}
+
+// After a tick at `due` that ran until now: the next step, or, when the
+// thread was held past it, a step from now on (the ones missed coalesce).
+void stepAfterTick(Timer& t, int64_t due) {
+    t.nextDue = due + periodOf(t);
+    if (t.nextDue <= state.steadyMs) t.nextDue = state.steadyMs + periodOf(t);
+}
+
+// The timer that ticks next, up to `until`, and the steady time it ticks
+// at. Steps the thread was held past (before now) come first, in the order
+// they fell due; then ticking steps in time order, ties to the older timer.
+Timer* nextTick(int64_t until, int64_t* at) {
     Timer* next = nullptr;
-    for (Timer& t : state.timers)
-        if (t.nextDue <= until && (!next || t.nextDue < next->nextDue)) next = &t;
+    int64_t best = INT64_MAX;
+    for (Timer& t : state.timers) {
+        int64_t step = t.nextDue < state.steadyMs ? t.nextDue : tickingStep(t);
+        if (step <= until && step < best) next = &t, best = step;
+    }
+    *at = best;
     return next;
 }
+
+}  // namespace
+
+namespace sim {
 
 void stopRunning() { state.stopRequested = true; }
 
 void runFor(int64_t ms) {
     const int64_t until = state.steadyMs + ms;
     state.stopRequested = false;
-    while (Timer* timer = nextDueTimer(until)) {
-        uintptr_t id = timer->id;
-        int64_t due = timer->nextDue;
-        TimerCallback callback = timer->callback;
-        state.steadyMs = std::max(state.steadyMs, due);
-        callback();
-        for (Timer& t : state.timers) {
-            if (t.id != id) continue;
-            // Ticks that fell due while the thread was busy coalesce into one.
-            t.nextDue = due + std::max<int64_t>(t.period, 1);
-            if (t.nextDue <= state.steadyMs) t.nextDue = state.steadyMs + std::max<int64_t>(t.period, 1);
+    if (state.armingLapses)
+        for (Timer& t : state.timers) t.quietFrom = t.quietUntil = 0;
+    int64_t at;
+    while (Timer* timer = nextTick(until, &at)) {
+        Timer& t = *timer;
+        if (at < state.steadyMs) {
+            // Held past: the missed steps coalesce into one tick now, which
+            // may still find nothing due.
+            if (isQuietAt(t, state.steadyMs)) {
+                stepAfterTick(t, at);
+                continue;
+            }
+        } else {
+            // The other timers' steps before this one were quiet; an older
+            // timer's step at the same time came first.
+            for (Timer& other : state.timers)
+                if (&other != &t) passQuietSteps(other, at, &other < &t);
+            state.steadyMs = at;
         }
+        uintptr_t id = t.id;
+        TimerCallback callback = t.callback;
+        if (state.lastWakeUp != state.steadyMs) ++state.wakeUps;
+        state.lastWakeUp = state.steadyMs;
+        callback();
+        // The callback may have stopped or started timers.
+        for (Timer& after : state.timers)
+            if (after.id == id) stepAfterTick(after, at);
         if (state.stopRequested) return;
     }
+    // Every step up to `until` has been seen.
+    for (Timer& t : state.timers)
+        if (t.nextDue >= state.steadyMs) passQuietSteps(t, until, true);
     state.steadyMs = std::max(state.steadyMs, until);
 }
+
+void setEveryStep(bool every) { state.everyStep = every; }
+void setArmingLapses(bool lapses) { state.armingLapses = lapses; }
+int64_t timerWakeUps() { return state.wakeUps; }
 
 void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent) {
     state.power = PowerReading{acLineStatus, batteryFlag, percent};

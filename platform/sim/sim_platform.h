@@ -61,6 +61,16 @@ void runFor(int64_t ms);
 // Makes the running runFor return once the current callback has returned
 // (the program ended while a tick ran).
 void stopRunning();
+// On: every timer ticks at every step of its grid and arming is ignored,
+// the reference the armed timers are held to. Off at the start.
+void setEveryStep(bool every);
+// On (the start): each runFor begins with every timer unarmed, ticking at
+// every step until the program arms it again, since the caller may have
+// changed the program's records by hand. Off: the arming holds, as on a
+// real system.
+void setArmingLapses(bool lapses);
+// The steady times at which a timer ticked (ticks at one time count once).
+int64_t timerWakeUps();
 
 // ----- power
 void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent);

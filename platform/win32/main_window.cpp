@@ -71,11 +71,18 @@ bool helpPagePath(const char* helpPath, char* out, size_t size) {
 }
 
 void platformSetCaption(WindowHandle window, const char* text) {
+    // Asked at every display refresh: a title set anew costs the shell and
+    // every program that watches it a redraw, so an unchanged one is not.
+    static HWND shownWindow;
+    static char shown[256];
     HWND handle = liveWindow(window);
     if (!handle || !text) return;
+    if (handle == shownWindow && strncmp(text, shown, sizeof shown) == 0) return;
     wchar_t wide[512];
     widenFromCodePage(text, wide);
     SetWindowTextW(handle, wide);
+    shownWindow = strlen(text) < sizeof shown ? handle : nullptr;
+    copyCodePageText(shown, sizeof shown, text);
 }
 
 void platformSetClassIcon(WindowHandle window, int iconId) {
@@ -95,23 +102,43 @@ void platformSetClassIcon(WindowHandle window, int iconId) {
     RedrawWindow(handle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
+// What the shell last took for our icon; an unchanged picture and tip are
+// not handed on again at every refresh.
+static struct {
+    HWND window;
+    int icon;
+    char tip[kTipBytes];
+} trayShown;
+
+static bool remember(bool ok, HWND window, int iconId, const char* tip) {
+    trayShown.window = ok ? window : nullptr;
+    trayShown.icon = iconId;
+    copyCodePageText(trayShown.tip, sizeof trayShown.tip, tip);
+    return ok;
+}
+
 bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {
     HWND handle = liveWindow(window);
-    return handle && notifyTray(NIM_ADD, handle, iconId, tip);
+    return handle && remember(notifyTray(NIM_ADD, handle, iconId, tip), handle, iconId, tip);
 }
 
 bool platformTrayModify(WindowHandle window, int iconId, const char* tip) {
     HWND handle = liveWindow(window);
-    if (!handle) return false;
+    if (!handle || !tip) return false;
+    char cut[kTipBytes];
+    copyCodePageText(cut, sizeof cut, tip);
+    if (handle == trayShown.window && iconId == trayShown.icon && strcmp(cut, trayShown.tip) == 0) return true;
     // The shell forgets the icon when Explorer restarts, and an add at logon
     // can come before the taskbar exists: add it again then.
-    return notifyTray(NIM_MODIFY, handle, iconId, tip) || notifyTray(NIM_ADD, handle, iconId, tip);
+    bool ok = notifyTray(NIM_MODIFY, handle, iconId, tip) || notifyTray(NIM_ADD, handle, iconId, tip);
+    return remember(ok, handle, iconId, tip);
 }
 
 void platformTrayDelete(WindowHandle window) {
     // The shell knows the icon by handle and id, so it goes away even after
     // the window was destroyed (shutdown removes it then).
     if (!window) return;
+    trayShown.window = nullptr;
     NOTIFYICONDATAW data;
     ZeroMemory(&data, sizeof data);
     data.cbSize = sizeof data;

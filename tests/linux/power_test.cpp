@@ -153,6 +153,38 @@ TEST_F(Power, SeesEveryChangeOfTheFiles) {
     EXPECT_EQ(got.batteryLifePercent, 40);
 }
 
+int openFiles() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    return count;
+}
+
+// The files stay open between checks: a file replaced under its name, a
+// battery taken out and put back are seen all the same, and nothing leaks.
+TEST_F(Power, KeptFilesFollowReplacedFilesAndSuppliesThatComeAndGo) {
+    read();  // an empty tree: what earlier checks kept open is closed
+    const int before = openFiles();
+    build(kMainsOn + battery("BAT0", "Charging", "41"));
+    EXPECT_EQ(read().batteryLifePercent, 41);
+    const int open = openFiles();
+    EXPECT_GT(open, before + 3);  // kept open: the directories and the files read
+    EXPECT_EQ(read().batteryLifePercent, 41);
+    EXPECT_EQ(openFiles(), open);
+
+    writeWholeFile(kRoot + "/BAT0/capacity.new", "39\n");
+    std::filesystem::rename(kRoot + "/BAT0/capacity.new", kRoot + "/BAT0/capacity");
+    EXPECT_EQ(read().batteryLifePercent, 39);
+
+    std::filesystem::remove_all(kRoot + "/BAT0");
+    PowerReading gone = read();
+    EXPECT_EQ(gone.batteryFlag, 128);
+    EXPECT_EQ(gone.batteryLifePercent, 255);
+
+    build(battery("BAT1", "Charging", "77"));
+    EXPECT_EQ(read().batteryLifePercent, 77);
+    EXPECT_EQ(openFiles(), open);
+}
+
 TEST_F(Power, GarbageInTheTreeReadsAsUnknownNeverAsANumber) {
     const std::vector<std::string> trees[] = {
         {"BAT0/type=Battery", "BAT0/capacity=abc", "BAT0/status=\x01\xff"},

@@ -3,7 +3,7 @@
 // items and event scripts can be tried without unplugging anything. It
 // never writes a file and never starts a program.
 //
-//   celwrd-replay [-A] [--settings FILE] [--script FILE] TRACE
+//   celwrd-replay [-A] [--settings FILE] [--script FILE] [--wake-ups] TRACE
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "monitor/local_time.h"
+#include "platform/sim/sim_platform.h"
 #include "replay_engine.h"
 
 namespace {
 
 struct Options {
     bool autoExit = false;
+    bool wakeUps = false;  // how often the timers woke the program, on stderr
     std::string settingsFile;
     std::string scriptFile;
     std::string traceFile;
@@ -25,7 +27,7 @@ struct Options {
 
 int usage(const char* problem) {
     if (problem) fprintf(stderr, "celwrd-replay: %s\n", problem);
-    fprintf(stderr, "usage: celwrd-replay [-A] [--settings FILE] [--script FILE] TRACE\n");
+    fprintf(stderr, "usage: celwrd-replay [-A] [--settings FILE] [--script FILE] [--wake-ups] TRACE\n");
     return 2;
 }
 
@@ -34,6 +36,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
         std::string arg = argv[i];
         if (arg == "-A") {
             options.autoExit = true;
+        } else if (arg == "--wake-ups") {
+            options.wakeUps = true;
         } else if ((arg == "--settings" || arg == "--script") && i + 1 < argc) {
             (arg == "--settings" ? options.settingsFile : options.scriptFile) = argv[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -131,5 +135,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "celwrd-replay: cannot read %s\n", scriptFile.c_str());
         return 2;
     }
-    return runReplay(setup, lines, stdout) ? 0 : 2;
+    if (!runReplay(setup, lines, stdout)) return 2;
+    if (options.wakeUps) fprintf(stderr, "%lld timer wake-ups\n", static_cast<long long>(sim::timerWakeUps()));
+    return 0;
 }

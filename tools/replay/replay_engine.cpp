@@ -143,6 +143,7 @@ void resetProgramState() {
 
 bool prepareMachine(const ReplaySetup& setup, const TraceLine& first, const PowerReading& firstReading) {
     resetProgramState();
+    sim::setArmingLapses(false);  // only the program arms its timers
     sim::setRecording(false);
     sim::setEveryDirectoryExists(true);
     sim::setWindowsDirectory("C:\\WINDOWS");
@@ -240,32 +241,48 @@ const PowerReading& firstReading(const std::vector<TraceLine>& lines) {
     return lines.front().reading;
 }
 
+bool running;  // lines are still being followed
+bool closed;   // a line ended the program (exit, end of session)
+
 }  // namespace
 
-bool runReplay(const ReplaySetup& setup, const std::vector<TraceLine>& lines, FILE* printTo) {
+bool startReplay(const ReplaySetup& setup, const TraceLine& first, const PowerReading& reading, FILE* printTo) {
     out = printTo;
-    if (lines.empty() || !prepareMachine(setup, lines.front(), firstReading(lines))) return false;
+    if (!prepareMachine(setup, first, reading)) return false;
     sim::setCallObserver(onCall);
     setEventScriptObserver(onScript);
     setLogLineObserver(onLogLine);
     startProgram();
+    running = true;
+    closed = false;
+    return true;
+}
 
-    bool running = true;
-    for (const TraceLine& line : lines) {
-        runUntil(line.time);
-        if (output.ended) break;
-        if (!handle(line)) {
-            running = false;
-            break;
-        }
-    }
-    if (running) {
+bool replayLine(const TraceLine& line) {
+    if (!running) return false;
+    runUntil(line.time);
+    if (output.ended) running = false;
+    else if (!handle(line)) running = false, closed = true;
+    return running;
+}
+
+void finishReplay() {
+    if (!closed) {
         if (!output.ended) sim::runFor(0);  // the ticks due at the last line's time
         if (output.ended) applyMainDialog();  // the main window's destruction
         endProgram();
     }
+    running = false;
+    closed = true;
     sim::setCallObserver(nullptr);
     setEventScriptObserver(nullptr);
     setLogLineObserver(nullptr);
+}
+
+bool runReplay(const ReplaySetup& setup, const std::vector<TraceLine>& lines, FILE* printTo) {
+    if (lines.empty() || !startReplay(setup, lines.front(), firstReading(lines), printTo)) return false;
+    for (const TraceLine& line : lines)
+        if (!replayLine(line)) break;
+    finishReplay();
     return true;
 }

@@ -19,3 +19,10 @@ struct ReplaySetup {
 // program does. False when there is nothing to run or the program's
 // command line is refused.
 bool runReplay(const ReplaySetup& setup, const std::vector<TraceLine>& lines, FILE* printTo);
+
+// The same run a line at a time, for a caller that also drives the
+// simulated machine between lines (sets its clock, holds its thread):
+// start, then each line until one returns false, then finish.
+bool startReplay(const ReplaySetup& setup, const TraceLine& first, const PowerReading& reading, FILE* printTo);
+bool replayLine(const TraceLine& line);
+void finishReplay();

@@ -10,6 +10,7 @@
 #include "dialogs/dialog_frame.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/main_dialog.h"
+#include "monitor/presentation.h"
 #include "platform/linux/linux_platform.h"
 #include "resources/resource_ids.h"
 #include "ui/qt/dialog_window.h"
@@ -32,9 +33,18 @@ bool startTimer(uintptr_t id, uint32_t periodMs) { return wheel && wheel->start(
 void stopTimer(uintptr_t id) {
     if (wheel) wheel->stop(id);
 }
+void armTimer(uintptr_t id, int64_t delayMs) {
+    if (wheel) wheel->arm(id, delayMs);
+}
 
+// Set at every refresh; each new title is two properties the X server
+// sends round to the window manager and back to us, so an unchanged one
+// is not handed on.
 void setCaption(WindowHandle window, const char* text) {
-    if (DialogWindow* w = dialogWindow(window)) w->setWindowTitle(QString::fromUtf8(text));
+    DialogWindow* w = dialogWindow(window);
+    if (!w) return;
+    const QString title = QString::fromUtf8(text);
+    if (title != w->windowTitle()) w->setWindowTitle(title);
 }
 
 // Set at every refresh; handed on only when it changes, since each new
@@ -95,18 +105,28 @@ void trayNotice(uint64_t mouseMessage) {
     });
 }
 
+// The main timer's start showed caption, icon and tray before the main
+// window existed. At the event loop's first turn the window is made and
+// put away: shown then, they appear at start, not a display interval later.
+void showAtStart() {
+    static int tries;
+    if (mainWindow()) updatePresentation();
+    else if (++tries < 100) QTimer::singleShot(10, showAtStart);  // a turn before the dialog opened
+}
+
 void trayLeft() { trayNotice(kMouseLeftDown); }
 void trayRight() { trayNotice(kMouseRightDown); }
 
 }  // namespace
 
 void connectQtFrontEnd() {
-    static TimerWheel timers(linuxTimerFired, kTimerToleranceMs);
+    static TimerWheel timers(linuxTimerFired, kTimerToleranceMs, linuxClockSet);
     wheel = &timers;
     LinuxFrontEnd hooks{};
     hooks.mainWindow = mainWindow;
     hooks.startTimer = startTimer;
     hooks.stopTimer = stopTimer;
+    hooks.armTimer = armTimer;
     hooks.setCaption = setCaption;
     hooks.setClassIcon = setClassIcon;
     hooks.trayAdd = trayAddHook;
@@ -121,4 +141,5 @@ void connectQtFrontEnd() {
     hooks.endMainDialog = endMainDialog;
     linuxConnect(hooks);
     traySetHooks(TrayHooks{trayLeft, trayRight});
+    QTimer::singleShot(0, showAtStart);
 }

@@ -3,12 +3,23 @@
 # scripts/test has built it (figures in docs/PERFORMANCE.md):
 #   start to first idle  from exec to the main thread's first wait for its
 #                        timers, the main window made and put away (strace)
-#   resident memory      VmRSS and Pss after 20 s idle, the tray icon on
-#   wake-ups             the threads' voluntary context switches over 20 s
-#   tests/qt/e2e/measure.sh [RUNS]   (RUNS start-ups, 5 by default)
+#   shown at start       from exec to the caption and to the tray icon
+#   idle, side by side   over SECONDS (60) idle on the battery, with cbatticon
+#                        and xfce4-power-manager running beside it where they
+#                        are installed (apt-get install cbatticon
+#                        xfce4-power-manager; the mock UPower gives the latter
+#                        a battery): the context switches of all threads of
+#                        each program per second, its CPU time per minute,
+#                        and those of the X server and the window manager;
+#                        with the default caption (a clock with seconds), a
+#                        caption that does not change, and the display every
+#                        60 s with a query every 10 s
+#   resident memory      VmRSS and Pss at the end of the default run
+#   tests/qt/e2e/measure.sh [RUNS [SECONDS]]   (5 start-ups, 60 s by default)
 . "$(dirname "$0")/harness.sh"
 qe_begin "$@"
 runs=${1:-5}
+seconds=${2:-60}
 command -v strace >/dev/null || qe_fail "strace is missing (Debian: strace)"
 qe_write_ini 'Cscreen.Sshowtasktray = 1'
 power_set "$QE_POWER" 0 Discharging 57
@@ -32,43 +43,93 @@ for run in $(seq "$runs"); do
   qe_wait_exit 10
 done
 
-switches() {
-  local total=0 task n
-  for task in /proc/"$QE_PID"/task/*; do
-    n=$(awk '/^voluntary_ctxt_switches/ { print $2 }' "$task/status")
-    total=$((total + n))
-  done
-  echo "$total"
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+tray_items() {
+  gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+    --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null
 }
-threads() {
-  local task
-  for task in /proc/"$QE_PID"/task/*; do
-    printf '%s %s\n' "$(cat "$task/comm")" "$(awk '/^voluntary/ { print $2 }' "$task/status")"
+
+# From exec to the caption and to the tray icon, polled every 10 ms or so.
+for run in $(seq "$runs"); do
+  start=$(now_ms)
+  qe_start
+  caption= tray=
+  while [ -z "$caption" ] || [ -z "$tray" ]; do
+    [ $(($(now_ms) - start)) -lt 20000 ] || qe_fail "nothing shown within 20 s"
+    [ -n "$caption" ] || ! qe_caption 2>/dev/null | grep -q '^57%' || caption=$(($(now_ms) - start))
+    [ -n "$tray" ] || ! tray_items | grep -q '/' || tray=$(($(now_ms) - start))
+    sleep 0.01
+  done
+  echo "shown at start, run $run: caption after $caption ms, tray icon after $tray ms"
+  kill -TERM "$QE_PID"
+  qe_wait_exit 10
+done
+
+# Context switches and CPU nanoseconds of all threads of PID, together.
+switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ { n += $2 } END { print n + 0 }'; }
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { printf "%d\n", n }'; }
+
+pid_named() {
+  local pid
+  for pid in "${QE_PIDS[@]}" "$@"; do
+    [ "$(cat /proc/"$pid"/comm 2>/dev/null)" = "$WANT" ] && { echo "$pid"; return; }
   done
 }
 
-# Idle for 20 s with the settings file's LINES: the wake-ups of each thread,
-# and the memory at the end.
+# The peers, started once and left running through every settings run.
+peers=()
+if command -v cbatticon >/dev/null; then
+  cbatticon >"$QE_WORK/cbatticon.log" 2>&1 &
+  QE_PIDS+=($!)
+  peers+=("cbatticon:$!")
+fi
+if command -v xfce4-power-manager >/dev/null; then
+  $QE_PYTHON -m dbusmock --template upower --system >"$QE_WORK/upower.log" 2>&1 &
+  QE_PIDS+=($!)
+  wine_wait_for 10 gdbus introspect --system --dest org.freedesktop.UPower --object-path /org/freedesktop/UPower \
+    >/dev/null || qe_fail "the mock UPower did not start"
+  gdbus call --system --dest org.freedesktop.UPower --object-path /org/freedesktop/UPower \
+    --method org.freedesktop.DBus.Mock.AddDischargingBattery BAT0 Battery 57.0 3600 >/dev/null
+  xfce4-power-manager --no-daemon >"$QE_WORK/xfce4-power-manager.log" 2>&1 &
+  QE_PIDS+=($!)
+  peers+=("xfce4-power-manager:$!")
+fi
+WANT=Xvfb xserver=$(pid_named "$WINE_XVFB_PID")
+WANT=openbox wm=$(pid_named)
+
+# Idle for SECONDS with the settings file's LINES, side by side.
 idle_figures() {
-  local what=$1 before after
+  local what=$1 entry name pid
   shift
   qe_write_ini 'Cscreen.Sshowtasktray = 1' "$@"
   qe_start
   qe_wait_caption '^57%' 20
   sleep 5
-  before=$(switches)
-  threads >"$QE_WORK/threads.before"
-  sleep 20
-  after=$(switches)
-  threads >"$QE_WORK/threads.after"
-  echo "$what: $((after - before)) wake-ups in 20 s ($(awk '{ printf "%.2f", $1 / 200 }' <<<"$((after - before))") per 100 ms)"
-  paste "$QE_WORK/threads.before" "$QE_WORK/threads.after" | awk '{ printf "  thread %-16s %d\n", $1, $4 - $2 }'
-  grep -E '^VmRSS' /proc/"$QE_PID"/status | sed 's/^/  /'
-  grep -E '^(Pss|Private_Dirty):' /proc/"$QE_PID"/smaps_rollup | sed 's/^/  /'
+  local all=("celwrd:$QE_PID" "${peers[@]}" "Xvfb:$xserver" "openbox:$wm")
+  declare -A s0 c0
+  for entry in "${all[@]}"; do
+    pid=${entry#*:}
+    s0[$pid]=$(switches "$pid") c0[$pid]=$(cpu_ns "$pid")
+  done
+  sleep "$seconds"
+  echo "$what, $seconds s idle:"
+  for entry in "${all[@]}"; do
+    name=${entry%%:*} pid=${entry#*:}
+    [ -d /proc/"$pid" ] || { printf '  %-20s not running\n' "$name"; continue; }
+    awk -v n="$name" -v s=$(($(switches "$pid") - s0[$pid])) -v c=$(($(cpu_ns "$pid") - c0[$pid])) -v t="$seconds" \
+      'BEGIN { printf "  %-20s %6.2f context switches/s  %6.1f ms CPU per minute\n", n, s / t, c / 1e6 * 60 / t }'
+  done
+  if [ "$what" = "default settings" ]; then
+    grep -E '^VmRSS' /proc/"$QE_PID"/status | sed 's/^/  celwrd /'
+    grep -E '^(Pss|Private_Dirty):' /proc/"$QE_PID"/smaps_rollup | sed 's/^/  celwrd /'
+  fi
   kill -TERM "$QE_PID"
   qe_wait_exit 10
 }
 
-idle_figures "the default caption (a clock with seconds, caption and tip change every second)"
-idle_figures "the charge alone in the caption" 'Cscreen.Sdisplayitems[0] = 1' 'Cscreen.Sdisplayitems[1] = 0' \
-  'Cscreen.Sdisplayitems[2] = 0' 'Cscreen.Sdisplayitems[3] = 0' 'Cscreen.Sdisplayitems[4] = 0'
+idle_figures "default settings"
+idle_figures "a caption that does not change (the charge alone)" 'Cscreen.Sdisplayitems[0] = 1' \
+  'Cscreen.Sdisplayitems[1] = 0' 'Cscreen.Sdisplayitems[2] = 0' 'Cscreen.Sdisplayitems[3] = 0' \
+  'Cscreen.Sdisplayitems[4] = 0'
+idle_figures "display every 60 s, a query every 10 s" 'Cscreen.Sdisplayinterval = 60000' \
+  'Cbattery.Scheckinterval = 10000'
