@@ -47,6 +47,15 @@ void linuxTimerFired(uintptr_t id);
 constexpr size_t kTrayTipBytes = 63;
 void cutTrayTip(const char* tip, char* out, size_t size);
 
+// ----- the end of the session
+//
+// While a waited program runs, `fd` (the read end of the front end's
+// signal pipe) is watched as well: once it turns readable the wait ends,
+// the program left running, and `onEnd` runs the end-of-session steps
+// from inside it. `onEnd` must read the pipe empty or end the process, or
+// later waits end at once. -1 watches nothing.
+void linuxWatchEndOfSession(int fd, void (*onEnd)());
+
 // ----- sound
 //
 // The ALSA playback device, "default" unless set (a test plays into the

@@ -2,6 +2,8 @@
 // hooks, logind's suspend and shutdown, then the program.
 #include <QApplication>
 #include <QSocketNotifier>
+#include <fcntl.h>
+
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -10,6 +12,7 @@
 #include "app/power_broadcast.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/program.h"
+#include "platform/linux/linux_platform.h"
 #include "settings/settings.h"
 #include "ui/qt/front_end_qt.h"
 #include "ui/qt/logind.h"
@@ -23,9 +26,14 @@ int signalPipe[2] = {-1, -1};
 void raiseMainWindow() { bringWindowToTop(dialogFrames[kMainDialog].window); }
 
 // The closing steps once, then the process ends: the session or the
-// machine is going away.
+// machine is going away. Also from inside the wait for an event program:
+// the pipe is read empty first, so that the waits of [STOP] and [END] run
+// until a further signal.
 [[noreturn]] void endOfSession() {
     static bool ended = false;
+    char bytes[16];
+    while (read(signalPipe[0], bytes, sizeof bytes) > 0) {
+    }
     if (!ended) {
         ended = true;
         onEndSession(1);
@@ -45,13 +53,14 @@ void onSignal(int) {
 // SIGTERM (logout, kill), SIGHUP and SIGINT end the program as the end of
 // a Windows session does: settings saved, log closed, [STOP] and [END] run.
 void watchEndSignals() {
-    if (pipe(signalPipe) != 0) return;
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     static QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, [] { endOfSession(); });
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal, &action, nullptr);
+    linuxWatchEndOfSession(signalPipe[0], endOfSession);
 }
 
 // The command line as the core reads it: the program's own path first,

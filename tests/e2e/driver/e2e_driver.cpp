@@ -18,6 +18,11 @@
 //   broadcast CODE [yes|no] sends WM_POWERBROADCAST; answers the suspend question
 //                           when one is asked; prints "result=N asked=TEXT|-"
 //   endsession FLAG         sends WM_ENDSESSION with FLAG; prints "result=N"
+//   logoff                  ends the session as Windows does: WM_QUERYENDSESSION,
+//                           then WM_ENDSESSION 1, to every top-level window of
+//                           the program, each from a thread of its own, each
+//                           bounded by the wait; prints "windows=N ended=M",
+//                           M those that answered WM_ENDSESSION
 //   tray left|right         the tray icon's mouse message
 //   menu [UP]               waits for the popup menu and prints its rectangle;
 //                           with UP, chooses the item UP places from the bottom
@@ -330,6 +335,61 @@ int endSession(HWND window, int, char** argv) {
     return sendAndAnswer(window, WM_ENDSESSION, std::strtoul(argv[0], nullptr, 0), nullptr);
 }
 
+// Every top-level window of the program is told, not only the main one:
+// a thread of the program that is busy must not keep the others from
+// hearing it.
+struct Told {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    BOOL answered;
+};
+
+DWORD WINAPI tellOnThread(void* data) {
+    auto* told = static_cast<Told*>(data);
+    DWORD_PTR result = 0;
+    told->answered = SendMessageTimeoutW(told->window, told->message, told->wParam, 0, SMTO_NORMAL, waitMs, &result);
+    return 0;
+}
+
+// Tells each window at once and waits for all; returns how many answered.
+int tellAll(Told* told, int count) {
+    HANDLE threads[32];
+    for (int i = 0; i < count; ++i) threads[i] = CreateThread(nullptr, 0, tellOnThread, &told[i], 0, nullptr);
+    int answered = 0;
+    for (int i = 0; i < count; ++i) {
+        if (threads[i] == nullptr) continue;
+        WaitForSingleObject(threads[i], INFINITE);
+        CloseHandle(threads[i]);
+        answered += told[i].answered ? 1 : 0;
+    }
+    return answered;
+}
+
+struct ProgramWindows {
+    Told told[32];
+    int count;
+};
+
+BOOL CALLBACK collectProgramWindow(HWND window, LPARAM data) {
+    auto* windows = reinterpret_cast<ProgramWindows*>(data);
+    if (windows->count < 32 && ownedByProgram(window)) windows->told[windows->count++] = Told{window, 0, 0, FALSE};
+    return TRUE;
+}
+
+int logOff(HWND, int, char**) {
+    static ProgramWindows windows;
+    EnumWindows(collectProgramWindow, reinterpret_cast<LPARAM>(&windows));
+    for (int i = 0; i < windows.count; ++i) windows.told[i].message = WM_QUERYENDSESSION;
+    tellAll(windows.told, windows.count);
+    for (int i = 0; i < windows.count; ++i) windows.told[i] = Told{windows.told[i].window, WM_ENDSESSION, TRUE, FALSE};
+    int ended = tellAll(windows.told, windows.count);
+    char line[64];
+    std::snprintf(line, sizeof line, "windows=%d ended=%d\n", windows.count, ended);
+    print(line);
+    return windows.count > 0 ? 0 : 1;
+}
+
 int tray(HWND window, int, char** argv) {
     LPARAM mouse = std::strcmp(argv[0], "right") == 0 ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
     return PostMessageW(window, kTrayMessage, kTrayIconId, mouse) ? 0 : 1;
@@ -564,6 +624,7 @@ const Entry kCommands[] = {
     {"endsession", 1, endSession, true}, {"tray", 1, tray, true},           {"menu", 0, menu, false},
     {"msgbox", 0, messageBox, false},    {"chooser", 1, chooser, false},    {"ping", 1, ping, true},
     {"tips", 0, tips, false},            {"windows", 0, windows, false},    {"place", 4, place, true},
+    {"logoff", 0, logOff, false},
 };
 
 int usage() {
