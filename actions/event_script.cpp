@@ -61,7 +61,7 @@ bool forEachScriptEntry(const char* path, ScriptEntryVisitor visit, void* contex
     return true;
 }
 
-void eventScriptPath(char (&out)[kPathSize]) { makePath(programDirectory, "AUTOEXEC.*", "*.CLW", out, false); }
+void eventScriptPath(char (&out)[kPathSize]) { pathInFolder(filesDirectory, "AUTOEXEC.*", "*.CLW", out, false); }
 
 // The monitor's own current directory never moves: each program is
 // started in the entry's directory.

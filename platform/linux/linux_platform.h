@@ -47,6 +47,28 @@ void linuxTimerFired(uintptr_t id);
 constexpr size_t kTrayTipBytes = 63;
 void cutTrayTip(const char* tip, char* out, size_t size);
 
+// ----- the program's folders
+//
+// The program's own path as /proc/self/exe names it, byte for byte; false
+// when it cannot be read or does not fit (never a path cut short).
+bool linuxProgramPath(char* out, size_t size);
+
+// Where the program keeps its settings, event script and logs, ending in
+// '/': beside itself when `programFolder` (ending in '/') is the user's own,
+// writable and not under /usr, as a copy unpacked by the user is; else, as
+// an installed program, $XDG_CONFIG_HOME/cellwarden/ (~/.config/cellwarden/
+// where that is unset), made for the user alone (0700) when missing. False
+// when that folder cannot be named or made; `out` then names it all the
+// same where it can.
+bool linuxFilesFolder(const char* programFolder, char* out, size_t size);
+
+// The desktop's autostart entry for the program: `on` writes
+// $XDG_CONFIG_HOME/autostart/cellwarden.desktop (~/.config/autostart/ where
+// that is unset) starting `programPath`, off removes it (a missing one is
+// no failure). `where` receives the file's path. False when that fails,
+// errno saying why.
+bool linuxSetAutostart(bool on, const char* programPath, char* where, size_t size);
+
 // ----- the end of the session
 //
 // While a waited program runs, `fd` (the read end of the front end's

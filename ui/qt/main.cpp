@@ -1,21 +1,28 @@
-// The program's entry on Linux: one instance per user, the front end's
-// hooks, logind's suspend and shutdown, then the program.
+// The program's entry on Linux: the options that need no display, its
+// folders, one instance per user and folder, the front end's hooks,
+// logind's suspend and shutdown, then the program.
 #include <QApplication>
 #include <QSocketNotifier>
 #include <fcntl.h>
-
-#include <csignal>
-#include <cstdio>
-#include <string>
+#include <linux/limits.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/command_line.h"
 #include "app/power_broadcast.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/program.h"
 #include "platform/linux/linux_platform.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "ui/qt/front_end_qt.h"
 #include "ui/qt/logind.h"
+#include "ui/qt/options.h"
 #include "ui/qt/single_instance.h"
 
 namespace {
@@ -65,8 +72,8 @@ void watchEndSignals() {
 
 // The command line as the core reads it: the program's own path first,
 // quoted, then the arguments.
-std::string commandLine(int argc, char** argv) {
-    std::string line = "\"" + QCoreApplication::applicationFilePath().toStdString() + "\"";
+std::string commandLine(const char* programPath, int argc, char** argv) {
+    std::string line = std::string("\"") + programPath + "\"";
     for (int i = 1; i < argc; ++i) {
         line += ' ';
         line += argv[i];
@@ -74,19 +81,60 @@ std::string commandLine(int argc, char** argv) {
     return line;
 }
 
+// The program's folder from /proc/self/exe as it is, and the folder of its
+// files (beside it, or the user's configuration folder when installed),
+// which the monitor works in: a relative log file name lies there. Empty
+// when they cannot be had; said on standard error.
+std::string settleFolders(int argc, char** argv) {
+    char program[PATH_MAX], files[PATH_MAX];
+    if (!linuxProgramPath(program, sizeof program)) {
+        std::fprintf(stderr, "celwrd: cannot tell where this program is (/proc/self/exe)\n");
+        return std::string();
+    }
+    const char* slash = std::strrchr(program, '/');
+    const std::string folder(program, slash ? static_cast<size_t>(slash - program + 1) : 0);
+    if (!linuxFilesFolder(folder.c_str(), files, sizeof files))
+        std::fprintf(stderr, "celwrd: cannot make the folder %s for the settings: %s\n", files[0] ? files : "~/.config/cellwarden/",
+                     std::strerror(errno));
+    const std::string line = commandLine(program, argc, argv);
+    if (!files[0] || !setProgramFolders(folder.c_str(), files) || !parseCommandLine(line.c_str())) {
+        std::fprintf(stderr, "celwrd: the path of the program or of its files is too long: %s\n", files[0] ? files : program);
+        return std::string();
+    }
+    if (chdir(files) != 0) std::fprintf(stderr, "celwrd: cannot work in %s: %s\n", files, std::strerror(errno));
+    return line;
+}
+
+// Once, at start: a user whose changes would be lost at the end is told.
+void sayIfSettingsCannotBeSaved() {
+    char path[kPathSize];
+    settingsFilePath(path);
+    const bool folderWritable = faccessat(AT_FDCWD, filesDirectory, W_OK | X_OK, AT_EACCESS) == 0;
+    const bool fileWritable = faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0 || errno == ENOENT;
+    if (folderWritable && fileWritable)
+        return;
+    std::fprintf(stderr, "celwrd: cannot write the settings file %s (%s); changed settings are not kept\n", path,
+                 std::strerror(errno));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const int optionsDone = handleStandaloneOptions(argc, argv);
+    if (optionsDone >= 0) return optionsDone;
     initSettingsRecords();
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    if (!becomeFirstInstance(raiseMainWindow)) {
+    const std::string line = settleFolders(argc, argv);
+    if (line.empty()) return 1;
+    // One program per folder and per user; a later start only raises the first.
+    if (!holdFolderLock(filesDirectory) || !becomeFirstInstance(raiseMainWindow)) {
         askFirstToRaise();
         return 0;
     }
+    sayIfSettingsCannotBeSaved();
     connectQtFrontEnd();
     watchEndSignals();
     startLogindWatch(LogindHooks{suspending, resumed, endOfSession});
-    const std::string line = commandLine(argc, argv);
     return runProgram(line.c_str());
 }
