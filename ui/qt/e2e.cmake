@@ -2,7 +2,7 @@
 # with a fake battery, its own X server with a window manager, a session
 # bus with a tray and a system bus with a mock logind (tests/qt/e2e).
 if(CELLWARDEN_TESTS AND NOT CELLWARDEN_SANITIZE)
-  foreach(test caption_and_tray single_instance suspend_and_session dialogs placements end_while_waiting files_folder options_without_display)
+  foreach(test caption_and_tray single_instance suspend_and_session dialogs placements end_while_waiting files_folder options_without_display logind_gone_while_asleep)
     string(REPLACE "_" ";" words ${test})
     set(name "")
     foreach(word ${words})
