@@ -1,7 +1,6 @@
 // The desktop's autostart entry (the XDG autostart rules): a desktop file
 // in $XDG_CONFIG_HOME/autostart/ that the session starts at log-in.
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,46 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/config_folder.h"
 #include "platform/linux/linux_platform.h"
 
 namespace {
 
 constexpr char kFileName[] = "cellwarden.desktop";
-
-bool autostartFolder(char* out, size_t size) {
-    const char* config = getenv("XDG_CONFIG_HOME");
-    int length;
-    if (config && config[0] == '/') {
-        length = snprintf(out, size, "%s/autostart/", config);
-    } else {
-        const char* home = getenv("HOME");
-        if (!home || home[0] != '/') {
-            const passwd* user = getpwuid(geteuid());
-            home = user ? user->pw_dir : nullptr;
-        }
-        if (!home || home[0] != '/') {
-            errno = ENOENT;
-            return false;
-        }
-        length = snprintf(out, size, "%s/.config/autostart/", home);
-    }
-    if (length < 0 || static_cast<size_t>(length) >= size) {
-        errno = ENAMETOOLONG;
-        return false;
-    }
-    return true;
-}
-
-// Each missing folder of `path` (ending in '/') made for the user alone.
-bool makeFolders(char* path) {
-    for (char* slash = strchr(path + 1, '/'); slash; slash = strchr(slash + 1, '/')) {
-        *slash = '\0';
-        const bool there = mkdir(path, 0700) == 0 || errno == EEXIST;
-        *slash = '/';
-        if (!there) return false;
-    }
-    return true;
-}
 
 // The Exec value: the path as one quoted argument, with the quoting rule
 // (a backslash before " ` $ and \) and then the string rule (every
@@ -104,7 +69,7 @@ bool writeWhole(const char* folder, const char* path, const char* text) {
 bool linuxSetAutostart(bool on, const char* programPath, char* where, size_t size) {
     if (!where || size == 0) return false;
     char folder[4096];
-    if (!autostartFolder(folder, sizeof folder)) return false;
+    if (!configFolder("autostart", folder, sizeof folder)) return false;
     if (snprintf(where, size, "%s%s", folder, kFileName) >= static_cast<int>(size)) {
         errno = ENAMETOOLONG;
         return false;
@@ -124,5 +89,5 @@ bool linuxSetAutostart(bool on, const char* programPath, char* where, size_t siz
              "Terminal=false\n"
              "X-GNOME-Autostart-enabled=true\n",
              exec);
-    return makeFolders(folder) && writeWhole(folder, where, text);
+    return makeUserFolders(folder) && writeWhole(folder, where, text);
 }

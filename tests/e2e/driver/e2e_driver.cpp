@@ -50,6 +50,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 #include "resources/resource_ids.h"
 
@@ -263,11 +264,12 @@ struct Sent {
     WPARAM wParam;
     DWORD_PTR result;
     BOOL delivered;
+    UINT timeoutMs = 60000;
 };
 
 DWORD WINAPI sendOnThread(void* data) {
     auto* sent = static_cast<Sent*>(data);
-    sent->delivered = SendMessageTimeoutW(sent->window, sent->message, sent->wParam, 0, SMTO_NORMAL, 60000,
+    sent->delivered = SendMessageTimeoutW(sent->window, sent->message, sent->wParam, 0, SMTO_NORMAL, sent->timeoutMs,
                                           &sent->result);
     return 0;
 }
@@ -337,53 +339,39 @@ int endSession(HWND window, int, char** argv) {
 
 // Every top-level window of the program is told, not only the main one:
 // a thread of the program that is busy must not keep the others from
-// hearing it.
-struct Told {
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    BOOL answered;
-};
-
-DWORD WINAPI tellOnThread(void* data) {
-    auto* told = static_cast<Told*>(data);
-    DWORD_PTR result = 0;
-    told->answered = SendMessageTimeoutW(told->window, told->message, told->wParam, 0, SMTO_NORMAL, waitMs, &result);
-    return 0;
-}
-
-// Tells each window at once and waits for all; returns how many answered.
-int tellAll(Told* told, int count) {
+// hearing it. Each is sent to at once; returns how many answered.
+int sendToAll(Sent* sent, int count) {
     HANDLE threads[32];
-    for (int i = 0; i < count; ++i) threads[i] = CreateThread(nullptr, 0, tellOnThread, &told[i], 0, nullptr);
+    for (int i = 0; i < count; ++i) threads[i] = CreateThread(nullptr, 0, sendOnThread, &sent[i], 0, nullptr);
     int answered = 0;
     for (int i = 0; i < count; ++i) {
         if (threads[i] == nullptr) continue;
         WaitForSingleObject(threads[i], INFINITE);
         CloseHandle(threads[i]);
-        answered += told[i].answered ? 1 : 0;
+        answered += sent[i].delivered ? 1 : 0;
     }
     return answered;
 }
 
 struct ProgramWindows {
-    Told told[32];
+    Sent sent[32];
     int count;
 };
 
 BOOL CALLBACK collectProgramWindow(HWND window, LPARAM data) {
     auto* windows = reinterpret_cast<ProgramWindows*>(data);
-    if (windows->count < 32 && ownedByProgram(window)) windows->told[windows->count++] = Told{window, 0, 0, FALSE};
+    if (windows->count < 32 && ownedByProgram(window)) windows->sent[windows->count++].window = window;
     return TRUE;
 }
 
 int logOff(HWND, int, char**) {
     static ProgramWindows windows;
     EnumWindows(collectProgramWindow, reinterpret_cast<LPARAM>(&windows));
-    for (int i = 0; i < windows.count; ++i) windows.told[i].message = WM_QUERYENDSESSION;
-    tellAll(windows.told, windows.count);
-    for (int i = 0; i < windows.count; ++i) windows.told[i] = Told{windows.told[i].window, WM_ENDSESSION, TRUE, FALSE};
-    int ended = tellAll(windows.told, windows.count);
+    int ended = 0;
+    for (const auto& [message, flag] : {std::pair<UINT, WPARAM>{WM_QUERYENDSESSION, 0}, {WM_ENDSESSION, TRUE}}) {
+        for (int i = 0; i < windows.count; ++i) windows.sent[i] = Sent{windows.sent[i].window, message, flag, 0, FALSE, waitMs};
+        ended = sendToAll(windows.sent, windows.count);
+    }
     char line[64];
     std::snprintf(line, sizeof line, "windows=%d ended=%d\n", windows.count, ended);
     print(line);
