@@ -81,6 +81,8 @@ std::string commandLine(const char* programPath, int argc, char** argv) {
     return line;
 }
 
+bool settingsUnwritableSaid;
+
 // The program's folder from /proc/self/exe as it is, and the folder of its
 // files (beside it, or the user's configuration folder when installed),
 // which the monitor works in: a relative log file name lies there. Empty
@@ -93,28 +95,35 @@ std::string settleFolders(int argc, char** argv) {
     }
     const char* slash = std::strrchr(program, '/');
     const std::string folder(program, slash ? static_cast<size_t>(slash - program + 1) : 0);
-    if (!linuxFilesFolder(folder.c_str(), files, sizeof files))
-        std::fprintf(stderr, "celwrd: cannot make the folder %s for the settings: %s\n", files[0] ? files : "~/.config/cellwarden/",
-                     std::strerror(errno));
-    const std::string line = commandLine(program, argc, argv);
-    if (!files[0] || !setProgramFolders(folder.c_str(), files) || !parseCommandLine(line.c_str())) {
-        std::fprintf(stderr, "celwrd: the path of the program or of its files is too long: %s\n", files[0] ? files : program);
+    const bool made = linuxFilesFolder(folder.c_str(), files, sizeof files);
+    if (!files[0]) {
+        std::fprintf(stderr, "celwrd: no folder for the settings: %s\n", std::strerror(errno));
         return std::string();
     }
-    if (chdir(files) != 0) std::fprintf(stderr, "celwrd: cannot work in %s: %s\n", files, std::strerror(errno));
+    if (!made) {
+        std::fprintf(stderr, "celwrd: cannot make %s (%s); changed settings are not kept\n", files, std::strerror(errno));
+        settingsUnwritableSaid = true;
+    }
+    const std::string line = commandLine(program, argc, argv);
+    if (!setProgramFolders(folder.c_str(), files) || !parseCommandLine(line.c_str())) {
+        std::fprintf(stderr, "celwrd: the path of the program or of its files is too long: %s\n", files);
+        return std::string();
+    }
+    if (made && chdir(files) != 0) std::fprintf(stderr, "celwrd: cannot work in %s: %s\n", files, std::strerror(errno));
     return line;
 }
 
 // Once, at start: a user whose changes would be lost at the end is told.
 void sayIfSettingsCannotBeSaved() {
+    if (settingsUnwritableSaid) return;
     char path[kPathSize];
     settingsFilePath(path);
-    const bool folderWritable = faccessat(AT_FDCWD, filesDirectory, W_OK | X_OK, AT_EACCESS) == 0;
-    const bool fileWritable = faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0 || errno == ENOENT;
-    if (folderWritable && fileWritable)
-        return;
+    int why = 0;
+    if (faccessat(AT_FDCWD, filesDirectory, W_OK | X_OK, AT_EACCESS) != 0) why = errno;
+    else if (faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0 && errno != ENOENT) why = errno;
+    if (why == 0) return;
     std::fprintf(stderr, "celwrd: cannot write the settings file %s (%s); changed settings are not kept\n", path,
-                 std::strerror(errno));
+                 std::strerror(why));
 }
 
 }  // namespace
