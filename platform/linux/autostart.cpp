@@ -47,7 +47,8 @@ bool execValue(const char* path, char* out, size_t size) {
 // Written beside and renamed into place: the session never reads half a file.
 bool writeWhole(const char* folder, const char* path, const char* text) {
     char temporary[4200];
-    if (snprintf(temporary, sizeof temporary, "%s.%s.XXXXXX", folder, kFileName) >= static_cast<int>(sizeof temporary)) {
+    const int length = snprintf(temporary, sizeof temporary, "%s.%s.XXXXXX", folder, kFileName);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof temporary) {
         errno = ENAMETOOLONG;
         return false;
     }

@@ -18,7 +18,8 @@ std::string startedPath(const std::string& file) {
     size_t at = text.find("\nExec=");
     if (at == std::string::npos) return "<no Exec>";
     std::string value = text.substr(at + 6, text.find('\n', at + 6) - at - 6), unescaped, path;
-    for (size_t i = 0; i < value.size(); ++i) unescaped += value[i] == '\\' && i + 1 < value.size() ? value[++i] : value[i];
+    for (size_t i = 0; i < value.size(); ++i)
+        unescaped += value[i] == '\\' && i + 1 < value.size() ? value[++i] : value[i];
     if (unescaped.size() < 2 || unescaped.front() != '"' || unescaped.back() != '"') return "<not quoted>";
     for (size_t i = 1; i + 1 < unescaped.size(); ++i) {
         char c = unescaped[i];

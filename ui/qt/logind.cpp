@@ -270,8 +270,8 @@ bool wireSignals(LogindWatch* watch, bool connect) {
                   manager = QString::fromLatin1(kManager);
     const QString sleep = QStringLiteral("PrepareForSleep"), shutdown = QStringLiteral("PrepareForShutdown");
     // libdbus's own notice that the connection is gone.
-    const QString local = QStringLiteral("org.freedesktop.DBus.Local"), localPath = QStringLiteral("/org/freedesktop/DBus/Local"),
-                  closed = QStringLiteral("Disconnected");
+    const QString local = QStringLiteral("org.freedesktop.DBus.Local");
+    const QString localPath = QStringLiteral("/org/freedesktop/DBus/Local"), closed = QStringLiteral("Disconnected");
     if (!connect) {
         connection.disconnect(service, path, manager, sleep, watch, SLOT(prepareForSleep(bool)));
         connection.disconnect(service, path, manager, shutdown, watch, SLOT(prepareForShutdown(bool)));
@@ -306,7 +306,8 @@ bool watch(bool quiet) {
     // new start follows a changed one.
     const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
     if (busIsSilent(address.isEmpty() ? QString::fromLatin1(kDefaultAddress) : address)) {
-        if (!quiet) std::fprintf(stderr, "celwrd: the system bus does not answer; suspend and shutdown are not watched\n");
+        if (!quiet)
+            std::fprintf(stderr, "celwrd: the system bus does not answer; suspend and shutdown are not watched\n");
         return false;
     }
     QDBusConnection connection =

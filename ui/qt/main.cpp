@@ -101,7 +101,8 @@ std::string settleFolders(int argc, char** argv) {
         return std::string();
     }
     if (!made) {
-        std::fprintf(stderr, "celwrd: cannot make %s (%s); changed settings are not kept\n", files, std::strerror(errno));
+        std::fprintf(stderr, "celwrd: cannot make %s (%s); changed settings are not kept\n", files,
+                     std::strerror(errno));
         settingsUnwritableSaid = true;
     }
     const std::string line = commandLine(program, argc, argv);

@@ -369,7 +369,8 @@ int logOff(HWND, int, char**) {
     EnumWindows(collectProgramWindow, reinterpret_cast<LPARAM>(&windows));
     int ended = 0;
     for (const auto& [message, flag] : {std::pair<UINT, WPARAM>{WM_QUERYENDSESSION, 0}, {WM_ENDSESSION, TRUE}}) {
-        for (int i = 0; i < windows.count; ++i) windows.sent[i] = Sent{windows.sent[i].window, message, flag, 0, FALSE, waitMs};
+        for (int i = 0; i < windows.count; ++i)
+            windows.sent[i] = Sent{windows.sent[i].window, message, flag, 0, FALSE, waitMs};
         ended = sendToAll(windows.sent, windows.count);
     }
     char line[64];
