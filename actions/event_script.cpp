@@ -61,15 +61,13 @@ bool forEachScriptEntry(const char* path, ScriptEntryVisitor visit, void* contex
     return true;
 }
 
-void eventScriptPath(char (&out)[kPathSize]) { makePath(programDirectory, "AUTOEXEC.*", "*.CLW", out, false); }
+void eventScriptPath(char (&out)[kPathSize]) { pathInFolder(filesDirectory, "AUTOEXEC.*", "*.CLW", out, false); }
 
+// The monitor's own current directory never moves: each program is
+// started in the entry's directory.
 static void runEntry(const ScriptEntry& entry) {
-    char saved[261];
-    bool haveSaved = platformGetCurrentDirectory(saved, sizeof saved);
-    platformSetCurrentDirectory(entry.directory);  // a missing directory leaves it unchanged
-    if (entry.launchOnly) platformLaunchProgram(entry.command);
-    else platformRunProgramAndWait(entry.command);
-    if (haveSaved) platformSetCurrentDirectory(saved);
+    if (entry.launchOnly) platformLaunchProgram(entry.command, entry.directory);
+    else platformRunProgramAndWait(entry.command, entry.directory);
 }
 
 static void runIfSelected(const ScriptEntry& entry, void* context) {

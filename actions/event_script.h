@@ -42,7 +42,7 @@ using ScriptEntryVisitor = void (*)(const ScriptEntry& entry, void* context);
 // section to `visit`, in file order. False when the file cannot be opened.
 bool forEachScriptEntry(const char* path, ScriptEntryVisitor visit, void* context);
 
-// Program directory followed by AUTOEXEC.CLW.
+// The files folder followed by AUTOEXEC.CLW.
 void eventScriptPath(char (&out)[kPathSize]);
 
 // Runs the entries of the sections that belong to `trigger`, one after the

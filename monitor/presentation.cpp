@@ -70,6 +70,6 @@ void openHelp() {
     char baseName[kPathSize];
     programBaseName(baseName);
     char path[kPathSize];
-    makePath(programDirectory, baseName, "*.HLP", path, false);
+    pathInFolder(programDirectory, baseName, "*.HLP", path, false);
     platformOpenHelp(path);
 }

@@ -122,17 +122,19 @@ void platformPlaySound(const char* file);
 
 // ---------------------------------------------------------------- programs
 //
-// The current directory; false when it cannot be read or does not fit
-// `size` (a cut directory would be some other directory).
-bool platformGetCurrentDirectory(char* out, size_t size);
-bool platformSetCurrentDirectory(const char* dir);
+// Each program starts in `directory` (relative to the monitor's current
+// directory); where that cannot be entered (missing, not a directory, null
+// or empty) it starts in the monitor's current directory. The monitor's
+// own current directory never changes.
 
 // Starts a command line and does not wait; failures are ignored.
-void platformLaunchProgram(const char* commandLine);
+void platformLaunchProgram(const char* commandLine, const char* directory);
 
-// Starts a command line and returns when its program has ended, polling
-// every 100 ms; returns false, at once, when it could not be started.
-bool platformRunProgramAndWait(const char* commandLine);
+// Starts a command line and returns when its program has ended; returns
+// false, at once, when it could not be started. Nothing is handled
+// meanwhile but the end of the session: the front end's end-of-session
+// steps run from inside the wait, leaving the program running.
+bool platformRunProgramAndWait(const char* commandLine, const char* directory);
 
 // ---------------------------------------------------------------- windows
 //

@@ -18,7 +18,7 @@ static const char* const kPlacementKeys[kDialogCount] = {"WPOS_Dlg_Main", "WPOS_
 void settingsFilePath(char (&out)[kPathSize]) {
     char baseName[kPathSize];
     programBaseName(baseName);
-    makePath(programDirectory, baseName, "*.INI", out, false);
+    pathInFolder(filesDirectory, baseName, "*.INI", out, false);
 }
 
 // The text after `key` when the line starts with its exact bytes and a

@@ -26,7 +26,7 @@ enum DialogId { kMainDialog = 0, kSoundDialog = 1, kLogDialog = 2, kDialogCount 
 // Kept for the whole run; the dialog frames capture into them.
 extern WindowPlacement dialogPlacements[kDialogCount];
 
-// Program directory, base name and ".INI".
+// The files folder, base name and ".INI".
 void settingsFilePath(char (&out)[kPathSize]);
 
 // Reads the file into the live record and the placements, then copies the

@@ -55,6 +55,37 @@ void linuxClockSet();
 constexpr size_t kTrayTipBytes = 63;
 void cutTrayTip(const char* tip, char* out, size_t size);
 
+// ----- the program's folders
+//
+// The program's own path as /proc/self/exe names it, byte for byte; false
+// when it cannot be read or does not fit (never a path cut short).
+bool linuxProgramPath(char* out, size_t size);
+
+// Where the program keeps its settings, event script and logs, ending in
+// '/': beside itself when `programFolder` (ending in '/') is the user's own,
+// writable and not under /usr, as a copy unpacked by the user is; else, as
+// an installed program, $XDG_CONFIG_HOME/cellwarden/ (~/.config/cellwarden/
+// where that is unset), made for the user alone (0700) when missing. False
+// when that folder cannot be named or made; `out` then names it all the
+// same where it can.
+bool linuxFilesFolder(const char* programFolder, char* out, size_t size);
+
+// The desktop's autostart entry for the program: `on` writes
+// $XDG_CONFIG_HOME/autostart/cellwarden.desktop (~/.config/autostart/ where
+// that is unset) starting `programPath`, off removes it (a missing one is
+// no failure). `where` receives the file's path. False when that fails,
+// errno saying why.
+bool linuxSetAutostart(bool on, const char* programPath, char* where, size_t size);
+
+// ----- the end of the session
+//
+// While a waited program runs, `fd` (the read end of the front end's
+// signal pipe) is watched as well: once it turns readable the wait ends,
+// the program left running, and `onEnd` runs the end-of-session steps
+// from inside it. `onEnd` must read the pipe empty or end the process, or
+// later waits end at once. -1 watches nothing.
+void linuxWatchEndOfSession(int fd, void (*onEnd)());
+
 // ----- sound
 //
 // The ALSA playback device, "default" unless set (a test plays into the

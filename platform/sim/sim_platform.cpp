@@ -250,24 +250,23 @@ void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil) {
 
 void platformPlaySound(const char* file) { record(sim::CallKind::PlaySound, file); }
 
-bool platformGetCurrentDirectory(char* out, size_t size) {
-    if (size == 0 || state.currentDirectory.size() >= size) return false;
-    memcpy(out, state.currentDirectory.c_str(), state.currentDirectory.size() + 1);
-    return true;
+namespace {
+
+// Where a program starts: its directory when that exists, else ours.
+std::string_view startDirectory(const char* dir) {
+    if (!dir || !*dir || (!state.everyDirectoryExists && !state.directories.count(fold(dir))))
+        return state.currentDirectory;
+    return dir;
 }
 
-bool platformSetCurrentDirectory(const char* dir) {
-    if (!state.everyDirectoryExists && !state.directories.count(fold(dir))) return false;
-    state.currentDirectory = dir;
-    return true;
+}  // namespace
+
+void platformLaunchProgram(const char* commandLine, const char* directory) {
+    record(sim::CallKind::Launch, commandLine, startDirectory(directory));
 }
 
-void platformLaunchProgram(const char* commandLine) {
-    record(sim::CallKind::Launch, commandLine, state.currentDirectory);
-}
-
-bool platformRunProgramAndWait(const char* commandLine) {
-    record(sim::CallKind::RunAndWait, commandLine, state.currentDirectory);
+bool platformRunProgramAndWait(const char* commandLine, const char* directory) {
+    record(sim::CallKind::RunAndWait, commandLine, startDirectory(directory));
     if (state.failingPrograms.count(commandLine)) return false;
     auto duration = state.programDurations.find(commandLine);
     if (duration != state.programDurations.end()) state.steadyMs += duration->second;

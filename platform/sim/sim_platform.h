@@ -101,9 +101,9 @@ void setDiskSpace(int64_t bytes);
 int openFileCount();
 
 // ----- programs
-void addDirectory(const std::string& dir);  // SetCurrentDirectory succeeds for these
+void addDirectory(const std::string& dir);  // programs can start in these
 void setEveryDirectoryExists(bool value);
-std::string currentDirectory();
+std::string currentDirectory();  // the monitor's own, which never changes
 void setProgramFails(const std::string& commandLine, bool fails);
 // A waited program takes this long: time passes while the core waits.
 void setProgramDuration(const std::string& commandLine, int64_t ms);

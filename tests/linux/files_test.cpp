@@ -129,18 +129,4 @@ TEST(Files, TheSettingsWriteKeepsTheOldFileWholeAndLeavesNoTemporary) {
     EXPECT_FALSE(exists(dir / "blocked.IN~"));
 }
 
-TEST(Files, CurrentDirectoryIsNeverCutShort) {
-    char here[4096];
-    ASSERT_TRUE(platformGetCurrentDirectory(here, sizeof here));
-    char tiny[2] = "x";
-    EXPECT_FALSE(platformGetCurrentDirectory(tiny, sizeof tiny));
-    EXPECT_STREQ(tiny, "");
-    EXPECT_FALSE(platformSetCurrentDirectory("/no/such/directory"));
-    EXPECT_FALSE(platformSetCurrentDirectory(""));
-    EXPECT_FALSE(platformSetCurrentDirectory(nullptr));
-    char after[4096];
-    ASSERT_TRUE(platformGetCurrentDirectory(after, sizeof after));
-    EXPECT_STREQ(after, here);
-}
-
 }  // namespace

@@ -369,47 +369,45 @@ int childSleep(int argc, char** argv) {
 
 int testPrograms() {
     makeWorkDirectory("programs");
-    char here[MAX_PATH], sub[MAX_PATH], marker[MAX_PATH], command[3 * MAX_PATH];
+    char here[MAX_PATH], sub[MAX_PATH], copy[MAX_PATH], marker[MAX_PATH], command[3 * MAX_PATH];
 
-    CHECK(platformGetCurrentDirectory(here, sizeof here) && strcmp(here, workDirectory) == 0);
-    char tiny[4] = "xyz";
-    CHECK(!platformGetCurrentDirectory(tiny, sizeof tiny) && tiny[0] == '\0');  // never a cut directory
-    CHECK(!platformSetCurrentDirectory("no-such-directory"));
-    CHECK(platformGetCurrentDirectory(here, sizeof here) && strcmp(here, workDirectory) == 0);
-
-    // The program runs in the directory set before it, and is waited for.
+    // The program is found in, and runs in, its directory, and is waited
+    // for; ours stays where it was.
     snprintf(sub, sizeof sub, "%s\\sub", workDirectory);
     CreateDirectoryA(sub, nullptr);
-    CHECK(platformSetCurrentDirectory(sub));
+    snprintf(copy, sizeof copy, "%s\\sub-child.exe", sub);
+    CHECK(CopyFileA(selfPath, copy, FALSE));
     snprintf(marker, sizeof marker, "%s\\waited.txt", workDirectory);
-    snprintf(command, sizeof command, "\"%s\" child-sleep 1000 \"%s\"", selfPath, marker);
+    snprintf(command, sizeof command, "sub-child.exe child-sleep 1000 \"%s\"", marker);
     ULONGLONG start = GetTickCount64();
-    CHECK(platformRunProgramAndWait(command));
+    CHECK(platformRunProgramAndWait(command, "sub"));
     ULONGLONG took = GetTickCount64() - start;
     CHECK(took >= 950);
     CHECK(exists(marker) && strcmp(readWhole(marker), sub) == 0);
-    // Restoring the directory is the caller's business.
-    CHECK(platformGetCurrentDirectory(here, sizeof here) && strcmp(here, sub) == 0);
-    platformSetCurrentDirectory(workDirectory);
+    CHECK(GetCurrentDirectoryA(sizeof here, here) && strcmp(here, workDirectory) == 0);
+    // A directory that cannot be entered leaves it in ours.
+    snprintf(command, sizeof command, "\"%s\" child-sleep 0 \"%s\"", selfPath, marker);
+    CHECK(platformRunProgramAndWait(command, "no-such-directory"));
+    CHECK(exists(marker) && strcmp(readWhole(marker), workDirectory) == 0);
 
     start = GetTickCount64();
-    CHECK(!platformRunProgramAndWait("Z:\\no-such-dir\\no-such-program.exe"));
-    CHECK(!platformRunProgramAndWait(""));
+    CHECK(!platformRunProgramAndWait("Z:\\no-such-dir\\no-such-program.exe", nullptr));
+    CHECK(!platformRunProgramAndWait("", nullptr));
     CHECK(GetTickCount64() - start < 1000);
     static char huge[40000];
     memset(huge, 'a', sizeof huge - 1);
-    CHECK(!platformRunProgramAndWait(huge));  // longer than any command line
+    CHECK(!platformRunProgramAndWait(huge, nullptr));  // longer than any command line
 
     // Launching does not wait.
     snprintf(marker, sizeof marker, "%s\\launched.txt", workDirectory);
     snprintf(command, sizeof command, "\"%s\" child-sleep 1000 \"%s\"", selfPath, marker);
     start = GetTickCount64();
-    platformLaunchProgram(command);
+    platformLaunchProgram(command, "sub");
     CHECK(GetTickCount64() - start < 1000);
     CHECK(!exists(marker));
     for (int i = 0; i < 100 && !exists(marker); ++i) Sleep(100);
-    CHECK(exists(marker));
-    Sleep(200);  // let it finish writing before the process ends
+    Sleep(200);  // let it finish writing before it is read, and before the process ends
+    CHECK(exists(marker) && strcmp(readWhole(marker), sub) == 0);
     return failures;
 }
 
@@ -539,7 +537,7 @@ int testWindows() {
         return kSkipped;
     }
     // shell32 holds icons 1.. of its own; they stand in for the program's.
-    win32Connect(GetModuleHandleW(L"shell32.dll"), Win32FrontEnd{mainWindowHook, nullptr, nullptr});
+    win32Connect(GetModuleHandleW(L"shell32.dll"), Win32FrontEnd{mainWindowHook, nullptr, nullptr, nullptr});
     const WindowHandle window = handleOf(testWindow);
     CHECK(platformMainWindow() == window);
 

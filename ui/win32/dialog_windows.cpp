@@ -58,7 +58,9 @@ INT_PTR CALLBACK mainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return !IsWindow(hwnd);  // the system's handling follows unless it was the exit
     case kTrayCallbackMessage: return mainDialogTrayNotice(window, wParam, static_cast<uint64_t>(lParam));
     case WM_POWERBROADCAST: return withResult(hwnd, onPowerBroadcast(static_cast<uint32_t>(wParam)));
-    case WM_ENDSESSION: return withResult(hwnd, onEndSession(wParam));
+    case WM_ENDSESSION:
+        if (wParam) win32EndSession();
+        return withResult(hwnd, 0);
     default:
         // The shell restarted: the icon is registered again at the next refresh.
         if (message == taskbarCreatedMessage && message != 0) trayOwner = 0;
