@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "app/power_broadcast.h"
-#include "dialogs/dialog_frame.h"
+#include "dialogs/main_dialog.h"
 #include "dialogs/program.h"
 #include "settings/settings.h"
 #include "ui/qt/front_end_qt.h"
@@ -19,8 +19,9 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-// Its show state stays: a minimised window stays minimised.
-void raiseMainWindow() { bringWindowToTop(dialogFrames[kMainDialog].window); }
+// A user who starts the program again expects to see it, also when it
+// was minimised or hidden.
+void raiseMainWindow() { showMainWindowAgain(); }
 
 // The closing steps once, then the process ends: the session or the
 // machine is going away.
