@@ -316,19 +316,24 @@ int play(const char* name, uint32_t number) {
 
 void silentAlsa(const char*, int, const char*, int, const char*, ...) {}
 
-// A context for the device asked for; made anew when that changes.
+// One context for the life of the process, never destroyed: canberra's
+// ALSA driver unloads itself on destroy while its players may still run.
+// A device asked for (tests) goes to ALSA; a change of it takes effect
+// with the next sound.
 bool haveContext(const char* device) {
-    if (context && strcmp(device, contextDevice) == 0) return true;
-    if (context) ca_context_destroy(context);
-    context = nullptr;
-    if (ca_context_create(&context) != CA_SUCCESS) return false;
-    ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Cellwarden", CA_PROP_APPLICATION_ID,
-                            "cellwarden", nullptr);
-    if (*device) {
-        ca_context_set_driver(context, "alsa");
-        ca_context_change_device(context, device);
+    if (!context) {
+        if (ca_context_create(&context) != CA_SUCCESS) {
+            context = nullptr;
+            return false;
+        }
+        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Cellwarden", CA_PROP_APPLICATION_ID,
+                                "cellwarden", nullptr);
+        if (*device) ca_context_set_driver(context, "alsa");
     }
-    memcpy(contextDevice, device, sizeof contextDevice);
+    if (strcmp(device, contextDevice) != 0) {
+        ca_context_change_device(context, *device ? device : nullptr);
+        memcpy(contextDevice, device, sizeof contextDevice);
+    }
     return true;
 }
 
@@ -367,8 +372,7 @@ void* work(void*) {
     busy = false;
     pthread_cond_broadcast(&idle);
     pthread_mutex_unlock(&lock);
-    if (context) ca_context_destroy(context);
-    context = nullptr;
+    if (context && lastPlayId) ca_context_cancel(context, lastPlayId);
     return nullptr;
 }
 

@@ -230,17 +230,22 @@ TEST_F(Player, ANewSoundCutsOffTheOneStillPlaying) {
     for (int i = 0; i < 500 && linuxSoundCounts().started == before.started; ++i) usleep(10000);
     platformPlaySound((dir / "short.wav").c_str());
 
+    // Read until both are done and every writer has let go of the FIFO
+    // (a closed reader would leave a writer waiting for ever).
     char buf[65536];
-    for (int waits = 0; waits < 400;) {
+    bool done = false;
+    for (int waits = 0; waits < 900 && !done;) {
         pollfd p{reader, POLLIN, 0};
         poll(&p, 1, 50);
-        if (read(reader, buf, sizeof buf) > 0) continue;
+        ssize_t n = read(reader, buf, sizeof buf);
+        if (n > 0) continue;
         LinuxSoundCounts now = linuxSoundCounts();
-        if (now.files - before.files == 1 && now.cut - before.cut == 1) break;
+        done = n == 0 && now.files - before.files == 1 && now.cut - before.cut == 1;
         ++waits;
     }
-    close(reader);
+    ASSERT_TRUE(done) << "the sounds did not end within 45 s";
     linuxWaitSoundIdle();
+    close(reader);
     LinuxSoundCounts after = linuxSoundCounts();
     EXPECT_EQ(after.started - before.started, 2u);
     EXPECT_EQ(after.cut - before.cut, 1u);
