@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -229,21 +230,26 @@ TEST_F(Player, ANewSoundCutsOffTheOneStillPlaying) {
     platformPlaySound((dir / "long.wav").c_str());
     for (int i = 0; i < 500 && linuxSoundCounts().started == before.started; ++i) usleep(10000);
     platformPlaySound((dir / "short.wav").c_str());
+    // Nothing is read before the short one has started: the long one has
+    // been cut off by then, not drained to its end.
+    for (int i = 0; i < 1000 && linuxSoundCounts().started - before.started < 2; ++i) usleep(10000);
 
     // Read until both are done and every writer has let go of the FIFO
     // (a closed reader would leave a writer waiting for ever).
     char buf[65536];
     bool done = false;
-    for (int waits = 0; waits < 900 && !done;) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(45);
+    while (!done && std::chrono::steady_clock::now() < deadline) {
         pollfd p{reader, POLLIN, 0};
         poll(&p, 1, 50);
         ssize_t n = read(reader, buf, sizeof buf);
         if (n > 0) continue;
         LinuxSoundCounts now = linuxSoundCounts();
         done = n == 0 && now.files - before.files == 1 && now.cut - before.cut == 1;
-        ++waits;
+        if (!done) usleep(10000);  // between writers the FIFO reports a hang-up at once
     }
-    ASSERT_TRUE(done) << "the sounds did not end within 45 s";
+    ASSERT_TRUE(done) << "the sounds did not end within 45 s: " << linuxSoundCounts().files - before.files
+                      << " played, " << linuxSoundCounts().cut - before.cut << " cut off";
     linuxWaitSoundIdle();
     close(reader);
     LinuxSoundCounts after = linuxSoundCounts();
