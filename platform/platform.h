@@ -58,6 +58,16 @@ char platformPathSeparator();
 // lead byte so that a trail byte of 0x5C is not taken for a backslash.
 bool platformIsLeadByte(unsigned char byte);
 
+// Defaults that follow the system, where its users expect others than
+// Windows': whether the tray icon is on (many Linux desktops have no
+// taskbar), and the sound of each alert, in the order AC, AC&Batt, Charge,
+// Discharge, Full, Low (null: the sound in the Windows directory).
+struct PlatformDefaults {
+    int32_t showTrayIcon;
+    const char* sounds[6];
+};
+const PlatformDefaults& platformDefaults();
+
 // ---------------------------------------------------------------- files
 //
 // Files are opened for one operation and closed at once. Paths are bytes in
@@ -118,7 +128,14 @@ void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil);
 //
 // Starts playing a WAV file and returns at once. A sound still playing is
 // cut off; a file that cannot be played gives the system's default sound.
+// Where the desktop has a sound theme, a name without a directory may also
+// name one of its sounds ("power-plug").
 void platformPlaySound(const char* file);
+
+// Tells the user of an alert the moment its sound plays, where the desktop
+// shows notifications: the charge reached the full threshold (`full`) or
+// fell to the low one. Returns at once; nothing when no service shows them.
+void platformNotifyAlert(bool full, int32_t percent);
 
 // ---------------------------------------------------------------- programs
 //

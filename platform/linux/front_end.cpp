@@ -175,3 +175,7 @@ void platformRedrawLogViewer() {
 void platformEndMainDialog() {
     if (frontEnd.endMainDialog) frontEnd.endMainDialog();
 }
+
+void platformNotifyAlert(bool full, int32_t percent) {
+    if (frontEnd.notifyAlert) frontEnd.notifyAlert(full, percent);
+}

@@ -1,6 +1,6 @@
 // The Linux side of the platform seam: what the front end lends the
-// platform layer (its windows, its tray, its event loop's timers), and the
-// few knobs of the sound player. Included only by platform/linux/, the
+// platform layer (its windows, its tray, its event loop's timers, the
+// desktop's notifications), and the few knobs of the sound player. Included only by platform/linux/, the
 // Linux front end and their tests.
 #pragma once
 
@@ -37,6 +37,7 @@ struct LinuxFrontEnd {
     bool (*openPage)(const char* path);  // an existing local file, in the default viewer
     void (*redrawLogViewer)();
     void (*endMainDialog)();
+    void (*notifyAlert)(bool full, int32_t percent);  // the desktop's notification of an alert
 };
 
 void linuxConnect(const LinuxFrontEnd& frontEnd);
@@ -88,17 +89,19 @@ void linuxWatchEndOfSession(int fd, void (*onEnd)());
 
 // ----- sound
 //
-// The ALSA playback device, "default" unless set (a test plays into the
-// "null" or "file" plugin). Takes effect with the next sound.
+// Sounds play through libcanberra's choice of driver unless a device is
+// set: then through ALSA's device `name` ("null", or a "file" plugin in a
+// test); an empty name gives canberra its choice back. Takes effect with
+// the next sound.
 void linuxSetSoundDevice(const char* name);
 
 // What the player has done since the program started; read for tests.
 struct LinuxSoundCounts {
     uint32_t requests;  // platformPlaySound calls
-    uint32_t files;     // files that played to their end
-    uint32_t beeps;     // default sounds played in place of a file
+    uint32_t started;   // sounds and beeps handed to the sound system
+    uint32_t files;     // sounds (files or theme sounds) that played to their end
+    uint32_t beeps;     // beeps played to their end in place of a sound
     uint32_t cut;       // sounds cut off by a newer one
-    uint64_t frames;    // frames handed to the device
 };
 LinuxSoundCounts linuxSoundCounts();
 

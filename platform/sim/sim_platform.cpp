@@ -64,6 +64,7 @@ struct State {
     std::string caption;
     int classIcon = 0;
     bool trayShown = false;
+    bool trayAvailable = true;
 
     const sim::FrontEndHooks* frontEnd = nullptr;
 
@@ -150,6 +151,12 @@ bool platformGetPowerStatus(PowerReading* out) {
 }
 
 char platformPathSeparator() { return state.pathSeparator; }
+
+// The simulated machine is a Windows one.
+const PlatformDefaults& platformDefaults() {
+    static const PlatformDefaults windows{0, {}};
+    return windows;
+}
 
 void platformGetWindowsDirectory(char* out, size_t size) {
     if (size == 0) return;
@@ -287,8 +294,11 @@ void platformSetClassIcon(WindowHandle window, int iconId) {
     record(sim::CallKind::SetClassIcon, {}, {}, iconId);
 }
 
+// The simulated desktop shows no notifications.
+void platformNotifyAlert(bool, int32_t) {}
+
 bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {
-    if (!isMainWindow(window)) return false;
+    if (!isMainWindow(window) || !state.trayAvailable) return false;
     state.trayShown = true;
     record(sim::CallKind::TrayAdd, std::string_view(tip).substr(0, 63), {}, iconId);
     return true;
@@ -529,6 +539,7 @@ void setYesNoAnswer(bool yes) { state.yesAnswer = yes; }
 std::string caption() { return state.caption; }
 int classIcon() { return state.classIcon; }
 bool trayIconShown() { return state.trayShown; }
+void setTrayAvailable(bool available) { state.trayAvailable = available; }
 int timerCount() { return static_cast<int>(state.timers.size()); }
 
 const std::vector<Call>& calls() { return state.calls; }

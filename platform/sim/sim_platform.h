@@ -115,6 +115,8 @@ void setYesNoAnswer(bool yes);
 std::string caption();
 int classIcon();
 bool trayIconShown();
+// Off: the desktop has no tray, and adding the icon fails.
+void setTrayAvailable(bool available);
 int timerCount();
 
 // ----- a front end, when one is simulated too (dialogs/sim)

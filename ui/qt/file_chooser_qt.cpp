@@ -72,7 +72,12 @@ public:
     }
 
 private:
-    void refuse(const QString& text) { QMessageBox::warning(this, windowTitle(), text); }
+    // Modal to the chooser alone, as the chooser is to the dialog that asked.
+    void refuse(const QString& text) {
+        QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+        box.setWindowModality(Qt::WindowModal);
+        box.exec();
+    }
 };
 
 }  // namespace

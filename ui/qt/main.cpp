@@ -15,7 +15,7 @@
 
 #include "app/command_line.h"
 #include "app/power_broadcast.h"
-#include "dialogs/dialog_frame.h"
+#include "dialogs/main_dialog.h"
 #include "dialogs/program.h"
 #include "platform/linux/linux_platform.h"
 #include "settings/settings.h"
@@ -29,8 +29,9 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-// Its show state stays: a minimised window stays minimised.
-void raiseMainWindow() { bringWindowToTop(dialogFrames[kMainDialog].window); }
+// A user who starts the program again expects to see it, also when it
+// was minimised or hidden.
+void raiseMainWindow() { showMainWindowAgain(); }
 
 // The closing steps once, then the process ends: the session or the
 // machine is going away. Also from inside the wait for an event program:

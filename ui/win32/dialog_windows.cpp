@@ -16,6 +16,7 @@
 #include "ui/win32/ui_win32.h"
 
 UINT taskbarCreatedMessage;
+UINT showAgainMessage;
 
 namespace {
 
@@ -64,6 +65,10 @@ INT_PTR CALLBACK mainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     default:
         // The shell restarted: the icon is registered again at the next refresh.
         if (message == taskbarCreatedMessage && message != 0) trayOwner = 0;
+        if (message == showAgainMessage && message != 0) {
+            showMainWindowAgain();
+            return TRUE;
+        }
         return sharedMessage(kMainDialog, hwnd, message, wParam, lParam);
     }
 }

@@ -45,6 +45,7 @@ bool anotherInstanceRuns() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     win32RestrictDllSearch();
     initSettingsRecords();
+    showAgainMessage = RegisterWindowMessageW(L"Cellwarden.ShowAgain");
     if (anotherInstanceRuns()) {
         activateOtherInstance();
         return 0;
