@@ -39,4 +39,4 @@ e2e_expect_eq "minimised foreground" "$(main)" "the first instance's minimised m
 
 e2e_driver exit
 e2e_wait_exit 20
-e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd.INI
+e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd.INI celwrd.LCK
