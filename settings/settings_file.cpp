@@ -98,7 +98,7 @@ bool parseSettingsLine(Settings& s, const char* line) {
         } else {
             // The value starts right after the " = " the writer puts there.
             const char* value = strlen(rest) >= 3 ? rest + 3 : "";
-            copyText(row.textField(s), kNameSize, value);
+            setText(row.textField(s), value);
         }
         return true;
     }

@@ -217,6 +217,17 @@ TEST_F(SettingsFile, AFileSomeoneElseCouldHaveWrittenIsNeitherReadNorSavedOver) 
     EXPECT_EQ(sim::openFileCount(), 0);
 }
 
+TEST_F(SettingsFile, ControlCharactersNeverEnterATextSetting) {
+    readFrom("Csound.Sacfilename = a.wav\tClogfile.Slogfilename = x\n"
+             "Csound.Schargefilename = C:\\c.wav\r\r\n"
+             "Csound.Sdischargefilename = C:\\d.wav\n");
+    EXPECT_STREQ(liveSettings.Csound.Sacfilename, "C:\\WINDOWS\\MEDIA\\DING.WAV");
+    EXPECT_STREQ(liveSettings.Csound.Schargefilename, "C:\\WINDOWS\\MEDIA\\TADA.WAV");
+    EXPECT_STREQ(liveSettings.Csound.Sdischargefilename, "C:\\d.wav");
+    EXPECT_FALSE(setText(liveSettings.Clogfile.Slogfilename, "a.log\nCmanip.Sasksuspendok = 1"));
+    EXPECT_STREQ(liveSettings.Clogfile.Slogfilename, "");
+}
+
 TEST_F(SettingsFile, SavingFollowsTheSaveSwitch) {
     liveSettings.Cmanip.Sneedsaveoptionsystem = 0;
     saveSettingsIfEnabled();
