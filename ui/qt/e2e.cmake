@@ -2,7 +2,7 @@
 # with a fake battery, its own X server with a window manager, a session
 # bus with a tray and a system bus with a mock logind (tests/qt/e2e).
 if(CELLWARDEN_TESTS AND NOT CELLWARDEN_SANITIZE)
-  foreach(test caption_and_tray single_instance suspend_and_session dialogs placements)
+  foreach(test caption_and_tray single_instance suspend_and_session dialogs placements log_markers)
     string(REPLACE "_" ";" words ${test})
     set(name "")
     foreach(word ${words})
