@@ -23,9 +23,19 @@ Notice notices[kRefusedFileKinds] = {
      false, false},
 };
 
-void show(Notice& notice) {
-    notice.owed = false;
-    platformShowMessage(notice.message, "Cellwarden");
+// Timers tick inside a message box: the next box waits for this one.
+bool showing;
+
+void showOwed() {
+    if (showing || !platformMainWindow()) return;
+    showing = true;
+    for (int kind = 0; kind < kRefusedFileKinds; ++kind) {
+        if (!notices[kind].owed) continue;
+        notices[kind].owed = false;
+        platformShowMessage(notices[kind].message, "Cellwarden");
+        kind = -1;  // one may have fallen due meanwhile
+    }
+    showing = false;
 }
 
 }  // namespace
@@ -38,14 +48,10 @@ void tellRefusedFile(RefusedFile kind, const char* path) {
     char line[1536];  // room for a path as long as Linux allows one here
     formatText(line, "celwrd: %s: %s (someone else could have written it)", path ? path : "", notice.what);
     platformLogProblem(line);
-    if (platformMainWindow()) show(notice);
+    showOwed();
 }
 
-void showRefusedFileNotices() {
-    if (!platformMainWindow()) return;
-    for (Notice& notice : notices)
-        if (notice.owed) show(notice);
-}
+void showRefusedFileNotices() { showOwed(); }
 
 void resetRefusedFileNotices() {
     for (Notice& notice : notices) notice.told = notice.owed = false;

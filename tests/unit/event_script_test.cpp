@@ -1,5 +1,6 @@
 #include "actions/event_script.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,27 @@ TEST_F(EventScript, AScriptSomeoneElseCouldHaveWrittenRunsNothingAndTheUserIsTol
     sim::setFileTrusted(kScriptPath, true);
     runEventScript(kTriggerBoot);
     EXPECT_EQ(programs(), (Strings{"boot", "start"}));
+}
+
+// Timers tick inside a message box, and a tick may run the script again.
+TEST_F(EventScript, RefusedFilesAreToldOfOneBoxAtATime) {
+    sim::putFile("C:\\TOOLS\\celwrd.INI", "");
+    sim::setFileTrusted("C:\\TOOLS\\celwrd.INI", false);
+    readSettingsFile();
+    script(kLifeScript);
+    sim::setFileTrusted(kScriptPath, false);
+    sim::setMainWindow(kMainWindow);
+    static int open, mostOpen;
+    open = mostOpen = 0;
+    sim::setCallObserver([](const sim::Call& call) {
+        if (call.kind != sim::CallKind::ShowMessage) return;
+        mostOpen = std::max(mostOpen, ++open);
+        runEventScript(kTriggerAcOff);
+        --open;
+    });
+    runEventScript(kTriggerBoot);
+    EXPECT_EQ(sim::callsOf(sim::CallKind::ShowMessage).size(), 2u);
+    EXPECT_EQ(mostOpen, 1);
 }
 
 TEST_F(EventScript, EntriesRunInTheirDirectoryWhichIsRestoredAfterwards) {
