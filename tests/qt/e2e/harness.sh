@@ -33,7 +33,8 @@ qe_fail() {
   exit 1
 }
 
-# A permissive bus of our own at unix socket PATH; its pid joins QE_PIDS.
+# A permissive bus of our own at unix socket PATH, its address left in
+# QE_BUS; its pid joins QE_PIDS (so not in a subshell: it would be lost).
 qe_bus_start() {
   local name=$1 socket=$QE_WORK/$1.sock
   cat >"$QE_WORK/$name.conf" <<CONF
@@ -53,7 +54,7 @@ CONF
   dbus-daemon --config-file="$QE_WORK/$name.conf" --nofork --nopidfile >"$QE_WORK/$name-bus.log" 2>&1 &
   QE_PIDS+=($!)
   wine_wait_for 10 test -S "$socket" || qe_fail "the $name bus did not start"
-  echo "unix:path=$socket"
+  QE_BUS="unix:path=$socket"
 }
 
 qe_begin() {
@@ -88,8 +89,10 @@ qe_begin() {
   done
 
   export DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS
-  DBUS_SESSION_BUS_ADDRESS=$(qe_bus_start session) || exit 1
-  DBUS_SYSTEM_BUS_ADDRESS=$(qe_bus_start system) || exit 1
+  qe_bus_start session
+  DBUS_SESSION_BUS_ADDRESS=$QE_BUS
+  qe_bus_start system
+  DBUS_SYSTEM_BUS_ADDRESS=$QE_BUS
   # QE_TRAY_HOST=xembed: an X tray (trayer) at the bottom of the screen
   # instead, for pictures of the icon as a panel shows it.
   if [ "${QE_TRAY_HOST:-}" = xembed ]; then
