@@ -82,7 +82,9 @@ enum class FileOpen {
 };
 
 // Null when the file cannot be opened (missing, locked, no permission,
-// invalid name); nothing is reported.
+// invalid name); nothing is reported. Read opens only a regular file, and
+// never waits on what is not one; Create and Append never go through a
+// link that someone else made.
 PlatformFile* platformOpenFile(const char* path, FileOpen mode);
 
 // Up to `size` bytes into buf; returns the count, 0 at the end or on error.
@@ -97,11 +99,45 @@ bool platformCloseFile(PlatformFile* file);
 
 // Puts `source` in the place of `target` in one step, replacing an existing
 // target, and returns only when the rename is on the disk. On failure
-// nothing changes and false is returned.
+// nothing changes and false is returned; a read-only target is a failure.
 bool platformReplaceFile(const char* source, const char* target);
 
 // Removes a file; a missing file is not an error.
 void platformDeleteFile(const char* path);
+
+// Whether what a file opened for reading says may be acted on: it belongs to
+// the user running the program or to the system's administrator (root; on
+// Windows the Administrators or SYSTEM), and so does a link at `path`; on
+// Linux neither the file nor its directory can be written by group (unless
+// the group is the owner's own) or others. A file system that records no
+// owners (FAT, exFAT) is not held against the file.
+bool platformIsFileTrusted(PlatformFile* file, const char* path);
+
+// Where a save of `path` goes so that the file stays what it is: the file
+// that a link at `path` names, or `path` itself. False when `path` is a link
+// that someone else made (never followed for writing) or the name does not
+// fit `size`.
+bool platformSaveTarget(const char* path, char* out, size_t size);
+
+// A new, empty file in the directory of `target`, opened for writing as
+// Create does, under a name that no file there had: created exclusively,
+// never through a link. It takes the mode of an existing `target`. Its name
+// goes to `name`; null when none could be made.
+PlatformFile* platformCreateTemporaryFile(const char* target, char* name, size_t size);
+
+// An advisory lock between processes on the file `path` (made by a writer
+// when missing, never through a link): shared among readers, held alone by
+// a writer. Waits a few seconds at most for another holder; null when the
+// lock cannot be had (for a reader also when there is no lock file yet),
+// and the caller goes on without it.
+PlatformFile* platformLockFile(const char* path, bool exclusive);
+
+// Releases a lock and closes its file; null is no lock.
+void platformUnlockFile(PlatformFile* lock);
+
+// One line for whoever watches the program run (standard error on Linux,
+// the debugger's output on Windows). The text is in the system code page.
+void platformLogProblem(const char* text);
 
 // ---------------------------------------------------------------- timers
 //

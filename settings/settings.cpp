@@ -44,7 +44,11 @@ void initSettingsRecords() {
     setDefaults(backupSettings);
 }
 
-void setText(char (&field)[kNameSize], const char* text) { copyText(field, text); }
+bool setText(char* field, const char* text) {
+    if (hasControlCharacter(text)) return false;
+    copyText(field, kNameSize, text);
+    return true;
+}
 
 void setLogByTime(ClogfileGroup& log, int32_t value) {
     log.Sneedsavelogfiletime = value;

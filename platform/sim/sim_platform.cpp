@@ -42,6 +42,8 @@ struct State {
     std::set<std::string> unavailable;
     std::map<std::string, size_t> writeLimits;
     std::set<std::string> readOnly;  // files, and directories ending in a backslash
+    std::set<std::string> untrusted;
+    int nextTemporary = 1;
     int64_t diskSpace = -1;
     int openFiles = 0;
 
@@ -232,6 +234,44 @@ void platformDeleteFile(const char* path) {
     std::string key = fold(path);
     if (!isReadOnly(key)) state.files.erase(key);
 }
+
+bool platformIsFileTrusted(PlatformFile* file, const char* path) {
+    return file && path && !state.untrusted.count(fold(path));
+}
+
+bool platformSaveTarget(const char* path, char* out, size_t size) {
+    size_t length = path ? strlen(path) : 0;
+    if (length == 0 || length >= size) return false;
+    memcpy(out, path, length + 1);
+    return true;
+}
+
+// Numbered rather than random, so that a test can name the next one.
+PlatformFile* platformCreateTemporaryFile(const char* target, char* name, size_t size) {
+    std::string directory(target ? target : "");
+    size_t slash = directory.find_last_of("\\/:");
+    directory.resize(slash == std::string::npos ? 0 : slash + 1);
+    std::string path;
+    do path = directory + "~cw" + std::to_string(100000 + state.nextTemporary++);
+    while (state.files.count(fold(path)));
+    if (path.size() >= size) return nullptr;
+    memcpy(name, path.c_str(), path.size() + 1);
+    return platformOpenFile(name, FileOpen::Create);
+}
+
+PlatformFile* platformLockFile(const char* path, bool) {
+    if (!path || !*path) return nullptr;
+    ++state.openFiles;
+    return new PlatformFile{fold(path), FileOpen::Read, 0, false};
+}
+
+void platformUnlockFile(PlatformFile* lock) {
+    if (!lock) return;
+    --state.openFiles;
+    delete lock;
+}
+
+void platformLogProblem(const char* text) { record(sim::CallKind::LogProblem, text ? text : ""); }
 
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
     uintptr_t id = state.nextTimerId++;
@@ -516,6 +556,11 @@ void setReadOnly(const std::string& pathOrDirectory, bool readOnly) {
 }
 
 void setDiskSpace(int64_t bytes) { state.diskSpace = bytes; }
+
+void setFileTrusted(const std::string& path, bool trusted) {
+    if (trusted) state.untrusted.erase(fold(path));
+    else state.untrusted.insert(fold(path));
+}
 
 int openFileCount() { return state.openFiles; }
 

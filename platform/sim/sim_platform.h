@@ -31,6 +31,7 @@ enum class CallKind {
     EndMainDialog,
     WriteFile,        // text: path, text2: bytes written (Create and Append files)
     ReplaceFile,      // text: target, text2: source
+    LogProblem,       // text
 };
 
 struct Call {
@@ -98,6 +99,10 @@ void setReadOnly(const std::string& pathOrDirectory, bool readOnly);
 // The bytes that all writes together may still add; a write that does not
 // fit fails whole, as on a full disk. Negative: no limit (the start).
 void setDiskSpace(int64_t bytes);
+// Someone else could have written the file (another user's, or in a folder
+// others may write to): platformIsFileTrusted says no.
+void setFileTrusted(const std::string& path, bool trusted);
+// Locks included.
 int openFileCount();
 
 // ----- programs

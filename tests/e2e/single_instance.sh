@@ -51,4 +51,4 @@ e2e_expect_eq "normal foreground" "$(main)" "the first instance's main window, p
 
 e2e_driver exit
 e2e_wait_exit 20
-e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd.INI
+e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd.INI celwrd.LCK

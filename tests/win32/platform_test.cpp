@@ -273,6 +273,37 @@ int testFiles() {
     CloseHandle(locked);
     CHECK(strcmp(readWhole("fresh.ini"), "new") == 0 && strcmp(readWhole("locked.in~"), "newer") == 0);
 
+    // A save's temporary: a new name each time, beside the target.
+    char first[MAX_PATH], second[MAX_PATH];
+    PlatformFile* one = platformCreateTemporaryFile("sub\\settings.ini", first, sizeof first);
+    CHECK(one == nullptr);  // no such folder
+    one = platformCreateTemporaryFile("settings.ini", first, sizeof first);
+    PlatformFile* two = platformCreateTemporaryFile("settings.ini", second, sizeof second);
+    CHECK(one && two && strcmp(first, second) != 0 && strncmp(first, "~cw", 3) == 0);
+    CHECK(one && writeText(one, "temp") && platformCloseFile(one) && platformCloseFile(two));
+    CHECK(strcmp(readWhole(first), "temp") == 0);
+    // A read-only file is not replaced, as on Windows (Wine would).
+    writeWhole("readonly.ini", "kept");
+    SetFileAttributesA("readonly.ini", FILE_ATTRIBUTE_READONLY);
+    CHECK(!platformReplaceFile(first, "readonly.ini"));
+    CHECK(strcmp(readWhole("readonly.ini"), "kept") == 0 && exists(first));
+    SetFileAttributesA("readonly.ini", FILE_ATTRIBUTE_NORMAL);
+    // Only a file on a disk is read: a device is not.
+    CHECK(platformOpenFile("NUL", FileOpen::Read) == nullptr);
+
+    // The settings lock: a writer holds it alone, readers share it.
+    CHECK(platformLockFile("celwrd.LCK", false) == nullptr);  // none made yet: no save under way
+    PlatformFile* writing = platformLockFile("celwrd.LCK", true);
+    CHECK(writing != nullptr && exists("celwrd.LCK"));
+    CHECK(platformLockFile("celwrd.LCK", false) == nullptr);  // waits a few seconds, then goes on without
+    platformUnlockFile(writing);
+    PlatformFile* reading = platformLockFile("celwrd.LCK", false);
+    PlatformFile* alsoReading = platformLockFile("celwrd.LCK", false);
+    CHECK(reading && alsoReading);
+    platformUnlockFile(alsoReading);
+    platformUnlockFile(reading);
+    platformUnlockFile(nullptr);
+
     // A name in Shift-JIS whose trail byte is a backslash stays one name.
     const char* japanese = "\x95\x5c\x83\x65\x83\x58\x83\x67.txt";  // 表テスト.txt
     file = platformOpenFile(japanese, FileOpen::Create);
@@ -302,6 +333,35 @@ int testFiles() {
     PlatformFile* again = platformOpenFile("many11.txt", FileOpen::Create);
     CHECK(again && platformCloseFile(again));
     CHECK(!platformCloseFile(nullptr) && !platformWriteFile(nullptr, "x", 1));
+    return failures;
+}
+
+// ---------------------------------------------------------------- owners
+
+bool believed(const char* path) {
+    PlatformFile* file = platformOpenFile(path, FileOpen::Read);
+    if (!file) return false;
+    bool trusted = platformIsFileTrusted(file, path);
+    platformCloseFile(file);
+    return trusted;
+}
+
+// A folder that run_under_wine.sh prepared: "theirs.txt" belongs to another
+// Unix user (Wine reports it as owned by Anonymous Logon), "linked.ini" is
+// a Unix link to "target.ini".
+int testOwners(int argc, char** argv) {
+    if (argc < 3) return 2;
+    SetCurrentDirectoryA(argv[2]);
+    writeWhole("mine.txt", "x");
+    CHECK(believed("mine.txt"));
+    CHECK(!believed("theirs.txt"));
+    CHECK(!believed("missing.txt"));
+    // A save of the link replaces what it names.
+    char target[MAX_PATH];
+    CHECK(platformSaveTarget("linked.ini", target, sizeof target));
+    size_t length = strlen(target);
+    CHECK(length > 11 && strcmp(target + length - 11, "\\target.ini") == 0);
+    CHECK(platformSaveTarget("new.ini", target, sizeof target) && strcmp(target, "new.ini") == 0);
     return failures;
 }
 
@@ -618,6 +678,7 @@ int main(int argc, char** argv) {
     int result = 2;
     if (strcmp(group, "text") == 0) result = testText();
     else if (strcmp(group, "files") == 0) result = testFiles();
+    else if (strcmp(group, "owners") == 0) result = testOwners(argc, argv);
     else if (strcmp(group, "timers") == 0) result = testTimers();
     else if (strcmp(group, "programs") == 0) result = testPrograms();
     else if (strcmp(group, "child-sleep") == 0) return childSleep(argc, argv);
@@ -625,7 +686,7 @@ int main(int argc, char** argv) {
     else if (strcmp(group, "dlls-planted") == 0) return testDllsPlanted();
     else if (strcmp(group, "windows") == 0) result = testWindows();
     else if (strcmp(group, "power") == 0) result = testPower(argc, argv);
-    else printf("usage: platform_test text|files|timers|programs|dlls|windows|power AC FLAG PERCENT\n");
+    else printf("usage: platform_test text|files|owners DIR|timers|programs|dlls|windows|power AC FLAG PERCENT\n");
     if (result == 0) printf("%s: all passed\n", group);
     return result == 0 || result == kSkipped ? result : 1;
 }

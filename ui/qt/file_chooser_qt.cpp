@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
+#include <algorithm>
 #include <cstring>
 
 #include "app/file_chooser_setup.h"
@@ -62,6 +63,12 @@ public:
         }
         if (!chosen.absoluteDir().exists()) {
             refuse(QStringLiteral("%1\nパスが存在しません。\nパスを確認してください。").arg(chosen.absolutePath()));
+            return;
+        }
+        // A line break in a name would become a line of the settings file.
+        const QString path = chosen.absoluteFilePath();
+        if (std::any_of(path.cbegin(), path.cend(), [](QChar c) { return c.unicode() < 0x20; })) {
+            refuse(QStringLiteral("%1\nこのファイル名は使えません。").arg(chosen.fileName().simplified()));
             return;
         }
         if (static_cast<size_t>(chosen.absoluteFilePath().toUtf8().size()) >= kPathBytes) {
