@@ -10,9 +10,12 @@
 #include "settings/settings_file.h"
 
 void earlyInitialise() {
-    // Built straight into the field: a name too long for it stays empty
-    // rather than naming some other file.
-    pathInFolder(filesDirectory, "CELWRD.LOG", "CELWRD.LOG", liveSettings.Clogfile.Slogfilename, false);
+    // A name too long for the field stays empty rather than naming some
+    // other file; so does one with a line break from the folder's name,
+    // which would split the settings file when saved.
+    char logName[kNameSize];
+    pathInFolder(filesDirectory, "CELWRD.LOG", "CELWRD.LOG", logName, false);
+    if (!setText(liveSettings.Clogfile.Slogfilename, logName)) liveSettings.Clogfile.Slogfilename[0] = '\0';
     prepareFileChoosers(liveSettings.Clogfile.Slogfilename);
     openTraceFile();
 }

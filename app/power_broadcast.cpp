@@ -91,7 +91,10 @@ intptr_t onPowerBroadcast(uint32_t code) {
 
 intptr_t onEndSession(uintptr_t ending) {
     if (ending) {
-        closingSteps();
+        // After a granted suspend the log is closed already: a second
+        // marker would leave the log's markers unpaired.
+        if (suspendStepsDone) saveSettingsIfEnabled();
+        else closingSteps();
         runEventScript(kTriggerShutdown);
     }
     return 0;

@@ -153,6 +153,14 @@ TEST_F(PowerBroadcast, EndOfSessionClosesAndRunsStopAndEnd) {
     EXPECT_EQ(sim::callsOf(sim::CallKind::TrayDelete).size(), 0u);
 }
 
+TEST_F(PowerBroadcast, TheSessionEndingWhileSuspendedClosesTheLogOnce) {
+    onPowerBroadcast(kPbtQuerySuspend);
+    onEndSession(1);
+    std::string log = logFile();
+    EXPECT_EQ(log.find("[Close"), log.rfind("[Close"));
+    EXPECT_EQ(programs(), (Strings{"suspend", "stop", "stop", "end"}));
+}
+
 TEST_F(PowerBroadcast, WithoutLifeCycleEntriesTheFirstReportAfterResumeRuns) {
     script("[AC-OFF]\nC:\\\nac-off\n");
     onPowerBroadcast(kPbtQuerySuspend);

@@ -24,6 +24,14 @@ run "$own/celwrd"
 [ -f "$own/celwrd.INI" ] || qe_fail "no settings beside the program: $own holds $(ls "$own")"
 [ -z "$(ls -A "$QE_WORK/bs/dir")" ] || qe_fail "files went to bs/dir: $(ls "$QE_WORK/bs/dir")"
 
+# A line break in the folder's name stays out of the settings file.
+broken="$QE_WORK/line
+Cmanip.Sasksuspendok = 1 "
+mkdir -p "$broken"
+cp "$CELLWARDEN_BIN" "$broken/celwrd"
+run "$broken/celwrd"
+! grep -q '^Cmanip.Sasksuspendok = 1 ' "$broken/celwrd.INI" || qe_fail "the folder's name split the settings file"
+
 installed=$QE_WORK/installed
 config=$HOME/.config/cellwarden
 mkdir -p "$installed"
