@@ -66,9 +66,8 @@ static void measure(BatteryStatus& s) {
     }
 }
 
-bool sampleBattery(BatteryStatus& s) {
-    platformGetLocalTime(&s.now);
-    if (!querySlotDue(s)) return false;
+// Apart from sampleBattery, whose every-tick path then needs no stack canary.
+[[gnu::noinline]] static bool querySample(BatteryStatus& s) {
     PowerReading reading;
     if (!platformGetPowerStatus(&reading)) return true;  // a failed query is a skipped sample
     int32_t kind = classifyPower(reading);
@@ -79,6 +78,11 @@ bool sampleBattery(BatteryStatus& s) {
     s.percent = reading.batteryLifePercent;
     measure(s);
     return true;
+}
+
+bool sampleBattery(BatteryStatus& s) {
+    platformGetLocalTime(&s.now);
+    return querySlotDue(s) && querySample(s);
 }
 
 QuietSpan sampleQuietSpan(const BatteryStatus& s) {
