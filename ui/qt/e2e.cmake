@@ -6,7 +6,8 @@
 # still running.
 if(CELLWARDEN_TESTS AND NOT CELLWARDEN_SANITIZE)
   set(qt_e2e_work ${CMAKE_CURRENT_BINARY_DIR}/e2e)
-  foreach(test caption_and_tray single_instance suspend_and_session dialogs placements)
+  foreach(test caption_and_tray single_instance suspend_and_session dialogs placements
+    restored_by_window_manager)
     string(REPLACE "_" ";" words ${test})
     set(name "")
     foreach(word ${words})
