@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/program.h"
+#include "base/refused_files.h"
 #include "base/text_file.h"
 #include "platform/platform.h"
 
@@ -38,13 +39,15 @@ static int headerOf(const char* line) {
     return -1;
 }
 
-bool forEachScriptEntry(const char* path, ScriptEntryVisitor visit, void* context) {
+TextFileOpen forEachScriptEntry(const char* path, ScriptEntryVisitor visit, void* context) {
     LineReader reader;
-    if (!openLineReader(reader, path)) return false;
+    TextFileOpen opened = openTrustedLineReader(reader, path);
+    if (opened != TextFileOpen::Opened) return opened;
     int section = -1;
     char directory[kLineBufferSize];
     char command[kLineBufferSize];
-    while (readLine(reader, directory)) {
+    bool directoryCut, commandCut;
+    while (readWholeLine(reader, directory, &directoryCut)) {
         if (isIgnorable(directory)) continue;
         int header = headerOf(directory);
         if (header >= 0) {
@@ -53,23 +56,23 @@ bool forEachScriptEntry(const char* path, ScriptEntryVisitor visit, void* contex
         }
         if (section < 0) continue;
         // The next line is the command, whatever it looks like.
-        if (!readLine(reader, command) || isIgnorable(command)) continue;
+        if (!readWholeLine(reader, command, &commandCut) || isIgnorable(command)) continue;
+        // Cut short, the entry cannot run as written.
+        if (directoryCut || commandCut) continue;
         bool launchOnly = command[0] == '!';
         visit(ScriptEntry{section, directory, launchOnly ? command + 1 : command, launchOnly}, context);
     }
     closeLineReader(reader);
-    return true;
+    return TextFileOpen::Opened;
 }
 
-void eventScriptPath(char (&out)[kPathSize]) { makePath(programDirectory, "AUTOEXEC.*", "*.CLW", out, false); }
+void eventScriptPath(char (&out)[kPathSize]) { pathInFolder(filesDirectory, "AUTOEXEC.*", "*.CLW", out, false); }
 
+// The monitor's own current directory never moves: each program is
+// started in the entry's directory.
 static void runEntry(const ScriptEntry& entry) {
-    char saved[261];
-    bool haveSaved = platformGetCurrentDirectory(saved, sizeof saved);
-    platformSetCurrentDirectory(entry.directory);  // a missing directory leaves it unchanged
-    if (entry.launchOnly) platformLaunchProgram(entry.command);
-    else platformRunProgramAndWait(entry.command);
-    if (haveSaved) platformSetCurrentDirectory(saved);
+    if (entry.launchOnly) platformLaunchProgram(entry.command, entry.directory);
+    else platformRunProgramAndWait(entry.command, entry.directory);
 }
 
 static void runIfSelected(const ScriptEntry& entry, void* context) {
@@ -84,8 +87,13 @@ static void runIfSelected(const ScriptEntry& entry, void* context) {
 void runEventScript(int trigger) {
     if (trigger < 0 || trigger >= kTriggerCount) return;
     if (scriptObserver) scriptObserver(trigger);
+    // The first call comes from the main window's first initialisation:
+    // from then on a message box has its owner.
+    showRefusedFileNotices();
     char path[kPathSize];
     eventScriptPath(path);
-    if (!forEachScriptEntry(path, runIfSelected, &trigger)) return;
+    TextFileOpen opened = forEachScriptEntry(path, runIfSelected, &trigger);
+    if (opened == TextFileOpen::Refused) tellRefusedFile(kRefusedScript, path);
+    if (opened != TextFileOpen::Opened) return;
     if (trigger > kTriggerShutdown) powerEventHold = 0;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/paths.h"
+#include "base/text_file.h"
 
 enum PowerEvent {
     kEventBoot, kEventStart, kEventResume, kEventSuspend, kEventStop, kEventEnd,
@@ -39,14 +40,18 @@ struct ScriptEntry {
 using ScriptEntryVisitor = void (*)(const ScriptEntry& entry, void* context);
 
 // Reads the script at `path` and hands every complete entry that lies in a
-// section to `visit`, in file order. False when the file cannot be opened.
-bool forEachScriptEntry(const char* path, ScriptEntryVisitor visit, void* context);
+// section to `visit`, in file order. A script someone else could have
+// written is not read (Refused). An entry with a line longer than the line
+// buffer is dropped whole: cut short, it would run something else.
+TextFileOpen forEachScriptEntry(const char* path, ScriptEntryVisitor visit, void* context);
 
-// Program directory followed by AUTOEXEC.CLW.
+// The files folder followed by AUTOEXEC.CLW.
 void eventScriptPath(char (&out)[kPathSize]);
 
 // Runs the entries of the sections that belong to `trigger`, one after the
-// other; waited entries run to their end before the next one starts.
+// other; waited entries run to their end before the next one starts. A
+// script someone else could have written runs nothing, and the user is
+// told.
 void runEventScript(int trigger);
 
 // Told of every runner call before it reads the script (the replay tool).

@@ -63,6 +63,18 @@ void applyMainDialogCopy() {
     s.Cmanip.Sasksuspendok = c.askSuspend;
 }
 
+// Logging put back as the backup had it, with the marker that keeps the
+// file's open and close markers paired: a close marker in the file logging
+// leaves, an open marker in the file it goes to.
+static void restoreLogging(ClogfileGroup& log, int32_t enabled, const char* name) {
+    bool moved = strcmp(name, log.Slogfilename) != 0;
+    bool was = log.Sneedsavelogfile != 0;
+    if (was && (moved || !enabled)) logCloseMarker();
+    log.Sneedsavelogfile = enabled;
+    if (moved) setText(log.Slogfilename, name);
+    if (enabled && (moved || !was)) logOpenMarker();
+}
+
 // A rate measured since the backup was taken survives while it is measured
 // automatically.
 static void restoreRate(int32_t& autoSet, int32_t& rate, int32_t backupAutoSet, int32_t backupRate) {
@@ -76,7 +88,7 @@ void restoreFromBackup() {
     live.Cscreen = backup.Cscreen;
     live.Csound = backup.Csound;
     live.Cmanip = backup.Cmanip;
-    live.Clogfile.Sneedsavelogfile = backup.Clogfile.Sneedsavelogfile;
+    restoreLogging(live.Clogfile, backup.Clogfile.Sneedsavelogfile, live.Clogfile.Slogfilename);
     live.Clogfile.Sneedsavelogfiletime = backup.Clogfile.Sneedsavelogfiletime;
     live.Clogfile.Sneedsavelogfilebattery = backup.Clogfile.Sneedsavelogfilebattery;
     live.Clogfile.Soutputinterval = backup.Clogfile.Soutputinterval;
@@ -91,6 +103,7 @@ void restoreSettingsFromBackup() {
     Settings& live = liveSettings;
     int32_t measuredCharge = live.Cbattery.Stimedef1pcharge;
     int32_t measuredDischarge = live.Cbattery.Stimedef1pdischarge;
+    restoreLogging(live.Clogfile, backupSettings.Clogfile.Sneedsavelogfile, backupSettings.Clogfile.Slogfilename);
     for (const SettingKey& row : settingKeys) {
         if (row.intField) *row.intField(live) = *row.intField(backupSettings);
         else copyText(row.textField(live), kNameSize, row.textField(backupSettings));

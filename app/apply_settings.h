@@ -32,12 +32,15 @@ void applyMainDialogCopy();
 
 // Backup to live record, for the settings the dialogs edit; the log file
 // name, the run-time state and, while measured automatically, the rates stay.
+// Logging switched on or off again writes its open or close marker, so the
+// markers in the file stay paired.
 void restoreFromBackup();
 
 // Every setting the backup holds back into the live record, for a Cancel
 // that undoes a whole dialog: the monitor's run-time state, the log ring
 // and the status texts stay as they are now, and so do rates measured
-// automatically since the backup was taken.
+// automatically since the backup was taken. Log markers as for
+// restoreFromBackup.
 void restoreSettingsFromBackup();
 
 // loadMainDialogCopy, then backup := live.

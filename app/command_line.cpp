@@ -51,7 +51,12 @@ static char* parseArgument(char* p) {
 // other files (the settings in "C:\.INI", say).
 static bool ownFileNamesFit() {
     char baseName[kPathSize];
-    if (!splitPath(arguments[0], programDirectory, baseName, PathOut{})) return false;
+    if (programFoldersSet()) {
+        if (!splitPath(arguments[0], PathOut{}, baseName, PathOut{})) return false;
+    } else {
+        if (!splitPath(arguments[0], programDirectory, baseName, PathOut{})) return false;
+        memcpy(filesDirectory, programDirectory, sizeof filesDirectory);
+    }
     char settingsFile[kPathSize];
     settingsFilePath(settingsFile);
     return settingsFile[0] != '\0';
@@ -68,7 +73,7 @@ int parseCommandLine(const char* commandLine) {
     bool ownNamesFit = true;
     traceEnabled = 0;
     autoExit = 0;
-    programDirectory[0] = '\0';
+    if (!programFoldersSet()) programDirectory[0] = filesDirectory[0] = '\0';
     char* p = skipBlanks(commandLineCopy);
     while (*p) {
         if (*p == '-') {

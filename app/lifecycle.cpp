@@ -12,7 +12,7 @@
 void earlyInitialise() {
     // Built straight into the field: a name too long for it stays empty
     // rather than naming some other file.
-    makePath(programDirectory, "CELWRD.LOG", "CELWRD.LOG", liveSettings.Clogfile.Slogfilename, false);
+    pathInFolder(filesDirectory, "CELWRD.LOG", "CELWRD.LOG", liveSettings.Clogfile.Slogfilename, false);
     prepareFileChoosers(liveSettings.Clogfile.Slogfilename);
     openTraceFile();
 }

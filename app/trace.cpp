@@ -9,7 +9,7 @@ static PlatformFile* traceFile;
 void openTraceFile() {
     if (!traceEnabled || traceFile) return;
     char path[kPathSize];
-    makePath(programDirectory, "CELWRDDB.LOG", nullptr, path, true);
+    pathInFolder(filesDirectory, "CELWRDDB.LOG", nullptr, path, true);
     traceFile = platformOpenFile(path, FileOpen::Create);
 }
 

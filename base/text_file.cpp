@@ -8,13 +8,23 @@ bool openLineReader(LineReader& reader, const char* path) {
     reader.file = platformOpenFile(path, FileOpen::Read);
     reader.chunkLength = 0;
     reader.chunkPos = 0;
+    reader.bytesLeft = kTextFileLimit;
     reader.pushedBack = -1;
     return reader.file != nullptr;
 }
 
+TextFileOpen openTrustedLineReader(LineReader& reader, const char* path) {
+    if (!openLineReader(reader, path)) return TextFileOpen::Missing;
+    if (platformIsFileTrusted(reader.file, path)) return TextFileOpen::Opened;
+    closeLineReader(reader);
+    return TextFileOpen::Refused;
+}
+
 static int nextRawByte(LineReader& reader) {
     if (reader.chunkPos == reader.chunkLength) {
-        reader.chunkLength = platformReadFile(reader.file, reader.chunk, sizeof reader.chunk);
+        size_t wanted = reader.bytesLeft < sizeof reader.chunk ? reader.bytesLeft : sizeof reader.chunk;
+        reader.chunkLength = wanted ? platformReadFile(reader.file, reader.chunk, wanted) : 0;
+        reader.bytesLeft -= reader.chunkLength;
         reader.chunkPos = 0;
         if (reader.chunkLength == 0) return -1;
     }
@@ -50,29 +60,34 @@ bool readLine(LineReader& reader, char (&line)[kLineBufferSize], bool* endedLine
     return length > 0 || ended;
 }
 
+bool readWholeLine(LineReader& reader, char (&line)[kLineBufferSize], bool* cut) {
+    bool ended = false;
+    bool read = readLine(reader, line, &ended);
+    bool skipped = false;
+    if (read && !ended) {
+        int byte;
+        while ((byte = nextTextByte(reader)) >= 0 && byte != '\n') skipped = true;
+    }
+    if (cut) *cut = skipped;
+    return read;
+}
+
 void closeLineReader(LineReader& reader) {
     if (reader.file) platformCloseFile(reader.file);
     reader.file = nullptr;
 }
 
-// Same length as the target, so a path that fits the system's limit still
-// fits with its temporary name.
-static void temporaryNameFor(const char* path, char (&out)[272]) {
-    copyText(out, path);
-    size_t length = strlen(out);
-    if (length == 0) return;
-    out[length - 1] = out[length - 1] == '~' ? '$' : '~';
-}
-
 bool writeFileReplacing(const char* path, const char* data, size_t size) {
     if (!path || !*path) return false;
-    char temporary[272];
-    temporaryNameFor(path, temporary);
-    PlatformFile* file = platformOpenFile(temporary, FileOpen::Create);
+    // Room for a link's target deep in another folder.
+    char target[kLineBufferSize];
+    char temporary[kLineBufferSize];
+    if (!platformSaveTarget(path, target, sizeof target)) return false;
+    PlatformFile* file = platformCreateTemporaryFile(target, temporary, sizeof temporary);
     if (!file) return false;
     bool written = platformWriteFile(file, data, size);
     bool closed = platformCloseFile(file);
-    if (written && closed && platformReplaceFile(temporary, path)) return true;
+    if (written && closed && platformReplaceFile(temporary, target)) return true;
     platformDeleteFile(temporary);
     return false;
 }

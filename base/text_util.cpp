@@ -14,6 +14,12 @@ bool copyText(char* dst, size_t size, const char* src) {
     return fits;
 }
 
+bool hasControlCharacter(const char* text) {
+    for (const char* p = text ? text : ""; *p; ++p)
+        if (static_cast<unsigned char>(*p) < 0x20) return true;
+    return false;
+}
+
 bool appendText(char* dst, size_t size, const char* src) {
     size_t used = strnlen(dst, size);
     if (used >= size) return false;

@@ -16,6 +16,10 @@ bool copyText(char (&dst)[N], const char* src) {
     return copyText(dst, N, src);
 }
 
+// Whether `text` holds a control character (a byte below 0x20): no name or
+// setting may, since a line break would start a new line of a file.
+bool hasControlCharacter(const char* text);
+
 // Appends src to the zero-terminated text in dst, cutting it to fit.
 bool appendText(char* dst, size_t size, const char* src);
 

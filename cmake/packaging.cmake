@@ -68,8 +68,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The freedesktop sounds the program plays by name.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS sound-theme-freedesktop)
+# The freedesktop sounds the program plays by name, and their way to
+# PulseAudio or PipeWire.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "sound-theme-freedesktop, libcanberra-pulse")
 # xz writes no time stamp, so the package is the same on every run.
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

@@ -14,6 +14,8 @@ bool chooseFile(WindowHandle owner, FileChooserSetup& setup) {
     char file[260];
     copyText(file, setup.file);
     if (!runFileChooser(owner, setup, file, extensionWithoutDot(setup.defaultExtension))) return false;
+    // A line break in a name (Linux allows one) never becomes a setting.
+    if (hasControlCharacter(file)) return false;
     copyText(setup.file, file);
     return true;
 }

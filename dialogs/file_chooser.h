@@ -5,7 +5,8 @@
 #include "dialogs/controls.h"
 
 // Runs the chooser on `setup`, owned by `owner`; on a confirmed choice the
-// full path replaces setup.file. Returns whether a file was chosen.
+// full path replaces setup.file. Returns whether a file was chosen; a name
+// with a control character in it is never taken.
 bool chooseFile(WindowHandle owner, FileChooserSetup& setup);
 
 // A browse button: the chooser starts from `field`, a chosen path becomes

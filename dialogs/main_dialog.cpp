@@ -89,11 +89,13 @@ void refreshMainControls(WindowHandle window) {
 
 int32_t checkedFlag(WindowHandle window, int id) { return controlChecked(window, id) ? 1 : 0; }
 
-// Hidden, the window has no taskbar button; minimised, it keeps one.
+// Hidden, the window has no taskbar button; minimised, it keeps one. It
+// hides only behind a tray icon that is shown, its one way back.
 void putAway() {
     WindowHandle window = frame().window;
     if (!window) return;
-    showWindow(window, liveSettings.Cscreen.Shidetaskbar ? ShowCommand::Hide : ShowCommand::Minimise);
+    const bool hide = liveSettings.Cscreen.Shidetaskbar && liveSettings.Cscreen.Sshowtasktray && trayIconShown();
+    showWindow(window, hide ? ShowCommand::Hide : ShowCommand::Minimise);
 }
 
 void applyAndThen(WindowHandle window, void (*then)(WindowHandle)) {
@@ -213,6 +215,14 @@ void showMainWindow() {
     mainDialogInit(window);
     showWindow(window, ShowCommand::Normal);
     setForegroundWindow(window);
+}
+
+void showMainWindowAgain() {
+    WindowHandle window = frame().window;
+    if (!window) return;
+    const WindowShowState shown = windowShowState(window);
+    if (shown.minimised || !shown.visible) showMainWindow();
+    else setForegroundWindow(window);
 }
 
 void acceptMainDialog() {

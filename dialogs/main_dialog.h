@@ -39,8 +39,13 @@ void readMainControls(WindowHandle window);
 // Refill from the live settings, then show the window normally, in front.
 void showMainWindow();
 
+// The program was started again: the user wants to see it. Put away
+// (minimised or hidden) it comes back as the tray's click brings it;
+// already up, it only comes to the front.
+void showMainWindowAgain();
+
 // Apply (or restore), then put the window away: hidden when it is to have
-// no taskbar button, minimised otherwise.
+// no taskbar button and a tray icon is shown, minimised otherwise.
 void acceptMainDialog();
 void cancelMainDialog();
 

@@ -109,7 +109,7 @@ void storeSoundCopy() {
     sound.Slowbatteryperc = copy.lowThreshold;
     for (int i = 0; i < 6; ++i) {
         *kRows[i].enabled(sound) = copy.rows[i].enabled;
-        copyText(kRows[i].file(sound), kNameSize, copy.rows[i].file);
+        setText(kRows[i].file(sound), copy.rows[i].file);
     }
 }
 

@@ -98,16 +98,21 @@ void armMonitorTimers() {
     }
 }
 
+// The desktop's notification comes with the alert's sound.
 static void fullAlert() {
     if (!fullLatch) return;
     fullLatch = 0;
-    playSoundEntry(liveSettings.Csound.Sfullbatteryfilename, liveSettings.Csound.Sfullbatteryfilenameenable);
+    const CsoundGroup& sound = liveSettings.Csound;
+    playSoundEntry(sound.Sfullbatteryfilename, sound.Sfullbatteryfilenameenable);
+    if (sound.Sfullbatteryfilenameenable) platformNotifyAlert(true, liveSettings.Cbattery.percent);
 }
 
 static void lowAlert() {
     if (!lowLatch) return;
     lowLatch = 0;
-    playSoundEntry(liveSettings.Csound.Slowbatteryfilename, liveSettings.Csound.Slowbatteryfilenameenable);
+    const CsoundGroup& sound = liveSettings.Csound;
+    playSoundEntry(sound.Slowbatteryfilename, sound.Slowbatteryfilenameenable);
+    if (sound.Slowbatteryfilenameenable) platformNotifyAlert(false, liveSettings.Cbattery.percent);
 }
 
 // Mains came or the battery came back: the section by where we came from.

@@ -8,6 +8,9 @@ const char* const kBanner = "Cellwarden Battery Monitor";
 
 WindowHandle trayOwner;
 
+// The desktop may have no tray, or lose it: what the last call said.
+static bool trayShown;
+
 // The registration the shell holds: the window, icon and tip last given.
 static struct {
     WindowHandle window;
@@ -45,8 +48,10 @@ static void showTrayIcon(WindowHandle window, int icon, const char* tip) {
     }
     trayRecord.icon = icon;
     copyText(trayRecord.tip, tip);
-    platformTrayModify(trayRecord.window, icon, trayRecord.tip);
+    trayShown = platformTrayModify(trayRecord.window, icon, trayRecord.tip);
 }
+
+bool trayIconShown() { return trayOwner != 0 && trayShown; }
 
 void updatePresentation() {
     const Settings& s = liveSettings;
@@ -56,8 +61,10 @@ void updatePresentation() {
     platformSetClassIcon(window, icon);
     if (s.Cscreen.Sshowtasktray) {
         showTrayIcon(window, icon, s.itemsText);
-        // Hidden, the window has no taskbar button; the tray icon brings it back.
-        if (s.Cscreen.Shidetaskbar && platformIsMinimisedAndVisible(window)) platformHideWindow(window);
+        // Hidden, the window has no taskbar button; the tray icon brings it
+        // back, so only an icon the desktop shows may stand in for it.
+        if (s.Cscreen.Shidetaskbar && trayIconShown() && platformIsMinimisedAndVisible(window))
+            platformHideWindow(window);
     } else if (trayOwner != 0 && trayOwner == window) {
         platformTrayDelete(window);
         trayOwner = 0;
@@ -70,6 +77,6 @@ void openHelp() {
     char baseName[kPathSize];
     programBaseName(baseName);
     char path[kPathSize];
-    makePath(programDirectory, baseName, "*.HLP", path, false);
+    pathInFolder(programDirectory, baseName, "*.HLP", path, false);
     platformOpenHelp(path);
 }

@@ -18,6 +18,10 @@ int chooseIcon(int32_t kind, int32_t percent);
 // Caption, class icon and tray icon from the live settings' status texts.
 void updatePresentation();
 
+// Whether the system said the tray icon was shown at its last add or
+// change: only then is the icon a way back to a hidden window.
+bool trayIconShown();
+
 // Deletes the tray icon last registered, whether or not it still is.
 void removeTrayIcon();
 

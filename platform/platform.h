@@ -58,6 +58,16 @@ char platformPathSeparator();
 // lead byte so that a trail byte of 0x5C is not taken for a backslash.
 bool platformIsLeadByte(unsigned char byte);
 
+// Defaults that follow the system, where its users expect others than
+// Windows': whether the tray icon is on (many Linux desktops have no
+// taskbar), and the sound of each alert, in the order AC, AC&Batt, Charge,
+// Discharge, Full, Low (null: the sound in the Windows directory).
+struct PlatformDefaults {
+    int32_t showTrayIcon;
+    const char* sounds[6];
+};
+const PlatformDefaults& platformDefaults();
+
 // ---------------------------------------------------------------- files
 //
 // Files are opened for one operation and closed at once. Paths are bytes in
@@ -72,7 +82,9 @@ enum class FileOpen {
 };
 
 // Null when the file cannot be opened (missing, locked, no permission,
-// invalid name); nothing is reported.
+// invalid name); nothing is reported. Read opens only a regular file, and
+// never waits on what is not one; Create and Append never go through a
+// link that someone else made.
 PlatformFile* platformOpenFile(const char* path, FileOpen mode);
 
 // Up to `size` bytes into buf; returns the count, 0 at the end or on error.
@@ -87,11 +99,45 @@ bool platformCloseFile(PlatformFile* file);
 
 // Puts `source` in the place of `target` in one step, replacing an existing
 // target, and returns only when the rename is on the disk. On failure
-// nothing changes and false is returned.
+// nothing changes and false is returned; a read-only target is a failure.
 bool platformReplaceFile(const char* source, const char* target);
 
 // Removes a file; a missing file is not an error.
 void platformDeleteFile(const char* path);
+
+// Whether what a file opened for reading says may be acted on: it belongs to
+// the user running the program or to the system's administrator (root; on
+// Windows the Administrators or SYSTEM), and so does a link at `path`; on
+// Linux neither the file nor its directory can be written by group (unless
+// the group is the owner's own) or others. A file system that records no
+// owners (FAT, exFAT) is not held against the file.
+bool platformIsFileTrusted(PlatformFile* file, const char* path);
+
+// Where a save of `path` goes so that the file stays what it is: the file
+// that a link at `path` names, or `path` itself. False when `path` is a link
+// that someone else made (never followed for writing) or the name does not
+// fit `size`.
+bool platformSaveTarget(const char* path, char* out, size_t size);
+
+// A new, empty file in the directory of `target`, opened for writing as
+// Create does, under a name that no file there had: created exclusively,
+// never through a link. It takes the mode of an existing `target`. Its name
+// goes to `name`; null when none could be made.
+PlatformFile* platformCreateTemporaryFile(const char* target, char* name, size_t size);
+
+// An advisory lock between processes on the file `path` (made by a writer
+// when missing, never through a link): shared among readers, held alone by
+// a writer. Waits a few seconds at most for another holder; null when the
+// lock cannot be had (for a reader also when there is no lock file yet),
+// and the caller goes on without it.
+PlatformFile* platformLockFile(const char* path, bool exclusive);
+
+// Releases a lock and closes its file; null is no lock.
+void platformUnlockFile(PlatformFile* lock);
+
+// One line for whoever watches the program run (standard error on Linux,
+// the debugger's output on Windows). The text is in the system code page.
+void platformLogProblem(const char* text);
 
 // ---------------------------------------------------------------- timers
 //
@@ -118,21 +164,30 @@ void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil);
 //
 // Starts playing a WAV file and returns at once. A sound still playing is
 // cut off; a file that cannot be played gives the system's default sound.
+// Where the desktop has a sound theme, a name without a directory may also
+// name one of its sounds ("power-plug").
 void platformPlaySound(const char* file);
+
+// Tells the user of an alert the moment its sound plays, where the desktop
+// shows notifications: the charge reached the full threshold (`full`) or
+// fell to the low one. Returns at once; nothing when no service shows them.
+void platformNotifyAlert(bool full, int32_t percent);
 
 // ---------------------------------------------------------------- programs
 //
-// The current directory; false when it cannot be read or does not fit
-// `size` (a cut directory would be some other directory).
-bool platformGetCurrentDirectory(char* out, size_t size);
-bool platformSetCurrentDirectory(const char* dir);
+// Each program starts in `directory` (relative to the monitor's current
+// directory); where that cannot be entered (missing, not a directory, null
+// or empty) it starts in the monitor's current directory. The monitor's
+// own current directory never changes.
 
 // Starts a command line and does not wait; failures are ignored.
-void platformLaunchProgram(const char* commandLine);
+void platformLaunchProgram(const char* commandLine, const char* directory);
 
-// Starts a command line and returns when its program has ended, polling
-// every 100 ms; returns false, at once, when it could not be started.
-bool platformRunProgramAndWait(const char* commandLine);
+// Starts a command line and returns when its program has ended; returns
+// false, at once, when it could not be started. Nothing is handled
+// meanwhile but the end of the session: the front end's end-of-session
+// steps run from inside the wait, leaving the program running.
+bool platformRunProgramAndWait(const char* commandLine, const char* directory);
 
 // ---------------------------------------------------------------- windows
 //

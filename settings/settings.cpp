@@ -17,6 +17,16 @@ static void windowsDirectoryWithSeparator(char (&out)[kNameSize + 1]) {
     if (length == 0 || out[length - 1] != separator[0]) appendText(out, sizeof out, separator);
 }
 
+// Where the system's users expect other defaults than the table's.
+static void applySystemDefaults(Settings& s) {
+    const PlatformDefaults& system = platformDefaults();
+    s.Cscreen.Sshowtasktray = system.showTrayIcon;
+    char* const sounds[6] = {s.Csound.Sacfilename,       s.Csound.Sacbatteryfilename,   s.Csound.Schargefilename,
+                             s.Csound.Sdischargefilename, s.Csound.Sfullbatteryfilename, s.Csound.Slowbatteryfilename};
+    for (int slot = 0; slot < 6; ++slot)
+        if (system.sounds[slot]) copyText(sounds[slot], kNameSize, system.sounds[slot]);
+}
+
 void setDefaults(Settings& s) {
     memset(&s, 0, sizeof s);
     char windowsDir[kNameSize + 1];
@@ -25,6 +35,7 @@ void setDefaults(Settings& s) {
         if (row.intField) *row.intField(s) = row.intDefault;
         else if (row.textDefaultFormat) formatText(row.textField(s), kNameSize, row.textDefaultFormat, windowsDir);
     }
+    applySystemDefaults(s);
     resetBatteryState(s.Cbattery);
 }
 
@@ -33,7 +44,11 @@ void initSettingsRecords() {
     setDefaults(backupSettings);
 }
 
-void setText(char (&field)[kNameSize], const char* text) { copyText(field, text); }
+bool setText(char* field, const char* text) {
+    if (hasControlCharacter(text)) return false;
+    copyText(field, kNameSize, text);
+    return true;
+}
 
 void setLogByTime(ClogfileGroup& log, int32_t value) {
     log.Sneedsavelogfiletime = value;

@@ -79,8 +79,11 @@ void setDefaults(Settings& s);
 void initSettingsRecords();
 
 // Setters with rules of their own. A null text stores the empty text; a
-// text of 260 characters or more is cut to 259.
-void setText(char (&field)[kNameSize], const char* text);
+// text of 260 characters or more is cut to 259. A text with a control
+// character is refused whole (false) and the field keeps its value: every
+// text that reaches a setting comes through here, so none can break the
+// settings file's lines.
+bool setText(char* field, const char* text);  // a field of kNameSize bytes
 // The two log triggers are kept mutually exclusive by every setter call.
 void setLogByTime(ClogfileGroup& log, int32_t value);
 void setLogByBattery(ClogfileGroup& log, int32_t value);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/program.h"
+#include "base/refused_files.h"
 #include "base/text_file.h"
 #include "settings/settings_keys.h"
 
@@ -18,7 +19,16 @@ static const char* const kPlacementKeys[kDialogCount] = {"WPOS_Dlg_Main", "WPOS_
 void settingsFilePath(char (&out)[kPathSize]) {
     char baseName[kPathSize];
     programBaseName(baseName);
-    makePath(programDirectory, baseName, "*.INI", out, false);
+    pathInFolder(filesDirectory, baseName, "*.INI", out, false);
+}
+
+// Readers and writers in other processes (two starts, two users of one
+// folder) take turns through a lock file beside the settings file.
+static PlatformFile* lockSettingsFile(bool exclusive) {
+    char baseName[kPathSize], path[kPathSize];
+    programBaseName(baseName);
+    pathInFolder(filesDirectory, baseName, "*.LCK", path, false);
+    return platformLockFile(path, exclusive);
 }
 
 // The text after `key` when the line starts with its exact bytes and a
@@ -88,7 +98,7 @@ bool parseSettingsLine(Settings& s, const char* line) {
         } else {
             // The value starts right after the " = " the writer puts there.
             const char* value = strlen(rest) >= 3 ? rest + 3 : "";
-            copyText(row.textField(s), kNameSize, value);
+            setText(row.textField(s), value);
         }
         return true;
     }
@@ -98,12 +108,18 @@ bool parseSettingsLine(Settings& s, const char* line) {
 bool readSettingsFile() {
     char path[kPathSize];
     settingsFilePath(path);
+    PlatformFile* lock = lockSettingsFile(false);
     LineReader reader;
-    if (!openLineReader(reader, path)) return false;
-    char line[kLineBufferSize];
-    while (readLine(reader, line))
-        if (!parsePlacementLine(line)) parseSettingsLine(liveSettings, line);
-    closeLineReader(reader);
+    TextFileOpen opened = openTrustedLineReader(reader, path);
+    if (opened == TextFileOpen::Opened) {
+        char line[kLineBufferSize];
+        while (readLine(reader, line))
+            if (!parsePlacementLine(line)) parseSettingsLine(liveSettings, line);
+        closeLineReader(reader);
+    }
+    platformUnlockFile(lock);
+    if (opened == TextFileOpen::Refused) tellRefusedFile(kRefusedSettings, path);
+    if (opened != TextFileOpen::Opened) return false;
     backupSettings = liveSettings;
     return true;
 }
@@ -113,6 +129,15 @@ void formatSettingsLines(Settings& s, TextBuffer& out) {
         if (row.intField) appendFormatted(out, "%s = %d\r\n", row.key, *row.intField(s));
         else appendFormatted(out, "%s = %.259s\r\n", row.key, row.textField(s));
     }
+}
+
+// A file the reader refused is never saved over: it is not ours to replace.
+static bool isSomeoneElsesFile(const char* path) {
+    PlatformFile* file = platformOpenFile(path, FileOpen::Read);
+    if (!file) return false;
+    bool trusted = platformIsFileTrusted(file, path);
+    platformCloseFile(file);
+    return !trusted;
 }
 
 bool writeSettingsFile() {
@@ -131,7 +156,10 @@ bool writeSettingsFile() {
     if (out.overflowed) return false;
     char path[kPathSize];
     settingsFilePath(path);
-    if (!writeFileReplacing(path, out.data, out.length)) return false;
+    PlatformFile* lock = lockSettingsFile(true);
+    bool written = !isSomeoneElsesFile(path) && writeFileReplacing(path, out.data, out.length);
+    platformUnlockFile(lock);
+    if (!written) return false;
     dialogPlacements[kMainDialog].state = saved[kMainDialog].state;  // the record says so too
     return true;
 }

@@ -26,17 +26,20 @@ enum DialogId { kMainDialog = 0, kSoundDialog = 1, kLogDialog = 2, kDialogCount 
 // Kept for the whole run; the dialog frames capture into them.
 extern WindowPlacement dialogPlacements[kDialogCount];
 
-// Program directory, base name and ".INI".
+// The files folder, base name and ".INI".
 void settingsFilePath(char (&out)[kPathSize]);
 
 // Reads the file into the live record and the placements, then copies the
 // live record into the backup. A file that cannot be opened changes
-// nothing and gives false. A last line without a line end is read like the
-// others.
+// nothing and gives false; so does one that someone else could have
+// written, and the user is told. A last line without a line end is read
+// like the others.
 bool readSettingsFile();
 
 // Writes the placements and the live record. The new file replaces the old
-// one in one step, so an interrupted write never loses the settings. With
+// one in one step, so an interrupted write or another program's save never
+// loses the settings; a file someone else could have written is not
+// replaced, nor is a read-only one. With
 // Shidetaskbar set the main placement is saved (and, once written, kept)
 // as hidden.
 // Returns whether the file was written.

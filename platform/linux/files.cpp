@@ -1,7 +1,14 @@
 // Files opened for one operation: the log is opened for every line, so the
 // records come from a small pool rather than the heap.
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/uio.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,19 +27,120 @@ struct PlatformFile {
 
 namespace {
 
-// The trace file, the log, the settings file or script and a temporary
-// are the most ever open at once; more fail to open.
+// The trace file, the log, the settings file or script, a temporary and
+// the settings lock are the most ever open at once; more fail to open.
 RecordPool<PlatformFile, 8> pool;
 
 constexpr size_t kLargestTransfer = 1u << 30;
 
+// File systems that keep no owners report the mounting user for every file.
+constexpr long kMsdosMagic = 0x4d44;
+constexpr long kExfatMagic = 0x2011BAB0;
+
+constexpr int kLockWaitMs = 5000;
+
+// A record first, so that a full pool never leaves a file truncated.
+template <typename Open>
+PlatformFile* openPooled(FileOpen mode, Open open) {
+    PlatformFile* file = pool.acquire(PlatformFile{-1, mode, false});
+    if (!file) return nullptr;
+    file->fd = open();
+    if (file->fd >= 0) return file;
+    pool.release(file);
+    return nullptr;
+}
+
+bool copyName(char* out, size_t size, const char* text) {
+    size_t length = strlen(text);
+    if (length >= size) return false;
+    memcpy(out, text, length + 1);
+    return true;
+}
+
+// The directory part of `path` ("." when it has none); false when it does not fit.
+bool directoryOf(const char* path, char* out, size_t size) {
+    const char* slash = strrchr(path, '/');
+    if (!slash) return copyName(out, size, ".");
+    size_t length = slash == path ? 1 : static_cast<size_t>(slash - path);
+    if (length >= size) return false;
+    memcpy(out, path, length);
+    out[length] = '\0';
+    return true;
+}
+
+bool trustedOwner(uid_t uid) { return uid == geteuid() || uid == 0; }
+
+bool recordsNoOwners(const struct statfs& fs) {
+    return static_cast<long>(fs.f_type) == kMsdosMagic || static_cast<long>(fs.f_type) == kExfatMagic;
+}
+
+// A user private group: named after its owner, the owner's primary group,
+// with no other member. Writable by it is writable by the owner alone.
+bool isOwnersOwnGroup(gid_t gid, uid_t owner) {
+    char userBuffer[4096], groupBuffer[16384];
+    struct passwd user, *userFound = nullptr;
+    struct group group, *groupFound = nullptr;
+    if (getpwuid_r(owner, &user, userBuffer, sizeof userBuffer, &userFound) != 0 || !userFound) return false;
+    if (getgrgid_r(gid, &group, groupBuffer, sizeof groupBuffer, &groupFound) != 0 || !groupFound) return false;
+    if (user.pw_gid != gid || strcmp(group.gr_name, user.pw_name) != 0) return false;
+    for (char** member = group.gr_mem; *member; ++member)
+        if (strcmp(*member, user.pw_name) != 0) return false;
+    return true;
+}
+
+bool othersMayWrite(const struct stat& info) {
+    if (info.st_mode & S_IWOTH) return true;
+    return (info.st_mode & S_IWGRP) && !isOwnersOwnGroup(info.st_gid, info.st_uid);
+}
+
+// Owned by the user or root, and written by nobody else.
+bool isClosedToOthers(const struct stat& info, const struct statfs& fs) {
+    return recordsNoOwners(fs) || (trustedOwner(info.st_uid) && !othersMayWrite(info));
+}
+
+bool directoryIsClosedToOthers(const char* path) {
+    char directory[PATH_MAX];
+    struct stat info;
+    struct statfs fs;
+    return directoryOf(path, directory, sizeof directory) && stat(directory, &info) == 0 &&
+           statfs(directory, &fs) == 0 && isClosedToOthers(info, fs);
+}
+
+// Follows `path` through links that the user or root made, into `out`;
+// false at a link of anyone else's, a loop, or a name too long. A chain
+// ends at what is no link, or at a name that does not exist yet.
+bool followOwnLinks(const char* path, char (&out)[PATH_MAX]) {
+    if (!copyName(out, sizeof out, path)) return false;
+    for (int depth = 0; depth < 16; ++depth) {
+        struct stat info;
+        if (lstat(out, &info) != 0) return errno == ENOENT;
+        if (!S_ISLNK(info.st_mode)) return true;
+        if (!trustedOwner(info.st_uid)) return false;
+        char target[PATH_MAX];
+        ssize_t length = readlink(out, target, sizeof target - 1);
+        if (length <= 0) return false;
+        target[length] = '\0';
+        if (target[0] == '/') {
+            if (!copyName(out, sizeof out, target)) return false;
+            continue;
+        }
+        char directory[PATH_MAX];
+        if (!directoryOf(out, directory, sizeof directory)) return false;
+        if (snprintf(out, sizeof out, "%s/%s", directory, target) >= static_cast<int>(sizeof out)) return false;
+    }
+    return false;
+}
+
 // Opened without blocking, so that a FIFO named as the log cannot hang the
-// monitor; only what behaves as a file is kept.
-int openPlainFile(const char* path, int flags) {
-    int fd = open(path, flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+// monitor; only what behaves as a file is kept, and only a regular file is
+// read.
+int openPlainFile(const char* path, int flags, bool regularOnly) {
+    int fd = open(path, flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
     if (fd < 0) return -1;
     struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
+    bool refused = fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) ||
+                   S_ISSOCK(info.st_mode) || (regularOnly && !S_ISREG(info.st_mode));
+    if (refused) {
         close(fd);
         return -1;
     }
@@ -40,19 +148,12 @@ int openPlainFile(const char* path, int flags) {
     return fd;
 }
 
-// The directory part of `path` ("." when it has none); false when it does not fit.
-bool directoryOf(const char* path, char* out, size_t size) {
-    const char* slash = strrchr(path, '/');
-    if (!slash) {
-        if (size < 2) return false;
-        memcpy(out, ".", 2);
-        return true;
-    }
-    size_t length = slash == path ? 1 : static_cast<size_t>(slash - path);
-    if (length >= size) return false;
-    memcpy(out, path, length);
-    out[length] = '\0';
-    return true;
+// Writing goes only through links of the user's own: a link planted by
+// someone else could point at any file of ours.
+int openForWriting(const char* path, int flags) {
+    char target[PATH_MAX];
+    if (!followOwnLinks(path, target)) return -1;
+    return openPlainFile(target, flags | O_NOFOLLOW, false);
 }
 
 bool syncPath(const char* path, int flags) {
@@ -65,21 +166,40 @@ bool syncPath(const char* path, int flags) {
     return ok;
 }
 
+// Six letters and digits no one can guess, for a name of our own.
+void randomLetters(char (&out)[7]) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char bytes[6];
+    if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+        static unsigned counter;
+        struct timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        unsigned long mix = static_cast<unsigned long>(now.tv_nsec) ^ (static_cast<unsigned long>(getpid()) << 16) ^ ++counter;
+        for (unsigned char& byte : bytes) {
+            byte = static_cast<unsigned char>(mix);
+            mix = mix * 6364136223846793005ul + 1442695040888963407ul;
+            byte ^= static_cast<unsigned char>(mix >> 33);
+        }
+    }
+    for (int i = 0; i < 6; ++i) out[i] = kLetters[bytes[i] % 36];
+    out[6] = '\0';
+}
+
+long long monotonicMs() {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 }  // namespace
 
 PlatformFile* platformOpenFile(const char* path, FileOpen mode) {
     if (!path || !*path) return nullptr;
-    int flags = O_RDONLY;
-    if (mode == FileOpen::Create) flags = O_WRONLY | O_CREAT | O_TRUNC;
-    else if (mode == FileOpen::Append) flags = O_WRONLY | O_CREAT | O_APPEND;
-    PlatformFile* file = pool.acquire(PlatformFile{-1, mode, false});
-    if (!file) return nullptr;
-    file->fd = openPlainFile(path, flags);
-    if (file->fd < 0) {
-        pool.release(file);
-        return nullptr;
-    }
-    return file;
+    return openPooled(mode, [&] {
+        if (mode == FileOpen::Read) return openPlainFile(path, O_RDONLY, true);
+        int flags = mode == FileOpen::Create ? O_TRUNC : O_APPEND;
+        return openForWriting(path, O_WRONLY | O_CREAT | flags);
+    });
 }
 
 size_t platformReadFile(PlatformFile* file, char* buf, size_t size) {
@@ -122,11 +242,54 @@ bool platformCloseFile(PlatformFile* file) {
     return ok;
 }
 
+bool platformIsFileTrusted(PlatformFile* file, const char* path) {
+    if (!file || !path || !*path) return false;
+    struct stat opened, named;
+    struct statfs fs;
+    if (fstat(file->fd, &opened) != 0 || fstatfs(file->fd, &fs) != 0 || !isClosedToOthers(opened, fs)) return false;
+    if (lstat(path, &named) != 0 || !directoryIsClosedToOthers(path)) return false;
+    if (!S_ISLNK(named.st_mode)) return named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+    // Through a link: the link, every link after it and the folder of the
+    // file it names must be as closed as the file.
+    char target[PATH_MAX];
+    struct stat reached;
+    return followOwnLinks(path, target) && directoryIsClosedToOthers(target) && stat(target, &reached) == 0 &&
+           reached.st_dev == opened.st_dev && reached.st_ino == opened.st_ino;
+}
+
+bool platformSaveTarget(const char* path, char* out, size_t size) {
+    char target[PATH_MAX];
+    return path && *path && followOwnLinks(path, target) && copyName(out, size, target);
+}
+
+PlatformFile* platformCreateTemporaryFile(const char* target, char* name, size_t size) {
+    char directory[PATH_MAX];
+    if (!target || !*target || !name || !directoryOf(target, directory, sizeof directory)) return nullptr;
+    struct stat existing;
+    bool hasMode = stat(target, &existing) == 0 && S_ISREG(existing.st_mode);
+    return openPooled(FileOpen::Create, [&] {
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            char letters[7];
+            randomLetters(letters);
+            if (snprintf(name, size, "%s/~cw%s", directory, letters) >= static_cast<int>(size)) break;
+            int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0644);
+            if (fd < 0 && errno == EEXIST) continue;
+            // A file of mode 0600 stays one.
+            if (fd >= 0 && hasMode) fchmod(fd, existing.st_mode & 07777);
+            return fd;
+        }
+        return -1;
+    });
+}
+
 bool platformReplaceFile(const char* source, const char* target) {
     if (!source || !target || !*source || !*target) return false;
     char directory[PATH_MAX];
     // Everything that can fail before the rename is tried first, so a
-    // failure leaves both files as they were.
+    // failure leaves both files as they were. A read-only file is not
+    // replaced, as on Windows.
+    struct stat existing;
+    if (lstat(target, &existing) == 0 && S_ISREG(existing.st_mode) && !(existing.st_mode & S_IWUSR)) return false;
     if (!directoryOf(target, directory, sizeof directory)) return false;
     if (!syncPath(source, 0)) return false;
     if (rename(source, target) != 0) return false;
@@ -136,4 +299,40 @@ bool platformReplaceFile(const char* source, const char* target) {
 
 void platformDeleteFile(const char* path) {
     if (path && *path) unlink(path);
+}
+
+PlatformFile* platformLockFile(const char* path, bool exclusive) {
+    if (!path || !*path) return nullptr;
+    PlatformFile* lock = openPooled(FileOpen::Read, [&] {
+        // A reader makes no lock file: with none there, no save is under way.
+        int fd = exclusive ? openPlainFile(path, O_RDWR | O_CREAT | O_NOFOLLOW, true) : -1;
+        // A lock file of another user's that we may only read locks as well.
+        return fd >= 0 ? fd : openPlainFile(path, O_RDONLY | O_NOFOLLOW, true);
+    });
+    if (!lock) return nullptr;
+    long long deadline = monotonicMs() + kLockWaitMs;
+    int operation = (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    while (flock(lock->fd, operation) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || monotonicMs() >= deadline) {
+            platformCloseFile(lock);
+            return nullptr;
+        }
+        struct timespec pause = {0, 10 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
+    return lock;
+}
+
+void platformUnlockFile(PlatformFile* lock) {
+    if (!lock) return;
+    flock(lock->fd, LOCK_UN);
+    platformCloseFile(lock);
+}
+
+void platformLogProblem(const char* text) {
+    if (!text) return;
+    // One write, so that the line is never split by another writer's.
+    struct iovec parts[2] = {{const_cast<char*>(text), strlen(text)}, {const_cast<char*>("\n"), 1}};
+    ssize_t ignored = writev(STDERR_FILENO, parts, 2);
+    (void)ignored;
 }

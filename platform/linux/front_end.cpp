@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/linux/linux_platform.h"
@@ -39,6 +40,15 @@ bool helpPagePath(const char* helpPath, char* out, size_t size) {
     memcpy(out, helpPath, extension);
     memcpy(out + extension, kPage, sizeof kPage);
     return true;
+}
+
+// An installed program's page is not beside it but in the package's
+// documentation: <prefix>/bin/x.html is <prefix>/share/doc/cellwarden/x.html.
+bool installedPagePath(const char* page, char* out, size_t size) {
+    const char* name = strrchr(page, '/');
+    if (!name) return false;
+    int written = snprintf(out, size, "%.*s/../share/doc/cellwarden%s", static_cast<int>(name - page), page, name);
+    return written > 0 && static_cast<size_t>(written) < size;
 }
 
 }  // namespace
@@ -165,7 +175,11 @@ void platformOpenHelp(const char* path) {
     // Linux has no viewer for .HLP: only the page beside it can be shown.
     if (!path || !*path || !frontEnd.openPage) return;
     char page[PATH_MAX];
-    if (helpPagePath(path, page, sizeof page) && isRegularFile(page)) frontEnd.openPage(page);
+    if (!helpPagePath(path, page, sizeof page)) return;
+    char installed[PATH_MAX];
+    if (isRegularFile(page)) frontEnd.openPage(page);
+    else if (installedPagePath(page, installed, sizeof installed) && isRegularFile(installed))
+        frontEnd.openPage(installed);
 }
 
 void platformRedrawLogViewer() {
@@ -174,4 +188,8 @@ void platformRedrawLogViewer() {
 
 void platformEndMainDialog() {
     if (frontEnd.endMainDialog) frontEnd.endMainDialog();
+}
+
+void platformNotifyAlert(bool full, int32_t percent) {
+    if (frontEnd.notifyAlert) frontEnd.notifyAlert(full, percent);
 }

@@ -1,6 +1,6 @@
 // The Linux side of the platform seam: what the front end lends the
-// platform layer (its windows, its tray, its event loop's timers), and the
-// few knobs of the sound player. Included only by platform/linux/, the
+// platform layer (its windows, its tray, its event loop's timers, the
+// desktop's notifications), and the few knobs of the sound player. Included only by platform/linux/, the
 // Linux front end and their tests.
 #pragma once
 
@@ -37,6 +37,7 @@ struct LinuxFrontEnd {
     bool (*openPage)(const char* path);  // an existing local file, in the default viewer
     void (*redrawLogViewer)();
     void (*endMainDialog)();
+    void (*notifyAlert)(bool full, int32_t percent);  // the desktop's notification of an alert
 };
 
 void linuxConnect(const LinuxFrontEnd& frontEnd);
@@ -55,19 +56,52 @@ void linuxClockSet();
 constexpr size_t kTrayTipBytes = 63;
 void cutTrayTip(const char* tip, char* out, size_t size);
 
+// ----- the program's folders
+//
+// The program's own path as /proc/self/exe names it, byte for byte; false
+// when it cannot be read or does not fit (never a path cut short).
+bool linuxProgramPath(char* out, size_t size);
+
+// Where the program keeps its settings, event script and logs, ending in
+// '/': beside itself when `programFolder` (ending in '/') is the user's own,
+// writable and not under /usr, as a copy unpacked by the user is; else, as
+// an installed program, $XDG_CONFIG_HOME/cellwarden/ (~/.config/cellwarden/
+// where that is unset), made for the user alone (0700) when missing. False
+// when that folder cannot be named or made; `out` then names it all the
+// same where it can.
+bool linuxFilesFolder(const char* programFolder, char* out, size_t size);
+
+// The desktop's autostart entry for the program: `on` writes
+// $XDG_CONFIG_HOME/autostart/cellwarden.desktop (~/.config/autostart/ where
+// that is unset) starting `programPath`, off removes it (a missing one is
+// no failure). `where` receives the file's path. False when that fails,
+// errno saying why.
+bool linuxSetAutostart(bool on, const char* programPath, char* where, size_t size);
+
+// ----- the end of the session
+//
+// While a waited program runs, `fd` (the read end of the front end's
+// signal pipe) is watched as well: once it turns readable the wait ends,
+// the program left running, and `onEnd` runs the end-of-session steps
+// from inside it. `onEnd` must read the pipe empty or end the process, or
+// later waits end at once. -1 watches nothing.
+void linuxWatchEndOfSession(int fd, void (*onEnd)());
+
 // ----- sound
 //
-// The ALSA playback device, "default" unless set (a test plays into the
-// "null" or "file" plugin). Takes effect with the next sound.
+// Sounds play through libcanberra's choice of driver unless a device is
+// set: then through ALSA's device `name` ("null", or a "file" plugin in a
+// test); an empty name gives canberra its choice back. Takes effect with
+// the next sound.
 void linuxSetSoundDevice(const char* name);
 
 // What the player has done since the program started; read for tests.
 struct LinuxSoundCounts {
     uint32_t requests;  // platformPlaySound calls
-    uint32_t files;     // files that played to their end
-    uint32_t beeps;     // default sounds played in place of a file
+    uint32_t started;   // sounds and beeps handed to the sound system
+    uint32_t files;     // sounds (files or theme sounds) that played to their end
+    uint32_t beeps;     // beeps played to their end in place of a sound
     uint32_t cut;       // sounds cut off by a newer one
-    uint64_t frames;    // frames handed to the device
 };
 LinuxSoundCounts linuxSoundCounts();
 

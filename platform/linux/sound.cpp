@@ -1,18 +1,30 @@
-// Alert sounds: WAV files played on ALSA by a worker thread, so that the
-// monitor never waits for a sound. A new sound cuts off the one playing;
-// a file that cannot be played gives a short beep instead.
+// Alert sounds through the desktop's sound stack: libcanberra, which plays
+// on PipeWire or PulseAudio where they run and on ALSA otherwise. A name
+// is a file (WAV or Ogg) or a sound of the desktop's theme ("power-plug").
+// A worker thread hands them on, so the monitor never waits for a sound
+// server; a new sound cuts off the one playing, and a name that cannot be
+// played gives a short beep.
+//
+// WAV files are read by our own bounded reader and handed on as 16-bit
+// PCM in memory (canberra's reader takes only 8 and 16 bits, and never
+// sees a WAV file of the user's); an Ogg file is handed on as the regular
+// file we opened, so no FIFO or device by that name can hold the player.
 #include <alsa/asoundlib.h>
+#include <canberra.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/wav_format.h"
@@ -22,145 +34,110 @@ namespace {
 // Plain pthread objects: nothing to destroy at exit while the worker may
 // still hold them.
 pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
-pthread_cond_t requested = PTHREAD_COND_INITIALIZER;  // a new sound, or quit
+pthread_cond_t requested = PTHREAD_COND_INITIALIZER;  // a new sound, a beep due, or quit
 pthread_cond_t idle = PTHREAD_COND_INITIALIZER;
 
 // Everything below is guarded by `lock`.
 char requestPath[PATH_MAX];
-bool requestUnplayable;   // the name did not fit: it names no file we can open
+bool requestUnplayable;   // the name did not fit: it names nothing we can play
 uint32_t requestNumber;   // raised by every request
 uint32_t takenNumber;     // the request the worker took last
-bool playing;
+uint32_t beepFor;         // a sound that failed while playing: its beep is due
+// The plays canberra has not yet said are done, by id (the request's
+// number, doubled, plus one for a beep); 0 is a free slot. canberra may
+// report a play twice (done, then cut off): only the first report counts.
+constexpr int kMostInFlight = 8;
+uint32_t inFlight[kMostInFlight];
+bool busy;                // the worker is handing a sound on
 bool quitting;
 bool started;
 pthread_t worker;
-char deviceName[256] = "default";
+char deviceName[256];     // empty: canberra's own choice
 LinuxSoundCounts counts;
 
-// The worker's own copy, taken with each request.
-char device[sizeof deviceName];
+// The worker's own.
+ca_context* context;
+char contextDevice[sizeof deviceName];
+int beepFd = -1;
 
-enum class Outcome { Played, Cut, Failed };
+// ----- what is handed to canberra
 
 // The beep: a short 880 Hz tone with soft edges, so it does not click.
 constexpr uint32_t kBeepRate = 22050;
 constexpr size_t kBeepFrames = kBeepRate * 3 / 20;  // 150 ms
-int16_t beep[kBeepFrames];
 
-void makeBeep() {
+// Converted sounds stop here (about three minutes of CD stereo): an alert
+// is short, and memory is not the file's to claim.
+constexpr uint64_t kMostConvertedBytes = 32u << 20;
+
+void put16(uint8_t* p, uint32_t v) { p[0] = v & 0xFF, p[1] = v >> 8 & 0xFF; }
+void put32(uint8_t* p, uint32_t v) { put16(p, v & 0xFFFF), put16(p + 2, v >> 16); }
+
+// The 44-byte header of 16-bit PCM.
+void wavHeader(uint8_t (&out)[44], uint16_t channels, uint32_t rate, uint64_t dataBytes) {
+    memcpy(out, "RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0", 22);
+    put32(out + 4, static_cast<uint32_t>(36 + dataBytes));
+    put16(out + 22, channels);
+    put32(out + 24, rate);
+    put32(out + 28, rate * channels * 2);
+    put16(out + 32, static_cast<uint16_t>(channels * 2));
+    put16(out + 34, 16);
+    memcpy(out + 36, "data", 4);
+    put32(out + 40, static_cast<uint32_t>(dataBytes));
+}
+
+bool writeAll(int fd, const void* data, size_t size) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        ssize_t n = write(fd, bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes += n, size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+int memoryFile(const char* name) { return memfd_create(name, MFD_CLOEXEC); }
+
+int makeBeep() {
+    static int16_t samples[kBeepFrames];
     const size_t ramp = kBeepRate / 200;  // 5 ms
     for (size_t i = 0; i < kBeepFrames; ++i) {
         double gain = 1.0;
         if (i < ramp) gain = static_cast<double>(i) / ramp;
         else if (kBeepFrames - i < ramp) gain = static_cast<double>(kBeepFrames - i) / ramp;
-        beep[i] = static_cast<int16_t>(8000.0 * gain * std::sin(2.0 * M_PI * 880.0 * i / kBeepRate));
+        samples[i] = static_cast<int16_t>(8000.0 * gain * std::sin(2.0 * M_PI * 880.0 * i / kBeepRate));
     }
-}
-
-void silentAlsa(const char*, int, const char*, int, const char*, ...) {}
-
-// True when the sound playing must give way (a newer request, or exit).
-bool superseded(uint32_t number) {
-    pthread_mutex_lock(&lock);
-    bool result = quitting || requestNumber != number;
-    pthread_mutex_unlock(&lock);
-    return result;
-}
-
-void addFrames(uint64_t frames) {
-    pthread_mutex_lock(&lock);
-    counts.frames += frames;
-    pthread_mutex_unlock(&lock);
-}
-
-// Sleeps up to `ms`, waking at once for a new request.
-void waitForRequest(uint32_t number, long ms) {
-    timespec until;
-    clock_gettime(CLOCK_REALTIME, &until);
-    until.tv_nsec += ms * 1000000;
-    until.tv_sec += until.tv_nsec / 1000000000;
-    until.tv_nsec %= 1000000000;
-    pthread_mutex_lock(&lock);
-    while (!quitting && requestNumber == number)
-        if (pthread_cond_timedwait(&requested, &lock, &until) == ETIMEDOUT) break;
-    pthread_mutex_unlock(&lock);
-}
-
-snd_pcm_format_t alsaFormat(WavSample sample) {
-    switch (sample) {
-    case WavSample::U8: return SND_PCM_FORMAT_U8;
-    case WavSample::S16: return SND_PCM_FORMAT_S16_LE;
-    case WavSample::S24: return SND_PCM_FORMAT_S24_3LE;
-    case WavSample::S32: return SND_PCM_FORMAT_S32_LE;
-    case WavSample::F32: return SND_PCM_FORMAT_FLOAT_LE;
+    int fd = memoryFile("cellwarden-beep");
+    uint8_t header[44];
+    wavHeader(header, 1, kBeepRate, sizeof samples);
+    if (fd >= 0 && !(writeAll(fd, header, sizeof header) && writeAll(fd, samples, sizeof samples))) {
+        close(fd);
+        fd = -1;
     }
-    return SND_PCM_FORMAT_UNKNOWN;
+    return fd;
 }
 
-// Waits until the device has played what it holds, unless cut off. The
-// delay is watched rather than drained: a drain cannot be interrupted, and
-// a device whose delay stops moving is left after two seconds.
-Outcome finish(snd_pcm_t* pcm, uint32_t number) {
-    // A sound shorter than the buffer has not started yet.
-    if (snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm);
-    for (int wait = 0; wait < 100; ++wait) {
-        snd_pcm_sframes_t delay = 0;
-        if (snd_pcm_delay(pcm, &delay) < 0 || delay <= 0) break;
-        if (superseded(number)) return Outcome::Cut;
-        waitForRequest(number, 20);
+// One sample of any layout we read, as 16 bits.
+int16_t sample16(WavSample kind, const uint8_t* p) {
+    switch (kind) {
+    case WavSample::U8: return static_cast<int16_t>((p[0] - 128) * 256);
+    case WavSample::S16: return static_cast<int16_t>(p[0] | p[1] << 8);
+    case WavSample::S24: return static_cast<int16_t>(p[1] | p[2] << 8);
+    case WavSample::S32: return static_cast<int16_t>(p[2] | p[3] << 8);
+    case WavSample::F32: {
+        float value;
+        memcpy(&value, p, sizeof value);
+        if (!(value > -1.0f)) value = -1.0f;  // NaN too
+        if (value > 1.0f) value = 1.0f;
+        return static_cast<int16_t>(std::lround(value * 32767.0f));
     }
-    return Outcome::Played;
+    }
+    return 0;
 }
-
-// Streams the samples in blocks of about 50 ms, looking for a newer
-// request between blocks.
-Outcome stream(const WavSource& source, const WavFormat& format, uint32_t number) {
-    snd_pcm_t* pcm;
-    if (snd_pcm_open(&pcm, device, SND_PCM_STREAM_PLAYBACK, 0) < 0) return Outcome::Failed;
-    if (snd_pcm_set_params(pcm, alsaFormat(format.sample), SND_PCM_ACCESS_RW_INTERLEAVED, format.channels,
-                           format.rate, 1, 200000) < 0) {
-        snd_pcm_close(pcm);
-        return Outcome::Failed;
-    }
-    static uint8_t block[16384];
-    uint64_t blockFrames = sizeof block / format.frameBytes;
-    if (blockFrames > format.rate / 20) blockFrames = format.rate / 20;
-    uint64_t done = 0;
-    Outcome outcome = Outcome::Played;
-    while (done < format.frameCount && outcome == Outcome::Played) {
-        if (superseded(number)) {
-            outcome = Outcome::Cut;
-            break;
-        }
-        uint64_t frames = format.frameCount - done < blockFrames ? format.frameCount - done : blockFrames;
-        size_t bytes = static_cast<size_t>(frames * format.frameBytes);
-        size_t got = source.readAt(source.context, format.dataOffset + done * format.frameBytes, block, bytes);
-        frames = got / format.frameBytes;
-        if (frames == 0) break;  // the file shrank while playing
-        uint64_t written = 0;
-        while (written < frames) {
-            snd_pcm_sframes_t n = snd_pcm_writei(pcm, block + written * format.frameBytes, frames - written);
-            if (n < 0 && snd_pcm_recover(pcm, static_cast<int>(n), 1) < 0) {
-                outcome = Outcome::Failed;
-                break;
-            }
-            if (n > 0) written += static_cast<uint64_t>(n);
-        }
-        addFrames(written);
-        done += frames;
-    }
-    if (outcome == Outcome::Played) outcome = finish(pcm, number);
-    if (outcome == Outcome::Cut) snd_pcm_drop(pcm);
-    snd_pcm_close(pcm);
-    return outcome;
-}
-
-struct FileContext {
-    int fd;
-};
 
 size_t readFromFile(void* context, uint64_t offset, uint8_t* out, size_t size) {
-    int fd = static_cast<FileContext*>(context)->fd;
+    int fd = *static_cast<int*>(context);
     size_t got = 0;
     while (got < size) {
         ssize_t n = pread(fd, out + got, size - got, static_cast<off_t>(offset + got));
@@ -171,71 +148,231 @@ size_t readFromFile(void* context, uint64_t offset, uint8_t* out, size_t size) {
     return got;
 }
 
-size_t readFromBeep(void* context, uint64_t offset, uint8_t* out, size_t size) {
-    const auto* bytes = static_cast<const uint8_t*>(context);
-    if (offset >= sizeof beep) return 0;
-    if (size > sizeof beep - offset) size = static_cast<size_t>(sizeof beep - offset);
-    memcpy(out, bytes + offset, size);
-    return size;
+// The WAV file open as `fd`, as 16-bit PCM in a memory file; -1 when it is
+// not a WAV file we can read.
+int convertedWav(int fd, uint64_t size) {
+    WavSource source{&fd, size, readFromFile};
+    WavFormat format;
+    if (!parseWav(source, &format)) return -1;
+    uint64_t frames = format.frameCount;
+    if (frames > kMostConvertedBytes / (2u * format.channels)) frames = kMostConvertedBytes / (2u * format.channels);
+    int out = memoryFile("cellwarden-sound");
+    if (out < 0) return -1;
+    uint8_t header[44];
+    wavHeader(header, format.channels, format.rate, frames * 2u * format.channels);
+    bool ok = writeAll(out, header, sizeof header);
+    static uint8_t in[16384];
+    static int16_t converted[sizeof in];
+    const uint64_t blockFrames = sizeof in / format.frameBytes;
+    const uint16_t sampleBytes = static_cast<uint16_t>(format.frameBytes / format.channels);
+    for (uint64_t done = 0; ok && done < frames;) {
+        uint64_t want = frames - done < blockFrames ? frames - done : blockFrames;
+        size_t got = source.readAt(source.context, format.dataOffset + done * format.frameBytes, in,
+                                   static_cast<size_t>(want * format.frameBytes)) / format.frameBytes;
+        if (got == 0) break;  // the file shrank meanwhile: what there was
+        size_t samples = got * format.channels;
+        for (size_t i = 0; i < samples; ++i) converted[i] = sample16(format.sample, in + i * sampleBytes);
+        ok = writeAll(out, converted, samples * 2);
+        done += got;
+    }
+    if (!ok) {
+        close(out);
+        return -1;
+    }
+    return out;
 }
 
-Outcome playFile(const char* path, uint32_t number) {
+// ----- the player
+
+bool hasExtension(const char* name, const char* extension) {
+    size_t length = strlen(name), tail = strlen(extension);
+    return length > tail && strcasecmp(name + length - tail, extension) == 0;
+}
+
+// A name with a directory or a sound file's extension is a file; any other
+// names a sound of the desktop's theme.
+bool namesFile(const char* name) {
+    return strchr(name, '/') || hasExtension(name, ".wav") || hasExtension(name, ".ogg") ||
+           hasExtension(name, ".oga");
+}
+
+// With `lock` held; 0 asks for any.
+bool isInFlight(uint32_t id) {
+    for (uint32_t slot : inFlight)
+        if (slot && (id == 0 || slot == id)) return true;
+    return false;
+}
+
+bool markInFlight(uint32_t id, bool on) {
+    for (uint32_t& slot : inFlight)
+        if (slot == (on ? 0 : id)) {
+            slot = on ? id : 0;
+            return true;
+        }
+    return false;
+}
+
+uint32_t playId(uint32_t number, bool beep) { return number << 1 | (beep ? 1 : 0); }
+
+// Done, failed or cut off, on one of canberra's threads.
+void finished(ca_context*, uint32_t id, int error, void*) {
+    const uint32_t number = id >> 1;
+    const bool beep = id & 1;
+    pthread_mutex_lock(&lock);
+    if (markInFlight(id, false)) {
+        if (error == CA_SUCCESS) ++(beep ? counts.beeps : counts.files);
+        else if (error == CA_ERROR_CANCELED || error == CA_ERROR_DESTROYED) ++counts.cut;
+        else if (!beep && number == requestNumber) beepFor = number;
+        pthread_cond_broadcast(&requested);
+        pthread_cond_broadcast(&idle);
+    }
+    pthread_mutex_unlock(&lock);
+}
+
+uint32_t lastPlayId;  // the worker's: what a new sound cuts off
+
+// A sound cut off stops at its next block: the next one starts after it,
+// not over it, unless the device holds it longer than this.
+constexpr long kCutWaitMs = 500;
+
+void cutOffLast() {
+    if (!lastPlayId) return;
+    ca_context_cancel(context, lastPlayId);
+    timespec until;
+    clock_gettime(CLOCK_REALTIME, &until);
+    until.tv_nsec += kCutWaitMs * 1000000;
+    until.tv_sec += until.tv_nsec / 1000000000;
+    until.tv_nsec %= 1000000000;
+    pthread_mutex_lock(&lock);
+    while (isInFlight(lastPlayId))
+        if (pthread_cond_timedwait(&idle, &lock, &until) == ETIMEDOUT) break;
+    pthread_mutex_unlock(&lock);
+}
+
+int startPlaying(ca_proplist* properties, uint32_t number, bool beep) {
+    const uint32_t id = playId(number, beep);
+    pthread_mutex_lock(&lock);
+    const bool room = markInFlight(id, true);
+    pthread_mutex_unlock(&lock);
+    if (!room) return CA_ERROR_OOM;
+    int result = ca_context_play_full(context, id, properties, finished, nullptr);
+    pthread_mutex_lock(&lock);
+    if (result == CA_SUCCESS) ++counts.started;
+    else markInFlight(id, false);
+    pthread_mutex_unlock(&lock);
+    if (result == CA_SUCCESS) lastPlayId = id;
+    return result;
+}
+
+// canberra opens the name itself: an open file is named through /proc, so
+// that it reads what we checked.
+int playOpenFile(int fd, uint32_t number, bool beep) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    ca_proplist* properties;
+    if (ca_proplist_create(&properties) != CA_SUCCESS) return CA_ERROR_OOM;
+    ca_proplist_sets(properties, CA_PROP_MEDIA_FILENAME, path);
+    int result = startPlaying(properties, number, beep);
+    ca_proplist_destroy(properties);
+    return result;
+}
+
+int playThemeSound(const char* name, uint32_t number) {
+    ca_proplist* properties;
+    if (ca_proplist_create(&properties) != CA_SUCCESS) return CA_ERROR_OOM;
+    ca_proplist_sets(properties, CA_PROP_EVENT_ID, name);
+    int result = startPlaying(properties, number, false);
+    ca_proplist_destroy(properties);
+    return result;
+}
+
+bool isOgg(int fd) {
+    char magic[4];
+    return pread(fd, magic, sizeof magic, 0) == sizeof magic && memcmp(magic, "OggS", 4) == 0;
+}
+
+int playFile(const char* path, uint32_t number) {
     // Without blocking: a FIFO by that name must not hold the player.
     int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return Outcome::Failed;
+    if (fd < 0) return CA_ERROR_NOTFOUND;
     struct stat info;
-    Outcome outcome = Outcome::Failed;
+    int result = CA_ERROR_NOTSUPPORTED;
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        FileContext context{fd};
-        WavSource source{&context, static_cast<uint64_t>(info.st_size), readFromFile};
-        WavFormat format;
-        if (parseWav(source, &format)) outcome = stream(source, format, number);
+        if (isOgg(fd)) {
+            result = playOpenFile(fd, number, false);
+        } else if (int wav = convertedWav(fd, static_cast<uint64_t>(info.st_size)); wav >= 0) {
+            result = playOpenFile(wav, number, false);
+            close(wav);
+        }
     }
     close(fd);
-    return outcome;
+    return result;
 }
 
-Outcome playBeep(uint32_t number) {
-    WavSource source{beep, sizeof beep, readFromBeep};
-    WavFormat format{WavSample::S16, 1, kBeepRate, 2, 0, kBeepFrames};
-    return stream(source, format, number);
+int play(const char* name, uint32_t number) {
+    if (!*name) return CA_ERROR_NOTFOUND;
+    return namesFile(name) ? playFile(name, number) : playThemeSound(name, number);
+}
+
+void silentAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+// One context for the life of the process, never destroyed: canberra's
+// ALSA driver unloads itself on destroy while its players may still run.
+// A device asked for (tests) goes to ALSA; a change of it takes effect
+// with the next sound.
+bool haveContext(const char* device) {
+    if (!context) {
+        if (ca_context_create(&context) != CA_SUCCESS) {
+            context = nullptr;
+            return false;
+        }
+        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Cellwarden", CA_PROP_APPLICATION_ID,
+                                "cellwarden", nullptr);
+        if (*device) ca_context_set_driver(context, "alsa");
+    }
+    if (strcmp(device, contextDevice) != 0) {
+        ca_context_change_device(context, *device ? device : nullptr);
+        memcpy(contextDevice, device, sizeof contextDevice);
+    }
+    return true;
 }
 
 void* work(void*) {
-    snd_lib_error_set_handler(silentAlsa);  // the program's failures are silent
-    makeBeep();
+    beepFd = makeBeep();
     static char path[PATH_MAX];
+    static char device[sizeof deviceName];
     pthread_mutex_lock(&lock);
     for (;;) {
-        while (!quitting && takenNumber == requestNumber) {
-            playing = false;
+        while (!quitting && takenNumber == requestNumber && beepFor == 0) {
+            busy = false;
             pthread_cond_broadcast(&idle);
             pthread_cond_wait(&requested, &lock);
         }
         if (quitting) break;
-        takenNumber = requestNumber;
-        bool unplayable = requestUnplayable;
+        const bool fresh = takenNumber != requestNumber;
+        const uint32_t number = takenNumber = requestNumber;
+        const bool unplayable = requestUnplayable;
+        beepFor = 0;
         memcpy(path, requestPath, sizeof path);
         memcpy(device, deviceName, sizeof device);
-        playing = true;
+        busy = true;
         pthread_mutex_unlock(&lock);
 
-        uint32_t number = takenNumber;
-        Outcome outcome = unplayable ? Outcome::Failed : playFile(path, number);
-        bool beeped = false;
-        if (outcome == Outcome::Failed && !superseded(number)) {
-            outcome = playBeep(number);
-            beeped = outcome != Outcome::Failed;
+        int result = CA_ERROR_NOTFOUND;
+        if (haveContext(device)) {
+            cutOffLast();
+            if (fresh && !unplayable) result = play(path, number);
+            pthread_mutex_lock(&lock);
+            const bool newer = requestNumber != number;
+            pthread_mutex_unlock(&lock);
+            if (result != CA_SUCCESS && !newer && beepFd >= 0) playOpenFile(beepFd, number, true);
         }
-
         pthread_mutex_lock(&lock);
-        if (outcome == Outcome::Cut) ++counts.cut;
-        else if (outcome == Outcome::Played && beeped) ++counts.beeps;
-        else if (outcome == Outcome::Played) ++counts.files;
     }
-    playing = false;
+    busy = false;
     pthread_cond_broadcast(&idle);
     pthread_mutex_unlock(&lock);
+    if (context && lastPlayId) ca_context_cancel(context, lastPlayId);
     return nullptr;
 }
 
@@ -252,6 +389,8 @@ void stopWorker() {
 // Called with `lock` held. Signals stay with the user-interface thread.
 bool startWorker() {
     if (started) return true;
+    // canberra's ALSA driver reports its failures; the program's are silent.
+    snd_lib_error_set_handler(silentAlsa);
     sigset_t all, previous;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &previous);
@@ -273,13 +412,14 @@ void platformPlaySound(const char* file) {
         memcpy(requestPath, file, requestUnplayable ? 0 : length + 1);
         if (requestUnplayable) requestPath[0] = '\0';
         ++requestNumber;
+        if (requestNumber == 0) ++requestNumber;  // 0 is "no beep due"
         pthread_cond_broadcast(&requested);
     }
     pthread_mutex_unlock(&lock);
 }
 
 void linuxSetSoundDevice(const char* name) {
-    if (!name || !*name || strlen(name) >= sizeof deviceName) return;
+    if (!name || strlen(name) >= sizeof deviceName) return;
     pthread_mutex_lock(&lock);
     memcpy(deviceName, name, strlen(name) + 1);
     pthread_mutex_unlock(&lock);
@@ -294,6 +434,7 @@ LinuxSoundCounts linuxSoundCounts() {
 
 void linuxWaitSoundIdle() {
     pthread_mutex_lock(&lock);
-    while (started && !quitting && (playing || takenNumber != requestNumber)) pthread_cond_wait(&idle, &lock);
+    while (started && !quitting && (busy || isInFlight(0) || beepFor != 0 || takenNumber != requestNumber))
+        pthread_cond_wait(&idle, &lock);
     pthread_mutex_unlock(&lock);
 }

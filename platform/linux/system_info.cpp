@@ -22,10 +22,18 @@ void platformGetLocalTime(LocalTime* out) {
                      static_cast<uint16_t>(now.tv_nsec / 1000000)};
 }
 
-// There is no Windows directory. The default sound names built on it then
-// name no file, and each plays the default sound, which is the truth: the
-// Windows sounds are not here.
 char platformPathSeparator() { return '/'; }
+
+// The tray icon on, for desktops without a taskbar; the sounds by name from
+// the desktop's sound theme (freedesktop's names, which every theme has or
+// inherits).
+const PlatformDefaults& platformDefaults() {
+    static const PlatformDefaults desktop{
+        1, {"power-plug", "power-plug", "power-plug", "power-unplug", "complete", "dialog-warning"}};
+    return desktop;
+}
+
+// There is no Windows directory: no default names a file in it.
 
 void platformGetWindowsDirectory(char* out, size_t size) {
     if (out && size > 0) out[0] = '\0';

@@ -42,6 +42,8 @@ struct State {
     std::set<std::string> unavailable;
     std::map<std::string, size_t> writeLimits;
     std::set<std::string> readOnly;  // files, and directories ending in a backslash
+    std::set<std::string> untrusted;
+    int nextTemporary = 1;
     int64_t diskSpace = -1;
     int openFiles = 0;
 
@@ -64,6 +66,7 @@ struct State {
     std::string caption;
     int classIcon = 0;
     bool trayShown = false;
+    bool trayAvailable = true;
 
     const sim::FrontEndHooks* frontEnd = nullptr;
 
@@ -151,6 +154,12 @@ bool platformGetPowerStatus(PowerReading* out) {
 
 char platformPathSeparator() { return state.pathSeparator; }
 
+// The simulated machine is a Windows one.
+const PlatformDefaults& platformDefaults() {
+    static const PlatformDefaults windows{0, {}};
+    return windows;
+}
+
 void platformGetWindowsDirectory(char* out, size_t size) {
     if (size == 0) return;
     size_t length = std::min(state.windowsDirectory.size(), size - 1);
@@ -226,6 +235,44 @@ void platformDeleteFile(const char* path) {
     if (!isReadOnly(key)) state.files.erase(key);
 }
 
+bool platformIsFileTrusted(PlatformFile* file, const char* path) {
+    return file && path && !state.untrusted.count(fold(path));
+}
+
+bool platformSaveTarget(const char* path, char* out, size_t size) {
+    size_t length = path ? strlen(path) : 0;
+    if (length == 0 || length >= size) return false;
+    memcpy(out, path, length + 1);
+    return true;
+}
+
+// Numbered rather than random, so that a test can name the next one.
+PlatformFile* platformCreateTemporaryFile(const char* target, char* name, size_t size) {
+    std::string directory(target ? target : "");
+    size_t slash = directory.find_last_of("\\/:");
+    directory.resize(slash == std::string::npos ? 0 : slash + 1);
+    std::string path;
+    do path = directory + "~cw" + std::to_string(100000 + state.nextTemporary++);
+    while (state.files.count(fold(path)));
+    if (path.size() >= size) return nullptr;
+    memcpy(name, path.c_str(), path.size() + 1);
+    return platformOpenFile(name, FileOpen::Create);
+}
+
+PlatformFile* platformLockFile(const char* path, bool) {
+    if (!path || !*path) return nullptr;
+    ++state.openFiles;
+    return new PlatformFile{fold(path), FileOpen::Read, 0, false};
+}
+
+void platformUnlockFile(PlatformFile* lock) {
+    if (!lock) return;
+    --state.openFiles;
+    delete lock;
+}
+
+void platformLogProblem(const char* text) { record(sim::CallKind::LogProblem, text ? text : ""); }
+
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
     uintptr_t id = state.nextTimerId++;
     state.timers.push_back(Timer{id, periodMs, callback, state.steadyMs + std::max<int64_t>(periodMs, 1), 0, 0});
@@ -250,24 +297,23 @@ void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil) {
 
 void platformPlaySound(const char* file) { record(sim::CallKind::PlaySound, file); }
 
-bool platformGetCurrentDirectory(char* out, size_t size) {
-    if (size == 0 || state.currentDirectory.size() >= size) return false;
-    memcpy(out, state.currentDirectory.c_str(), state.currentDirectory.size() + 1);
-    return true;
+namespace {
+
+// Where a program starts: its directory when that exists, else ours.
+std::string_view startDirectory(const char* dir) {
+    if (!dir || !*dir || (!state.everyDirectoryExists && !state.directories.count(fold(dir))))
+        return state.currentDirectory;
+    return dir;
 }
 
-bool platformSetCurrentDirectory(const char* dir) {
-    if (!state.everyDirectoryExists && !state.directories.count(fold(dir))) return false;
-    state.currentDirectory = dir;
-    return true;
+}  // namespace
+
+void platformLaunchProgram(const char* commandLine, const char* directory) {
+    record(sim::CallKind::Launch, commandLine, startDirectory(directory));
 }
 
-void platformLaunchProgram(const char* commandLine) {
-    record(sim::CallKind::Launch, commandLine, state.currentDirectory);
-}
-
-bool platformRunProgramAndWait(const char* commandLine) {
-    record(sim::CallKind::RunAndWait, commandLine, state.currentDirectory);
+bool platformRunProgramAndWait(const char* commandLine, const char* directory) {
+    record(sim::CallKind::RunAndWait, commandLine, startDirectory(directory));
     if (state.failingPrograms.count(commandLine)) return false;
     auto duration = state.programDurations.find(commandLine);
     if (duration != state.programDurations.end()) state.steadyMs += duration->second;
@@ -288,8 +334,11 @@ void platformSetClassIcon(WindowHandle window, int iconId) {
     record(sim::CallKind::SetClassIcon, {}, {}, iconId);
 }
 
+// The simulated desktop shows no notifications.
+void platformNotifyAlert(bool, int32_t) {}
+
 bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {
-    if (!isMainWindow(window)) return false;
+    if (!isMainWindow(window) || !state.trayAvailable) return false;
     state.trayShown = true;
     record(sim::CallKind::TrayAdd, std::string_view(tip).substr(0, 63), {}, iconId);
     return true;
@@ -508,6 +557,11 @@ void setReadOnly(const std::string& pathOrDirectory, bool readOnly) {
 
 void setDiskSpace(int64_t bytes) { state.diskSpace = bytes; }
 
+void setFileTrusted(const std::string& path, bool trusted) {
+    if (trusted) state.untrusted.erase(fold(path));
+    else state.untrusted.insert(fold(path));
+}
+
 int openFileCount() { return state.openFiles; }
 
 void addDirectory(const std::string& dir) { state.directories.insert(fold(dir)); }
@@ -530,6 +584,7 @@ void setYesNoAnswer(bool yes) { state.yesAnswer = yes; }
 std::string caption() { return state.caption; }
 int classIcon() { return state.classIcon; }
 bool trayIconShown() { return state.trayShown; }
+void setTrayAvailable(bool available) { state.trayAvailable = available; }
 int timerCount() { return static_cast<int>(state.timers.size()); }
 
 const std::vector<Call>& calls() { return state.calls; }

@@ -31,6 +31,7 @@ enum class CallKind {
     EndMainDialog,
     WriteFile,        // text: path, text2: bytes written (Create and Append files)
     ReplaceFile,      // text: target, text2: source
+    LogProblem,       // text
 };
 
 struct Call {
@@ -98,12 +99,16 @@ void setReadOnly(const std::string& pathOrDirectory, bool readOnly);
 // The bytes that all writes together may still add; a write that does not
 // fit fails whole, as on a full disk. Negative: no limit (the start).
 void setDiskSpace(int64_t bytes);
+// Someone else could have written the file (another user's, or in a folder
+// others may write to): platformIsFileTrusted says no.
+void setFileTrusted(const std::string& path, bool trusted);
+// Locks included.
 int openFileCount();
 
 // ----- programs
-void addDirectory(const std::string& dir);  // SetCurrentDirectory succeeds for these
+void addDirectory(const std::string& dir);  // programs can start in these
 void setEveryDirectoryExists(bool value);
-std::string currentDirectory();
+std::string currentDirectory();  // the monitor's own, which never changes
 void setProgramFails(const std::string& commandLine, bool fails);
 // A waited program takes this long: time passes while the core waits.
 void setProgramDuration(const std::string& commandLine, int64_t ms);
@@ -115,6 +120,8 @@ void setYesNoAnswer(bool yes);
 std::string caption();
 int classIcon();
 bool trayIconShown();
+// Off: the desktop has no tray, and adding the icon fails.
+void setTrayAvailable(bool available);
 int timerCount();
 
 // ----- a front end, when one is simulated too (dialogs/sim)

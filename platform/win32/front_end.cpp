@@ -30,6 +30,10 @@ void platformRedrawLogViewer() {
     if (frontEnd.redrawLogViewer) frontEnd.redrawLogViewer();
 }
 
+void runFrontEndSessionEnd() {
+    if (frontEnd.endSession) frontEnd.endSession();
+}
+
 void platformEndMainDialog() {
     if (frontEnd.endMainDialog) frontEnd.endMainDialog();
 }

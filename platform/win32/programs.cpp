@@ -1,4 +1,4 @@
-// The current directory and the programs of the event script.
+// The programs of the event script.
 #include "platform/win32/win32_internal.h"
 
 namespace {
@@ -9,27 +9,51 @@ char consoleTitle[] = "Cellwarden Execute Program...";
 
 constexpr DWORD kPollMs = 100;
 
+// The system looks for a program named without a directory in its parent's
+// current directory, so the entry's directory is made ours while the
+// program is created, and ours is put back as soon as it exists: the wait
+// for it runs in our own directory. One we could not put back is never
+// left: the program then starts in ours.
+struct EnteredDirectory {
+    char saved[MAX_PATH + 1];
+    bool entered;
+};
+
+EnteredDirectory enterDirectory(const char* directory) {
+    EnteredDirectory entry{};
+    DWORD length = GetCurrentDirectoryA(sizeof entry.saved, entry.saved);
+    if (length > 0 && length < sizeof entry.saved && directory && *directory)
+        entry.entered = SetCurrentDirectoryA(directory) != FALSE;
+    return entry;
+}
+
+void leaveDirectory(const EnteredDirectory& entry) {
+    if (entry.entered) SetCurrentDirectoryA(entry.saved);
+}
+
+// Until the program's primary thread ends. An end of the session heard
+// meanwhile runs its steps here, on this thread, and the wait goes on.
+void waitForThread(HANDLE thread) {
+    HANDLE handles[2] = {thread, sessionEndEvent()};
+    const DWORD count = handles[1] ? 2 : 1;
+    for (;;) {
+        DWORD woke = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+        if (woke == WAIT_OBJECT_0 + 1) win32EndSession();
+        // The program ended, or its handle cannot be waited on: either ends the wait.
+        else break;
+    }
+}
+
 }  // namespace
 
-bool platformGetCurrentDirectory(char* out, size_t size) {
-    if (!out || size == 0) return false;
-    DWORD room = size < MAXDWORD ? static_cast<DWORD>(size) : MAXDWORD;
-    DWORD length = GetCurrentDirectoryA(room, out);
-    // A directory cut short is another directory: restoring it would be wrong.
-    if (length == 0 || length >= room) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
+void platformLaunchProgram(const char* commandLine, const char* directory) {
+    if (!commandLine) return;
+    EnteredDirectory entry = enterDirectory(directory);
+    WinExec(commandLine, SW_SHOWDEFAULT);
+    leaveDirectory(entry);
 }
 
-bool platformSetCurrentDirectory(const char* dir) { return dir && SetCurrentDirectoryA(dir) != FALSE; }
-
-void platformLaunchProgram(const char* commandLine) {
-    if (commandLine) WinExec(commandLine, SW_SHOWDEFAULT);
-}
-
-bool platformRunProgramAndWait(const char* commandLine) {
+bool platformRunProgramAndWait(const char* commandLine, const char* directory) {
     if (!commandLine) return false;
     size_t length = strlen(commandLine);
     // Cut, it would start a different command.
@@ -42,16 +66,17 @@ bool platformRunProgramAndWait(const char* commandLine) {
     startup.lpTitle = consoleTitle;
     PROCESS_INFORMATION process;
     ZeroMemory(&process, sizeof process);
-    if (!CreateProcessA(nullptr, commandBuffer, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                        &startup, &process))
-        return false;
+    EnteredDirectory entry = enterDirectory(directory);
+    BOOL created = CreateProcessA(nullptr, commandBuffer, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                                  &startup, &process);
+    leaveDirectory(entry);
+    if (!created) return false;
 
     // Someone else may have suspended it as well: resume until it runs.
     DWORD previousCount;
     while ((previousCount = ResumeThread(process.hThread)) != static_cast<DWORD>(-1) && previousCount > 1)
         Sleep(kPollMs);
-    // Only WAIT_TIMEOUT keeps waiting: a handle that cannot be waited on ends the wait.
-    while (WaitForSingleObject(process.hThread, 0) == WAIT_TIMEOUT) Sleep(kPollMs);
+    waitForThread(process.hThread);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;

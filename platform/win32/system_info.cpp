@@ -17,6 +17,12 @@ bool platformGetPowerStatus(PowerReading* out) {
 
 char platformPathSeparator() { return '\\'; }
 
+// The table's: the tray icon off, the sounds of the Windows directory.
+const PlatformDefaults& platformDefaults() {
+    static const PlatformDefaults windows{0, {}};
+    return windows;
+}
+
 void platformGetWindowsDirectory(char* out, size_t size) {
     if (!out || size == 0) return;
     char directory[MAX_PATH * 2];

@@ -27,3 +27,11 @@ size_t nextCharacter(UINT codePage, const char* text, size_t length, size_t pos)
 // separator) replaced by ".html", or ".html" added. False when it would
 // not fit `size` bytes with its terminator.
 bool helpPagePath(const char* helpPath, char* out, size_t size);
+
+// The front end's end-of-session steps (Win32FrontEnd::endSession).
+void runFrontEndSessionEnd();
+
+// Raised when the end of the session came while the user-interface thread
+// was busy; the first call starts the thread that listens for it. Null when
+// it cannot be had.
+HANDLE sessionEndEvent();

@@ -18,10 +18,16 @@ struct Win32FrontEnd {
     HWND (*mainWindow)();       // the main dialog, or null while it does not exist
     void (*redrawLogViewer)();  // redraw an open log viewer from the log ring
     void (*endMainDialog)();    // end the main dialog (the program then shuts down)
+    void (*endSession)();       // the end-of-session steps (WM_ENDSESSION with its flag set)
 };
 
 void win32Connect(HINSTANCE instance, const Win32FrontEnd& frontEnd);
 HINSTANCE win32Instance();
+
+// The session ends (WM_ENDSESSION with its flag set): the front end's
+// end-of-session steps, once per run. The wait for an event program calls
+// it too when the session ends meanwhile.
+void win32EndSession();
 
 // First thing in the entry: DLLs are loaded from the system directory
 // only, never from the program's own (often a downloads folder), where the

@@ -13,7 +13,7 @@ e2e_expect_eq 0 "$E2E_STATUS" "exit code"
 
 ini=$E2E_PROGRAM/celwrd.INI
 [ -f "$ini" ] || e2e_fail "no celwrd.INI beside the program (it holds: $(ls "$E2E_PROGRAM"))"
-e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd.INI
+e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd.INI celwrd.LCK
 e2e_expect_files "$E2E_CWD"
 e2e_expect_crlf_lines "$ini"
 e2e_expect_eq 38 "$(wc -l <"$ini")" "lines in celwrd.INI"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A second start leaves one program running: the second ends at once with
 # exit code 0 and touches no file, and the first one's main window comes to
-# the front (not its log viewer), keeping its show state.
+# the front (not its log viewer), shown normal also when it was put away.
 . "$(dirname "$0")/harness.sh"
 e2e_begin "$@"
 
@@ -30,13 +30,25 @@ e2e_expect_eq 1 "$(e2e_driver windows | grep -c '^unowned ')" "main windows"
 e2e_expect_files "$E2E_PROGRAM" celwrd.exe
 e2e_expect_files "$E2E_CWD"
 
-# Put away, it is brought forward but stays minimised.
+# Put away, it comes back normal and in front: the user started it again
+# to see it.
 e2e_driver press 2
 minimised() { main | grep -q '^minimised '; }
 e2e_until 5 "Cancel did not minimise the main window" minimised
 second_start
-e2e_expect_eq "minimised foreground" "$(main)" "the first instance's minimised main window"
+e2e_expect_eq "normal foreground" "$(main)" "the first instance's main window, minimised before"
+
+# "ﾀｽｸﾊﾞｰから隠す" without a tray icon: OK minimises, since hidden the window
+# would have no way back, and it stays so over the display's refreshes.
+shown() { e2e_driver windows | awk '$1 == "unowned" { print $2, $3 }'; }
+e2e_driver click 10155
+e2e_driver press 1
+e2e_until 5 "OK did not put the main window away" minimised
+sleep 2
+e2e_expect_eq "visible minimised" "$(shown)" "the main window put away with no tray icon"
+second_start
+e2e_expect_eq "normal foreground" "$(main)" "the first instance's main window, put away before"
 
 e2e_driver exit
 e2e_wait_exit 20
-e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd.INI
+e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd.INI celwrd.LCK

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The files a run leaves: from a fresh directory, exit through the tray
-# menu writes the 38 lines of the defaults, byte for byte, and nothing else;
+# menu writes the 38 lines of the defaults, byte for byte, and nothing else
+# but the lock file that saves take turns by;
 # the next run starts minimised whatever the file said, and with logging
 # on leaves a log of its open marker, its status line and its close marker.
 . "$(dirname "$0")/harness.sh"
@@ -19,7 +20,7 @@ e2e_driver tray right
 e2e_driver menu 1 >/dev/null || e2e_fail "no window menu from the tray"
 e2e_wait_exit 20
 e2e_expect_eq 0 "$E2E_STATUS" "exit code"
-e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd.INI
+e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd.INI celwrd.LCK
 e2e_expect_files "$E2E_CWD"
 # Exit applies the dialog, whose seconds per 1 % are at least 1: the
 # default 0 ms is saved as 1000.

@@ -3,6 +3,7 @@
 // end and the core call them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,17 @@ TEST_F(FrontEnd, HelpOpensThePageBesideTheHelpFileWhenItExists) {
     platformOpenHelp((dir / "celwrd.HLP").c_str());
     platformOpenHelp((dir.path() + "/" + std::string(5000, 'h') + ".HLP").c_str());
     EXPECT_EQ(FakeFrontEnd::calls, (std::vector<std::string>{"page " + (dir / "celwrd.html")}));
+}
+
+TEST_F(FrontEnd, AnInstalledProgramOpensThePageOfItsPackage) {
+    linuxConnect(FakeFrontEnd::hooks());
+    ScratchDirectory prefix;
+    std::filesystem::create_directories(prefix.path() + "/bin");
+    std::filesystem::create_directories(prefix.path() + "/share/doc/cellwarden");
+    writeWholeFile(prefix / "share/doc/cellwarden/celwrd.html", "<p>");
+    platformOpenHelp((prefix / "bin/celwrd.HLP").c_str());
+    EXPECT_EQ(FakeFrontEnd::calls,
+              (std::vector<std::string>{"page " + prefix.path() + "/bin/../share/doc/cellwarden/celwrd.html"}));
 }
 
 TEST_F(FrontEnd, TimersRunTheirCallbackUntilStopped) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package installed into a scratch root by dpkg: the files a
 # desktop looks for, each where it looks, and the installed program runs:
-# it starts, shows its caption and ends cleanly on SIGTERM.
+# it starts, shows its caption, ends cleanly on SIGTERM and keeps its
+# settings in the user's configuration folder.
 . "$(dirname "$0")/../qt/e2e/harness.sh"
 qe_begin "$@"
 
@@ -32,14 +33,17 @@ for page in celwrd celwrd-chart; do
     qe_fail "$page.1: $(cat "$QE_WORK/man.log")"
 done
 
-# The installed program itself, not a copy.
+# The installed program itself, not a copy, in a folder that is not the
+# user's (as /usr/bin is not), so it keeps its files in theirs.
 QE_PROGRAM=$usr/bin
+chown nobody "$QE_PROGRAM"
 qe_start
 qe_wait_caption '^100%' 20
 kill -TERM "$QE_PID"
 qe_wait_exit 10
 [ "$QE_STATUS" = 0 ] || qe_fail "exit code $QE_STATUS on SIGTERM"
-# Saved at the end, wherever an installed program keeps its settings.
-ls "$QE_PROGRAM/celwrd.INI" "$HOME/.config/cellwarden/celwrd.INI" 2>/dev/null | grep -q . ||
-  qe_fail "no settings saved on SIGTERM"
+files=$HOME/.config/cellwarden
+[ -s "$files/celwrd.INI" ] || qe_fail "no settings saved in $files on SIGTERM"
+[ "$(stat -c %a "$files")" = 700 ] || qe_fail "$files is not the user's alone"
+[ ! -e "$QE_PROGRAM/celwrd.INI" ] || qe_fail "the installed program wrote beside itself"
 qe_log "passed"

@@ -29,5 +29,5 @@ done
 deb=$(ls dist/cellwarden_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'libqt6widgets6' <<<"$depends" || fail "the package does not depend on Qt: '$depends'"
-[ "$(dpkg-deb -f "$deb" Recommends)" = sound-theme-freedesktop ] || fail "the package does not recommend the sound theme"
+dpkg-deb -f "$deb" Recommends | grep -qw sound-theme-freedesktop || fail "the package does not recommend the sound theme"
 echo "passed: $deb depends on $depends"

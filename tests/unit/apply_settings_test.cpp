@@ -110,6 +110,30 @@ TEST_F(ApplySettings, CancelRestoresButKeepsTheFileNameAndMeasuredRates) {
     EXPECT_EQ(liveSettings.Cbattery.Sautosetchargetime, 0);
 }
 
+// Readers of the log take a close marker to end a run and an open marker to
+// start one: whatever the dialog does, the two alternate.
+TEST_F(ApplySettings, CancelKeepsTheLogMarkersPaired) {
+    start("Clogfile.Sneedsavelogfile = 1\n");
+    // Off and applied by a button, then Cancel: on again.
+    beginMainDialogEdit();
+    mainDialogCopy.logEnabled = 0;
+    applyMainDialogCopy();
+    restoreFromBackup();
+    // Off and snapshot by the update button, on and applied, then Cancel: off again.
+    beginMainDialogEdit();
+    mainDialogCopy.logEnabled = 0;
+    applyMainDialogAndSnapshot();
+    mainDialogCopy.logEnabled = 1;
+    applyMainDialogCopy();
+    restoreFromBackup();
+    restoreFromBackup();  // nothing changes: no marker
+    std::string content = sim::fileContent(kOldLog), order;
+    for (size_t at = content.find("logfile at"); at != std::string::npos; at = content.find("logfile at", at + 1))
+        order += content.compare(content.rfind('[', at), 5, "[Open") == 0 ? 'O' : 'C';
+    EXPECT_EQ(order, "OCOCOC");
+    EXPECT_EQ(liveSettings.Clogfile.Sneedsavelogfile, 0);
+}
+
 TEST_F(ApplySettings, SnapshotMakesTheAppliedValuesTheCancelPoint) {
     start();
     beginMainDialogEdit();

@@ -1,5 +1,6 @@
 #include "actions/event_script.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,23 @@ TEST_F(EventScript, ReadsEntriesOfTwoLinesInFileOrder) {
     for (const Row& row : rows) EXPECT_EQ(entries(row.script), row.entries) << row.script;
 }
 
+// Cut into pieces, a long line would run its rest as a command and shift
+// every entry after it into the wrong section.
+TEST_F(EventScript, ALineLongerThanTheBufferDropsItsEntryWhole) {
+    const std::string longLine(1100, 'd'), fits(1023, 'c');
+    struct Row {
+        std::string script;
+        Strings entries;
+    } rows[] = {
+        {"[BOOT]\n" + longLine + "\nboot\n[BAT-LOW]\nC:\\\nlow\n", {"BAT-LOW|C:\\|low"}},
+        {"[BOOT]\nC:\\\n" + longLine + "\n[START]\nC:\\\nstart\n", {"START|C:\\|start"}},
+        {";" + std::string(1022, 'c') + "[BOOT]\nC:\\\nboot\n", {}},
+        {"[BOOT]" + longLine + "\nC:\\\nboot\n", {"BOOT|C:\\|boot"}},
+        {"[BOOT]\nC:\\\n" + fits + "\nC:\\\nnext\n", {"BOOT|C:\\|" + fits, "BOOT|C:\\|next"}},
+    };
+    for (const Row& row : rows) EXPECT_EQ(entries(row.script), row.entries) << row.script.substr(0, 40);
+}
+
 const char* const kLifeScript =
     "[BOOT]\nC:\\\nboot\n[START]\nC:\\\nstart\n[RESUME]\nC:\\\nresume\n[SUSPEND]\nC:\\\nsuspend\n"
     "[STOP]\nC:\\\nstop\n[END]\nC:\\\nend\n[AC-OFF]\nC:\\\nac-off\n";
@@ -97,6 +115,46 @@ TEST_F(EventScript, AMissingScriptRunsNothingAndKeepsTheHold) {
     runEventScript(-1);
     runEventScript(kTriggerCount);
     EXPECT_EQ(triggers, (std::vector<int>{kTriggerAcOff}));
+}
+
+TEST_F(EventScript, AScriptSomeoneElseCouldHaveWrittenRunsNothingAndTheUserIsToldOnce) {
+    script(kLifeScript);
+    sim::setFileTrusted(kScriptPath, false);
+    runEventScript(kTriggerBoot);
+    EXPECT_EQ(programs(), Strings{});
+    EXPECT_EQ(powerEventHold, 1);
+    EXPECT_EQ(sim::callsOf(sim::CallKind::LogProblem).size(), 1u);
+    EXPECT_TRUE(sim::callsOf(sim::CallKind::ShowMessage).empty());  // no window to own a box yet
+    sim::setMainWindow(kMainWindow);
+    runEventScript(kTriggerResume);
+    runEventScript(kTriggerSuspend);
+    EXPECT_EQ(programs(), Strings{});
+    EXPECT_EQ(sim::callsOf(sim::CallKind::ShowMessage).size(), 1u);
+    EXPECT_EQ(sim::callsOf(sim::CallKind::LogProblem).size(), 1u);
+    sim::setFileTrusted(kScriptPath, true);
+    runEventScript(kTriggerBoot);
+    EXPECT_EQ(programs(), (Strings{"boot", "start"}));
+}
+
+// Timers tick inside a message box, and a tick may run the script again.
+TEST_F(EventScript, RefusedFilesAreToldOfOneBoxAtATime) {
+    sim::putFile("C:\\TOOLS\\celwrd.INI", "");
+    sim::setFileTrusted("C:\\TOOLS\\celwrd.INI", false);
+    readSettingsFile();
+    script(kLifeScript);
+    sim::setFileTrusted(kScriptPath, false);
+    sim::setMainWindow(kMainWindow);
+    static int open, mostOpen;
+    open = mostOpen = 0;
+    sim::setCallObserver([](const sim::Call& call) {
+        if (call.kind != sim::CallKind::ShowMessage) return;
+        mostOpen = std::max(mostOpen, ++open);
+        runEventScript(kTriggerAcOff);
+        --open;
+    });
+    runEventScript(kTriggerBoot);
+    EXPECT_EQ(sim::callsOf(sim::CallKind::ShowMessage).size(), 2u);
+    EXPECT_EQ(mostOpen, 1);
 }
 
 TEST_F(EventScript, EntriesRunInTheirDirectoryWhichIsRestoredAfterwards) {

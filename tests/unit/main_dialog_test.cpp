@@ -3,6 +3,7 @@
 #include "dialogs/main_dialog.h"
 
 #include "app/apply_settings.h"
+#include "monitor/presentation.h"
 #include "dialog_test.h"
 
 namespace {
@@ -65,14 +66,31 @@ TEST_F(MainDialog, CancelPutsTheWindowAwayAndUndoesWhatOtherButtonsApplied) {
     });
 }
 
-TEST_F(MainDialog, OkWithHiddenTaskbarHidesAndSaves) {
+// Hidden, the window's only way back is the tray icon: without one shown
+// it is minimised instead, until the desktop's tray comes.
+TEST_F(MainDialog, OkWithHiddenTaskbarHidesOnlyBehindAShownTrayIcon) {
+    sim::setTrayAvailable(false);
     run([this](WindowHandle main) {
         simui::trayClick(true);
         simui::click(main, IDC_HIDE_TASKBAR);
         simui::click(main, IDC_OK);
-        EXPECT_FALSE(window(main).visible);
+        EXPECT_TRUE(window(main).minimised && window(main).visible);
         EXPECT_EQ(saves(), 1u);
         EXPECT_EQ(iniLine("Cscreen.Shidetaskbar"), "Cscreen.Shidetaskbar = 1");
+
+        simui::trayClick(true);
+        simui::click(main, IDC_SHOW_TRAY);
+        simui::click(main, IDC_OK);
+        sim::runFor(3000);
+        EXPECT_TRUE(window(main).minimised && window(main).visible) << "hidden with no icon shown";
+
+        sim::setTrayAvailable(true);
+        trayOwner = 0;  // the front end's news that a tray is there
+        sim::runFor(3000);
+        EXPECT_FALSE(window(main).visible);
+        simui::trayClick(true);
+        simui::click(main, IDC_OK);
+        EXPECT_FALSE(window(main).visible);
     });
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "base/refused_files.h"
 #include "settings/settings_keys.h"
 #include "sim_test.h"
 
@@ -179,22 +180,52 @@ TEST_F(SettingsFile, HiddenTaskbarSavesTheMainWindowAsHidden) {
 
 TEST_F(SettingsFile, AFailedWriteKeepsTheOldFileWhole) {
     sim::putFile(kIni, "Csound.Slowbatteryperc = 44\r\n");
-    sim::setFileWriteLimit("C:\\TOOLS\\celwrd.IN~", 100);  // the disk fills up
+    sim::setFileWriteLimit("C:\\TOOLS\\~cw100001", 100);  // the disk fills up
     liveSettings.Csound.Slowbatteryperc = 55;
     EXPECT_FALSE(writeSettingsFile());
     EXPECT_EQ(sim::fileContent(kIni), "Csound.Slowbatteryperc = 44\r\n");
-    EXPECT_FALSE(sim::fileExists("C:\\TOOLS\\celwrd.IN~"));
+    EXPECT_EQ(sim::filePaths().size(), 1u);  // the temporary is gone
 
-    sim::setFileWriteLimit("C:\\TOOLS\\celwrd.IN~", SIZE_MAX);
     sim::setFileUnavailable(kIni, true);  // read-only or locked
     EXPECT_FALSE(writeSettingsFile());
     sim::setFileUnavailable(kIni, false);
     EXPECT_EQ(sim::fileContent(kIni), "Csound.Slowbatteryperc = 44\r\n");
-    EXPECT_FALSE(sim::fileExists("C:\\TOOLS\\celwrd.IN~"));
+    EXPECT_EQ(sim::filePaths().size(), 1u);
 
     EXPECT_TRUE(writeSettingsFile());
     readSettingsFile();
     EXPECT_EQ(liveSettings.Csound.Slowbatteryperc, 55);
+}
+
+TEST_F(SettingsFile, AFileSomeoneElseCouldHaveWrittenIsNeitherReadNorSavedOver) {
+    const std::string planted = "Clogfile.Slogfilename = C:\\Users\\me\\startup.bat\r\n";
+    sim::putFile(kIni, planted);
+    sim::setFileTrusted(kIni, false);
+    EXPECT_FALSE(readSettingsFile());
+    EXPECT_STREQ(liveSettings.Clogfile.Slogfilename, "");
+    EXPECT_FALSE(writeSettingsFile());
+    EXPECT_EQ(sim::fileContent(kIni), planted);
+    // Told once, at once on the diagnostics line, by a box once there is a window.
+    readSettingsFile();
+    ASSERT_EQ(sim::callsOf(sim::CallKind::LogProblem).size(), 1u);
+    EXPECT_NE(sim::callsOf(sim::CallKind::LogProblem)[0].text.find(kIni), std::string::npos);
+    EXPECT_TRUE(sim::callsOf(sim::CallKind::ShowMessage).empty());
+    sim::setMainWindow(1);
+    showRefusedFileNotices();
+    showRefusedFileNotices();
+    EXPECT_EQ(sim::callsOf(sim::CallKind::ShowMessage).size(), 1u);
+    EXPECT_EQ(sim::openFileCount(), 0);
+}
+
+TEST_F(SettingsFile, ControlCharactersNeverEnterATextSetting) {
+    readFrom("Csound.Sacfilename = a.wav\tClogfile.Slogfilename = x\n"
+             "Csound.Schargefilename = C:\\c.wav\r\r\n"
+             "Csound.Sdischargefilename = C:\\d.wav\n");
+    EXPECT_STREQ(liveSettings.Csound.Sacfilename, "C:\\WINDOWS\\MEDIA\\DING.WAV");
+    EXPECT_STREQ(liveSettings.Csound.Schargefilename, "C:\\WINDOWS\\MEDIA\\TADA.WAV");
+    EXPECT_STREQ(liveSettings.Csound.Sdischargefilename, "C:\\d.wav");
+    EXPECT_FALSE(setText(liveSettings.Clogfile.Slogfilename, "a.log\nCmanip.Sasksuspendok = 1"));
+    EXPECT_STREQ(liveSettings.Clogfile.Slogfilename, "");
 }
 
 TEST_F(SettingsFile, SavingFollowsTheSaveSwitch) {

@@ -7,6 +7,7 @@
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
 #include "app/power_broadcast.h"
+#include "base/refused_files.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
 #include "platform/sim/sim_platform.h"
@@ -28,6 +29,7 @@ protected:
         suspendStepsDone = false;
         setEventScriptObserver(nullptr);
         setLogLineObserver(nullptr);
+        resetRefusedFileNotices();
     }
 };
 

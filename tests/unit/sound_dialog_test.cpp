@@ -65,6 +65,21 @@ TEST_F(SoundDialog, CancelAfterChoosingAFileKeepsTheSetting) {
     EXPECT_STREQ(liveSettings.Csound.Sacfilename, "AC");
 }
 
+// A name with a line break, from the chooser or typed, would come back from
+// the settings file as a setting of its own.
+TEST_F(SoundDialog, ANameWithALineBreakNeverReachesTheSettingsFile) {
+    const std::string planted = "C:\\a.wav\nClogfile.Slogfilename = C:\\Users\\me\\startup.bat";
+    withSoundDialog([&](WindowHandle sound) {
+        simui::answerChooser(planted);
+        simui::click(sound, IDC_AC_BROWSE);
+        EXPECT_EQ(text(sound, IDC_AC_FILE), "AC");
+        simui::type(sound, IDC_CHARGE_FILE, planted);
+        simui::click(sound, IDC_OK);
+    });
+    EXPECT_EQ(iniLine("Csound.Schargefilename"), "Csound.Schargefilename = CHARGE");
+    EXPECT_EQ(iniLine("Clogfile.Slogfilename"), "Clogfile.Slogfilename = C:\\TOOLS\\CELWRD.LOG");
+}
+
 TEST_F(SoundDialog, OkThenCancelInTheMainDialogUndoesTheSoundChanges) {
     withSoundDialog(
         [](WindowHandle sound) {

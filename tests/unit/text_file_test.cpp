@@ -71,14 +71,33 @@ TEST_F(TextFile, ReplacingWriteLeavesOldOrNewNeverHalf) {
     sim::putFile("C:\\a.ini", "old");
     EXPECT_TRUE(writeFileReplacing("C:\\a.ini", "new", 3));
     EXPECT_EQ(sim::fileContent("C:\\a.ini"), "new");
-    sim::setFileUnavailable("C:\\a.in~", true);
+    sim::setDiskSpace(2);
     EXPECT_FALSE(writeFileReplacing("C:\\a.ini", "newer", 5));
     EXPECT_EQ(sim::fileContent("C:\\a.ini"), "new");
     EXPECT_FALSE(writeFileReplacing("", "x", 1));
-    // A name ending in the temporary mark gets another one.
-    EXPECT_TRUE(writeFileReplacing("C:\\b~", "b", 1));
-    EXPECT_EQ(sim::fileContent("C:\\b~"), "b");
-    EXPECT_EQ(sim::callsOf(sim::CallKind::ReplaceFile).back().text2, "C:\\b$");
+    // Each save has a temporary of its own, and none is left.
+    sim::setDiskSpace(-1);
+    sim::putFile("C:\\~cw100003", "someone else's");
+    EXPECT_TRUE(writeFileReplacing("C:\\a.ini", "newest", 6));
+    EXPECT_EQ(sim::fileContent("C:\\~cw100003"), "someone else's");
+    EXPECT_EQ(sim::filePaths(), (std::vector<std::string>{"C:\\a.ini", "C:\\~cw100003"}));
+}
+
+TEST_F(TextFile, NoMoreThanTheLimitIsReadAndLongLinesAreSkippedToTheirEnd) {
+    sim::putFile("C:\\big.txt", std::string(1100, 'a') + "\nb\n" + std::string(kTextFileLimit, 'c') + "\nd\n");
+    LineReader reader;
+    ASSERT_TRUE(openLineReader(reader, "C:\\big.txt"));
+    char line[kLineBufferSize];
+    bool cut = false;
+    ASSERT_TRUE(readWholeLine(reader, line, &cut));
+    EXPECT_TRUE(cut);
+    ASSERT_TRUE(readWholeLine(reader, line, &cut));
+    EXPECT_STREQ(line, "b");
+    EXPECT_FALSE(cut);
+    int lines = 0;
+    while (readWholeLine(reader, line, &cut)) ++lines;
+    EXPECT_EQ(lines, 1);  // the long line of c, cut where the limit is; never d
+    closeLineReader(reader);
 }
 
 }  // namespace

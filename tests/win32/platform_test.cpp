@@ -273,6 +273,37 @@ int testFiles() {
     CloseHandle(locked);
     CHECK(strcmp(readWhole("fresh.ini"), "new") == 0 && strcmp(readWhole("locked.in~"), "newer") == 0);
 
+    // A save's temporary: a new name each time, beside the target.
+    char first[MAX_PATH], second[MAX_PATH];
+    PlatformFile* one = platformCreateTemporaryFile("sub\\settings.ini", first, sizeof first);
+    CHECK(one == nullptr);  // no such folder
+    one = platformCreateTemporaryFile("settings.ini", first, sizeof first);
+    PlatformFile* two = platformCreateTemporaryFile("settings.ini", second, sizeof second);
+    CHECK(one && two && strcmp(first, second) != 0 && strncmp(first, "~cw", 3) == 0);
+    CHECK(one && writeText(one, "temp") && platformCloseFile(one) && platformCloseFile(two));
+    CHECK(strcmp(readWhole(first), "temp") == 0);
+    // A read-only file is not replaced, as on Windows (Wine would).
+    writeWhole("readonly.ini", "kept");
+    SetFileAttributesA("readonly.ini", FILE_ATTRIBUTE_READONLY);
+    CHECK(!platformReplaceFile(first, "readonly.ini"));
+    CHECK(strcmp(readWhole("readonly.ini"), "kept") == 0 && exists(first));
+    SetFileAttributesA("readonly.ini", FILE_ATTRIBUTE_NORMAL);
+    // Only a file on a disk is read: a device is not.
+    CHECK(platformOpenFile("NUL", FileOpen::Read) == nullptr);
+
+    // The settings lock: a writer holds it alone, readers share it.
+    CHECK(platformLockFile("celwrd.LCK", false) == nullptr);  // none made yet: no save under way
+    PlatformFile* writing = platformLockFile("celwrd.LCK", true);
+    CHECK(writing != nullptr && exists("celwrd.LCK"));
+    CHECK(platformLockFile("celwrd.LCK", false) == nullptr);  // waits a few seconds, then goes on without
+    platformUnlockFile(writing);
+    PlatformFile* reading = platformLockFile("celwrd.LCK", false);
+    PlatformFile* alsoReading = platformLockFile("celwrd.LCK", false);
+    CHECK(reading && alsoReading);
+    platformUnlockFile(alsoReading);
+    platformUnlockFile(reading);
+    platformUnlockFile(nullptr);
+
     // A name in Shift-JIS whose trail byte is a backslash stays one name.
     const char* japanese = "\x95\x5c\x83\x65\x83\x58\x83\x67.txt";  // 表テスト.txt
     file = platformOpenFile(japanese, FileOpen::Create);
@@ -302,6 +333,35 @@ int testFiles() {
     PlatformFile* again = platformOpenFile("many11.txt", FileOpen::Create);
     CHECK(again && platformCloseFile(again));
     CHECK(!platformCloseFile(nullptr) && !platformWriteFile(nullptr, "x", 1));
+    return failures;
+}
+
+// ---------------------------------------------------------------- owners
+
+bool believed(const char* path) {
+    PlatformFile* file = platformOpenFile(path, FileOpen::Read);
+    if (!file) return false;
+    bool trusted = platformIsFileTrusted(file, path);
+    platformCloseFile(file);
+    return trusted;
+}
+
+// A folder that run_under_wine.sh prepared: "theirs.txt" belongs to another
+// Unix user (Wine reports it as owned by Anonymous Logon), "linked.ini" is
+// a Unix link to "target.ini".
+int testOwners(int argc, char** argv) {
+    if (argc < 3) return 2;
+    SetCurrentDirectoryA(argv[2]);
+    writeWhole("mine.txt", "x");
+    CHECK(believed("mine.txt"));
+    CHECK(!believed("theirs.txt"));
+    CHECK(!believed("missing.txt"));
+    // A save of the link replaces what it names.
+    char target[MAX_PATH];
+    CHECK(platformSaveTarget("linked.ini", target, sizeof target));
+    size_t length = strlen(target);
+    CHECK(length > 11 && strcmp(target + length - 11, "\\target.ini") == 0);
+    CHECK(platformSaveTarget("new.ini", target, sizeof target) && strcmp(target, "new.ini") == 0);
     return failures;
 }
 
@@ -369,47 +429,45 @@ int childSleep(int argc, char** argv) {
 
 int testPrograms() {
     makeWorkDirectory("programs");
-    char here[MAX_PATH], sub[MAX_PATH], marker[MAX_PATH], command[3 * MAX_PATH];
+    char here[MAX_PATH], sub[MAX_PATH], copy[MAX_PATH], marker[MAX_PATH], command[3 * MAX_PATH];
 
-    CHECK(platformGetCurrentDirectory(here, sizeof here) && strcmp(here, workDirectory) == 0);
-    char tiny[4] = "xyz";
-    CHECK(!platformGetCurrentDirectory(tiny, sizeof tiny) && tiny[0] == '\0');  // never a cut directory
-    CHECK(!platformSetCurrentDirectory("no-such-directory"));
-    CHECK(platformGetCurrentDirectory(here, sizeof here) && strcmp(here, workDirectory) == 0);
-
-    // The program runs in the directory set before it, and is waited for.
+    // The program is found in, and runs in, its directory, and is waited
+    // for; ours stays where it was.
     snprintf(sub, sizeof sub, "%s\\sub", workDirectory);
     CreateDirectoryA(sub, nullptr);
-    CHECK(platformSetCurrentDirectory(sub));
+    snprintf(copy, sizeof copy, "%s\\sub-child.exe", sub);
+    CHECK(CopyFileA(selfPath, copy, FALSE));
     snprintf(marker, sizeof marker, "%s\\waited.txt", workDirectory);
-    snprintf(command, sizeof command, "\"%s\" child-sleep 1000 \"%s\"", selfPath, marker);
+    snprintf(command, sizeof command, "sub-child.exe child-sleep 1000 \"%s\"", marker);
     ULONGLONG start = GetTickCount64();
-    CHECK(platformRunProgramAndWait(command));
+    CHECK(platformRunProgramAndWait(command, "sub"));
     ULONGLONG took = GetTickCount64() - start;
     CHECK(took >= 950);
     CHECK(exists(marker) && strcmp(readWhole(marker), sub) == 0);
-    // Restoring the directory is the caller's business.
-    CHECK(platformGetCurrentDirectory(here, sizeof here) && strcmp(here, sub) == 0);
-    platformSetCurrentDirectory(workDirectory);
+    CHECK(GetCurrentDirectoryA(sizeof here, here) && strcmp(here, workDirectory) == 0);
+    // A directory that cannot be entered leaves it in ours.
+    snprintf(command, sizeof command, "\"%s\" child-sleep 0 \"%s\"", selfPath, marker);
+    CHECK(platformRunProgramAndWait(command, "no-such-directory"));
+    CHECK(exists(marker) && strcmp(readWhole(marker), workDirectory) == 0);
 
     start = GetTickCount64();
-    CHECK(!platformRunProgramAndWait("Z:\\no-such-dir\\no-such-program.exe"));
-    CHECK(!platformRunProgramAndWait(""));
+    CHECK(!platformRunProgramAndWait("Z:\\no-such-dir\\no-such-program.exe", nullptr));
+    CHECK(!platformRunProgramAndWait("", nullptr));
     CHECK(GetTickCount64() - start < 1000);
     static char huge[40000];
     memset(huge, 'a', sizeof huge - 1);
-    CHECK(!platformRunProgramAndWait(huge));  // longer than any command line
+    CHECK(!platformRunProgramAndWait(huge, nullptr));  // longer than any command line
 
     // Launching does not wait.
     snprintf(marker, sizeof marker, "%s\\launched.txt", workDirectory);
     snprintf(command, sizeof command, "\"%s\" child-sleep 1000 \"%s\"", selfPath, marker);
     start = GetTickCount64();
-    platformLaunchProgram(command);
+    platformLaunchProgram(command, "sub");
     CHECK(GetTickCount64() - start < 1000);
     CHECK(!exists(marker));
     for (int i = 0; i < 100 && !exists(marker); ++i) Sleep(100);
-    CHECK(exists(marker));
-    Sleep(200);  // let it finish writing before the process ends
+    Sleep(200);  // let it finish writing before it is read, and before the process ends
+    CHECK(exists(marker) && strcmp(readWhole(marker), sub) == 0);
     return failures;
 }
 
@@ -539,7 +597,7 @@ int testWindows() {
         return kSkipped;
     }
     // shell32 holds icons 1.. of its own; they stand in for the program's.
-    win32Connect(GetModuleHandleW(L"shell32.dll"), Win32FrontEnd{mainWindowHook, nullptr, nullptr});
+    win32Connect(GetModuleHandleW(L"shell32.dll"), Win32FrontEnd{mainWindowHook, nullptr, nullptr, nullptr});
     const WindowHandle window = handleOf(testWindow);
     CHECK(platformMainWindow() == window);
 
@@ -620,6 +678,7 @@ int main(int argc, char** argv) {
     int result = 2;
     if (strcmp(group, "text") == 0) result = testText();
     else if (strcmp(group, "files") == 0) result = testFiles();
+    else if (strcmp(group, "owners") == 0) result = testOwners(argc, argv);
     else if (strcmp(group, "timers") == 0) result = testTimers();
     else if (strcmp(group, "programs") == 0) result = testPrograms();
     else if (strcmp(group, "child-sleep") == 0) return childSleep(argc, argv);
@@ -627,7 +686,7 @@ int main(int argc, char** argv) {
     else if (strcmp(group, "dlls-planted") == 0) return testDllsPlanted();
     else if (strcmp(group, "windows") == 0) result = testWindows();
     else if (strcmp(group, "power") == 0) result = testPower(argc, argv);
-    else printf("usage: platform_test text|files|timers|programs|dlls|windows|power AC FLAG PERCENT\n");
+    else printf("usage: platform_test text|files|owners DIR|timers|programs|dlls|windows|power AC FLAG PERCENT\n");
     if (result == 0) printf("%s: all passed\n", group);
     return result == 0 || result == kSkipped ? result : 1;
 }

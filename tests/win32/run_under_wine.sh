@@ -6,6 +6,7 @@
 #   run_under_wine.sh run     PREFIX EXE GROUP...     (plain)
 #   run_under_wine.sh display PREFIX EXE GROUP        (under a private X server)
 #   run_under_wine.sh power   PREFIX EXE              (a fake battery tree)
+#   run_under_wine.sh owners  PREFIX EXE              (a file of another user's, a link)
 set -u
 mode=$1
 shift
@@ -57,6 +58,17 @@ power)
   # 0 offline, 0 discharging (no flag), 37 % (Wine reads the tree on every call).
   wine_bounded 60 unshare -m bash -c '. "$1"; power_tree_bind "$2" && exec "$3" "$4" power 0 0 37' \
     bash "$(dirname "$0")/../../scripts/wine.sh" "$fake" "$WINE_LOADER" "$2"
+  ;;
+owners)
+  [ "$(id -u)" = 0 ] || skip "a file of another user needs root"
+  id nobody >/dev/null 2>&1 || skip "no user nobody"
+  folder=$(mktemp -d)
+  trap 'rm -rf "$folder"' EXIT
+  echo theirs >"$folder/theirs.txt"
+  chown nobody "$folder/theirs.txt"
+  echo linked >"$folder/target.ini"
+  ln -s target.ini "$folder/linked.ini"
+  wine_bounded 60 "$WINE_LOADER" "$2" owners "$(wine_path "$folder")"
   ;;
 *)
   echo "unknown mode $mode"

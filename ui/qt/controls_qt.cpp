@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCursor>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +14,8 @@
 #include <cstring>
 
 #include "dialogs/controls.h"
+#include "dialogs/main_dialog.h"
+#include "settings/settings_file.h"
 #include "ui/layout/dialog_layout.h"
 #include "ui/qt/dialog_window.h"
 
@@ -44,6 +47,13 @@ QRect onSomeScreen(QRect r) {
     int x = std::clamp(r.x(), area.left(), std::max(area.left(), area.right() + 1 - r.width()));
     int y = std::clamp(r.y(), area.top(), std::max(area.top(), area.bottom() + 1 - r.height()));
     return QRect(x, y, r.width(), r.height());
+}
+
+// No settings file yet: the program's first start for this user.
+bool firstStart() {
+    char path[kPathSize];
+    settingsFilePath(path);
+    return !QFileInfo::exists(QString::fromUtf8(path));
 }
 
 }  // namespace
@@ -148,7 +158,6 @@ void moveWindow(WindowHandle window, const WindowRect& rect) {
 void showWindow(WindowHandle window, ShowCommand command) {
     DialogWindow* w = dialogWindow(window);
     if (!w) return;
-    w->hiddenByProgram = command == ShowCommand::Hide;
     switch (command) {
     case ShowCommand::Normal: w->showNormal(); break;
     case ShowCommand::Minimise: w->showMinimized(); break;
@@ -187,27 +196,10 @@ void extendWindowMenu(WindowHandle window, const MenuItem* items, int count) {
     for (int i = 0; i < count; ++i) menu->addAction(QString::fromUtf8(items[i].text))->setData(items[i].command);
 }
 
-// The system's items are offered as the window's state and frame allow.
-static void enableSystemItems(DialogWindow* w) {
-    const uint32_t style = kDialogLayouts[w->dialog()].style;
-    const bool minimised = w->isMinimized(), maximised = w->isMaximized();
-    for (QAction* action : w->windowMenu()->actions()) {
-        switch (action->data().toInt()) {
-        case kSysRestore: action->setEnabled(minimised || maximised || !w->isVisible()); break;
-        case kSysMove: action->setEnabled(!maximised); break;
-        case kSysSize: action->setEnabled((style & kLayoutThickFrame) && !minimised && !maximised); break;
-        case kSysMinimise: action->setEnabled((style & kLayoutMinimiseBox) && !minimised); break;
-        case kSysMaximise: action->setEnabled((style & kLayoutMaximiseBox) && !maximised); break;
-        default: break;
-        }
-    }
-}
-
 // The chosen item arrives afterwards, as a posted command does.
 void popUpWindowMenu(WindowHandle window) {
     DialogWindow* w = dialogWindow(window);
     if (!w) return;
-    enableSystemItems(w);
     QAction* chosen = w->windowMenu()->exec(QCursor::pos());
     if (!chosen) return;
     const int command = chosen->data().toInt();
@@ -241,18 +233,20 @@ uint32_t dialogTemplateStyle(DialogId dialog) {
 
 void runModalDialog(DialogId dialog, WindowHandle owner) {
     auto* window = new DialogWindow(dialog, owner);
-    const WindowHandle handle = window->handle();
     // Modal to its owner only: the log viewer stays usable.
     if (owner) window->setWindowModality(Qt::WindowModal);
     QEventLoop loop;
     window->modalLoop = &loop;
     window->initialise();
-    if (dialogWindow(handle) && !window->modalEnded) loop.exec();
-    if (!dialogWindow(handle)) return;
+    // Many Linux desktops have no taskbar: on the first start the main
+    // dialog shows once, so that a new user finds the program.
+    if (!owner && !window->modalEnded && firstStart()) showMainWindow();
+    if (!window->modalEnded) loop.exec();
     window->modalLoop = nullptr;
     window->destroyWithOwned();
     window->hide();
-    window->deleteLater();
+    // Every run nested in it has returned: nothing uses the window now.
+    delete window;
 }
 
 WindowHandle createModelessDialog(DialogId dialog, WindowHandle owner) {
@@ -270,13 +264,12 @@ void endModalDialog(WindowHandle window, int) {
     if (w->modalLoop) w->modalLoop->quit();
 }
 
+// A window gone ends the modal run it had, as on Windows; the run deletes
+// its own window when it returns.
 void destroyDialogWindow(WindowHandle window) {
     DialogWindow* w = dialogWindow(window);
     if (!w) return;
-    // A window gone ends the modal run it had, as on Windows.
-    w->modalEnded = true;
-    if (w->modalLoop) w->modalLoop->quit();
     w->destroyWithOwned();
     w->hide();
-    w->deleteLater();
+    if (!w->modalLoop) w->deleteLater();
 }

@@ -21,10 +21,20 @@
 #include "dialogs/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "ui/layout/dialog_layout.h"
+#include "ui/qt/pointer_state.h"
 
 namespace {
 
 std::vector<DialogWindow*> live;
+
+// How long after an activation a click on the window still counts as its
+// cause; the user sees nothing of the wait.
+constexpr int kClickActivationMs = 150;
+
+// The notices of WM_ACTIVATE: active, by a click, since minimised.
+constexpr uint64_t kWaActive = 1;
+constexpr uint64_t kWaClickActive = 2;
+constexpr uint64_t kWaMinimised = 0x10000;
 
 // Windows' Japanese fonts are not installed here: IPA's take their place,
 // proportional for proportional.
@@ -82,15 +92,9 @@ int visibleHeight(const ControlLayout& c, const DialogUnits& units) {
     return units.toY(c.kind == ControlKind::ComboBox ? 12 : c.height);
 }
 
-struct SystemItem {
-    int command;
-    const char* text;
-};
-const SystemItem kSystemItems[] = {
-    {kSysRestore, "元のサイズに戻す(&R)"}, {kSysMove, "移動(&M)"},     {kSysSize, "サイズ変更(&S)"},
-    {kSysMinimise, "最小化(&N)"},          {kSysMaximise, "最大化(&X)"}, {0, nullptr},
-    {kSysClose, "閉じる(&C)\tAlt+F4"},
-};
+// Of the system's window-menu items only the restore does anything from a
+// tray: moving, sizing, minimising and closing are the window manager's.
+const char* const kRestoreText = "元のサイズに戻す(&R)";
 
 }  // namespace
 
@@ -144,6 +148,8 @@ DialogWindow::DialogWindow(DialogId dialog, WindowHandle owner) : dialog_(dialog
     if (ownerWindow) corner = ownerWindow->mapToGlobal(corner);
     move(corner);
     buildSystemMenu();
+    activation_.setSingleShot(true);
+    connect(&activation_, &QTimer::timeout, this, &DialogWindow::tellActivation);
     live.push_back(this);
 }
 
@@ -174,6 +180,7 @@ void DialogWindow::createControls(const DialogLayout& layout) {
         }
         controls_.emplace_back(c.id, widget);
         connectControl(widget, c.id);
+        widget->installEventFilter(this);  // its presses, for the activation
     }
     // Frames stay behind the controls drawn over them.
     for (const auto& [id, widget] : controls_)
@@ -192,25 +199,14 @@ void DialogWindow::sendCommand(int id, int code) {
     if (initialised_ && !destroyed_) dialogCommand(dialog_, handle(), id, code);
 }
 
-void DialogWindow::buildSystemMenu() {
-    for (const SystemItem& item : kSystemItems) {
-        if (!item.text) {
-            menu_.addSeparator();
-            continue;
-        }
-        QAction* action = menu_.addAction(fromUtf8(item.text));
-        action->setData(item.command);
-    }
-}
+void DialogWindow::buildSystemMenu() { menu_.addAction(fromUtf8(kRestoreText))->setData(kSysRestore); }
 
 void DialogWindow::initialise() {
     initialised_ = true;
     dialogInit(dialog_, handle());
-    // A visible template shows once initialised, unless the dialog put the
-    // window away itself.
-    if (!destroyed_ && !isVisible() && !isMinimized() && !hiddenByProgram &&
-        (kDialogLayouts[dialog_].style & kLayoutVisible))
-        show();
+    // A visible template shows normal once initialised when the dialog left
+    // it hidden, as the system's dialogs do (a minimised one stays so).
+    if (!destroyed_ && !isVisible() && (kDialogLayouts[dialog_].style & kLayoutVisible)) showNormal();
     if (dialog_ == kLogDialog)
         QTimer::singleShot(0, this, [this] { sendCommand(IDC_LOG_TEXT, kNotifyRefresh); });
     // The setting stays for a settings file shared with Windows, but Linux
@@ -228,11 +224,22 @@ void DialogWindow::destroyWithOwned() {
         if (other != this && other->owner_ == handle() && dialogWindow(other->handle())) {
             other->destroyWithOwned();
             other->hide();
-            other->deleteLater();
+            if (!other->modalLoop) other->deleteLater();
         }
+    endNestedRuns();
     if (initialised_) dialogDestroyed(dialog_, handle());
     destroyed_ = true;
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
+}
+
+// Message boxes and choosers are children of the window that asked; each
+// runs a loop of its own, which must return before the window may go.
+void DialogWindow::endNestedRuns() {
+    menu_.close();
+    for (QDialog* box : findChildren<QDialog*>())
+        if (!qobject_cast<DialogWindow*>(box) && box->isVisible()) box->done(QDialog::Rejected);
+    modalEnded = true;
+    if (modalLoop) modalLoop->quit();
 }
 
 void DialogWindow::applyPendingOuterSize() {
@@ -263,12 +270,40 @@ void DialogWindow::changeEvent(QEvent* event) {
         if (isMinimized()) minimisedSinceActive_ = true;
         dialogSized(dialog_, handle());
     } else if (event->type() == QEvent::ActivationChange && dialog_ == kMainDialog) {
-        const bool active = isActiveWindow();
-        // Activated while (or since) minimised, as Windows reports it.
-        const uint64_t wParam = active ? (minimisedSinceActive_ ? 0x10001 : 1) : 0;
-        if (active) minimisedSinceActive_ = false;
-        mainDialogActivate(handle(), wParam, 0);
+        if (isActiveWindow()) {
+            activated();
+        } else {
+            tellActivation();
+            mainDialogActivate(handle(), 0, 0);
+        }
     }
+}
+
+// Activated by a click when a button is down over the window now (its
+// frame included), or when a press reaches it in the moment after. A
+// window coming back from minimised was not clicked (its taskbar button
+// or tray icon was): it is told at once, before any key typed into it.
+void DialogWindow::activated() {
+    if (minimisedSinceActive_) {
+        minimisedSinceActive_ = false;
+        mainDialogActivate(handle(), kWaActive | kWaMinimised, 0);
+        return;
+    }
+    activatedByClick_ = pointerButtonDownOver(this);
+    activationPending_ = true;
+    activation_.start(kClickActivationMs);
+}
+
+void DialogWindow::tellActivation() {
+    if (!activationPending_ || destroyed_) return;
+    activationPending_ = false;
+    activation_.stop();
+    mainDialogActivate(handle(), activatedByClick_ ? kWaClickActive : kWaActive, 0);
+}
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && activationPending_) activatedByClick_ = true;
+    return QDialog::eventFilter(watched, event);
 }
 
 // The close button and Alt+F4 are the dialog's Cancel, as on Windows.
@@ -280,6 +315,7 @@ void DialogWindow::closeEvent(QCloseEvent* event) {
 void DialogWindow::reject() { sendCommand(IDC_CANCEL, kNotifyClicked); }
 
 void DialogWindow::mousePressEvent(QMouseEvent* event) {
+    if (activationPending_) activatedByClick_ = true;
     QDialog::mousePressEvent(event);
     if (initialised_ && !destroyed_) dialogClicked(handle());
 }
@@ -293,17 +329,8 @@ void runWindowMenuCommand(DialogWindow* window, int command) {
     }
     if (window->dialog() == kMainDialog) mainDialogSysCommand(handle, static_cast<uint32_t>(command));
     if (!dialogWindow(handle)) return;  // the exit ended it
-    switch (command) {
-    case kSysRestore: window->showNormal(); window->activateWindow(); break;
-    case kSysMinimise: window->showMinimized(); break;
-    case kSysMaximise: window->showMaximized(); break;
-    case kSysClose: window->close(); break;
-    case kSysMove:
-        if (window->windowHandle()) window->windowHandle()->startSystemMove();
-        break;
-    case kSysSize:
-        if (window->windowHandle()) window->windowHandle()->startSystemResize(Qt::RightEdge | Qt::BottomEdge);
-        break;
-    default: break;
+    if (command == kSysRestore) {
+        window->showNormal();
+        window->activateWindow();
     }
 }

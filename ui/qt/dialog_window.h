@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFont>
 #include <QMenu>
+#include <QTimer>
 #include <vector>
 
 #include "platform/platform.h"
@@ -41,21 +42,23 @@ public:
     const DialogUnits& units() const { return units_; }
     QWidget* control(int id) const;
 
-    // The window menu: the system's items for this window, then what the
+    // The window menu, which the tray pops up: restore, then what the
     // program added (extendWindowMenu).
     QMenu* windowMenu() { return &menu_; }
 
     // Calls the dialog's initialisation; events reach dialogs/ from now on.
     void initialise();
     // The last calls before the window goes: owned windows first, as the
-    // system destroys them with their owner.
+    // system destroys them with their owner. Every run nested in the window
+    // (its modal loop, a message box, a chooser, its menu) ends, so that
+    // each returns to its caller; the object itself is left to the caller.
     void destroyWithOwned();
 
-    // A modal run: set while its loop runs, ended by endModalDialog.
+    // A modal run: set while its loop runs, ended by endModalDialog. Its
+    // window is deleted when the run returns, never earlier: the runs
+    // nested in it still use it until then.
     QEventLoop* modalLoop = nullptr;
     bool modalEnded = false;
-    // The dialog hid the window itself (its recorded state).
-    bool hiddenByProgram = false;
     // The icon shown in the title bar and taskbar, 0 before the first.
     int classIcon = 0;
     // An outer size asked for before the window manager framed the window:
@@ -68,6 +71,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
 
 private:
@@ -76,6 +80,9 @@ private:
     void buildSystemMenu();
     void applyPendingOuterSize();
     void sendCommand(int id, int code);
+    void endNestedRuns();
+    void activated();
+    void tellActivation();
 
     DialogId dialog_;
     WindowHandle owner_;
@@ -85,6 +92,11 @@ private:
     bool initialised_ = false;
     bool destroyed_ = false;
     bool minimisedSinceActive_ = false;
+    // An activation is told a moment late: the click that caused it, if
+    // any, reaches the window only after it.
+    QTimer activation_;
+    bool activationPending_ = false;
+    bool activatedByClick_ = false;
 };
 
 // The live window behind a handle, or nullptr (a stale handle is harmless).
@@ -96,10 +108,7 @@ const std::vector<DialogWindow*>& liveDialogWindows();
 // own items as commands of the window, the system's as system commands.
 void runWindowMenuCommand(DialogWindow* window, int command);
 
-// The system-command numbers of the window menu's own items.
+// The system command of the window menu's one item of its own, and the
+// first number of the system's commands.
 constexpr int kSysRestore = 0xF120;
-constexpr int kSysMove = 0xF010;
 constexpr int kSysSize = 0xF000;
-constexpr int kSysMinimise = 0xF020;
-constexpr int kSysMaximise = 0xF030;
-constexpr int kSysClose = 0xF060;

@@ -4,9 +4,12 @@ add_library(cellwarden_qt_dialogs OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/dialog_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/controls_qt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_chooser_qt.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pointer_state.cpp
   ${CMAKE_CURRENT_LIST_DIR}/timer_wheel.cpp
 )
-target_link_libraries(cellwarden_qt_dialogs PUBLIC cellwarden_dialogs cellwarden_dialog_layouts Qt6::Widgets)
+# The pointer's state is asked of the X server itself (libxcb, under Qt's own).
+find_library(XCB_LIBRARY xcb REQUIRED)
+target_link_libraries(cellwarden_qt_dialogs PUBLIC cellwarden_dialogs cellwarden_dialog_layouts Qt6::Widgets ${XCB_LIBRARY})
 
 if(CELLWARDEN_TESTS)
   find_package(GTest REQUIRED)

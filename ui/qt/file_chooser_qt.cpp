@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
+#include <algorithm>
 #include <cstring>
 
 #include "app/file_chooser_setup.h"
@@ -64,6 +65,12 @@ public:
             refuse(QStringLiteral("%1\nパスが存在しません。\nパスを確認してください。").arg(chosen.absolutePath()));
             return;
         }
+        // A line break in a name would become a line of the settings file.
+        const QString path = chosen.absoluteFilePath();
+        if (std::any_of(path.cbegin(), path.cend(), [](QChar c) { return c.unicode() < 0x20; })) {
+            refuse(QStringLiteral("%1\nこのファイル名は使えません。").arg(chosen.fileName().simplified()));
+            return;
+        }
         if (static_cast<size_t>(chosen.absoluteFilePath().toUtf8().size()) >= kPathBytes) {
             refuse(QStringLiteral("%1\nファイル名が長すぎます。").arg(chosen.fileName()));
             return;
@@ -72,7 +79,12 @@ public:
     }
 
 private:
-    void refuse(const QString& text) { QMessageBox::warning(this, windowTitle(), text); }
+    // Modal to the chooser alone, as the chooser is to the dialog that asked.
+    void refuse(const QString& text) {
+        QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+        box.setWindowModality(Qt::WindowModal);
+        box.exec();
+    }
 };
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "ui/qt/front_end_qt.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
@@ -70,13 +73,20 @@ void hideWindow(WindowHandle window) { showWindow(window, ShowCommand::Hide); }
 
 QWidget* messageOwner() { return dialogWindow(mainWindow()); }
 
+// Modal to the main window only, as a box owned by it is on Windows: the
+// log viewer stays usable.
+void runBox(QMessageBox& box) {
+    if (box.parentWidget()) box.setWindowModality(Qt::WindowModal);
+    box.exec();
+}
+
 bool askYesNo(const char* text, const char* caption) {
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(caption), QString::fromUtf8(text), QMessageBox::NoButton,
                     messageOwner());
     QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
-    box.exec();
+    runBox(box);
     return box.clickedButton() == yes;
 }
 
@@ -84,7 +94,7 @@ void showMessage(const char* text, const char* caption) {
     QMessageBox box(QMessageBox::Information, QString::fromUtf8(caption), QString::fromUtf8(text),
                     QMessageBox::NoButton, messageOwner());
     box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
-    box.exec();
+    runBox(box);
 }
 
 bool openPage(const char* path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(path))); }
@@ -118,6 +128,29 @@ void showAtStart() {
 void trayLeft() { trayNotice(kMouseLeftDown); }
 void trayRight() { trayNotice(kMouseRightDown); }
 
+// The desktop's notification of an alert, beside its sound. Where no
+// service shows notifications the call fails, and nobody waits for it.
+void notifyAlert(bool full, int32_t percent) {
+    QDBusMessage notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    const QString summary = full ? QStringLiteral("ﾌﾙ充電") : QStringLiteral("容量減少警告");
+    const QString body = full ? QStringLiteral("バッテリーが %1% まで充電されました").arg(percent)
+                              : QStringLiteral("バッテリーの残りが %1% になりました").arg(percent);
+    QVariantMap hints;
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(full ? 1 : 2));
+    hints.insert(QStringLiteral("category"), QStringLiteral("device"));
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("cellwarden"));
+    notify << QStringLiteral("Cellwarden") << 0u
+           << (full ? QStringLiteral("battery-full-charged") : QStringLiteral("battery-caution")) << summary << body
+           << QStringList() << hints << -1;
+    QDBusConnection::sessionBus().asyncCall(notify);
+}
+
+// A panel started after the program, or restarted: the icon is added at
+// the next refresh, as Windows' "TaskbarCreated" has it added again.
+void trayCame() { trayOwner = 0; }
+
 }  // namespace
 
 void connectQtFrontEnd() {
@@ -140,7 +173,8 @@ void connectQtFrontEnd() {
     hooks.openPage = openPage;
     hooks.redrawLogViewer = redrawLogViewer;
     hooks.endMainDialog = endMainDialog;
+    hooks.notifyAlert = notifyAlert;
     linuxConnect(hooks);
-    traySetHooks(TrayHooks{trayLeft, trayRight});
+    traySetHooks(TrayHooks{trayLeft, trayRight, trayCame});
     QTimer::singleShot(0, showAtStart);
 }

@@ -20,10 +20,12 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QVariant>
 #include <QtGlobal>
 
@@ -48,12 +50,19 @@ const char kDefaultAddress[] = "unix:path=/run/dbus/system_bus_socket";
 // How long the bus may take to answer the first line of a connection.
 const int kProbeTimeoutMs = 2000;
 
+// How long after the bus closed the watch first tries it again, and at
+// most between two tries.
+const int kFirstRetryMs = 1000;
+const int kLastRetryMs = 60000;
+
 // Receives logind's signals; Qt's D-Bus needs a slot of a QObject for them.
 class LogindWatch : public QObject {
     Q_OBJECT
 public Q_SLOTS:
     void prepareForSleep(bool start);
     void prepareForShutdown(bool start);
+    void ownerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
+    void busClosed();
 };
 
 struct State {
@@ -63,10 +72,11 @@ struct State {
     bool sleeping = false;         // between PrepareForSleep(true) and (false)
     bool shuttingDown = false;     // between PrepareForShutdown(true) and (false)
     bool lockWarned = false;       // the refused lock has been told once
-    int hookDepth = 0;             // inside a hook: stop must not delete the watch
 };
 
 State state;
+// Counts stops: a try planned before a stop is not made after it.
+unsigned stops;
 
 QDBusConnection bus() { return QDBusConnection(QString::fromLatin1(kConnection)); }
 
@@ -190,10 +200,26 @@ void takeLockAgain() {
 }
 
 void runHook(void (*hook)()) {
-    if (!hook) return;
-    ++state.hookDepth;
-    hook();
-    --state.hookDepth;
+    if (hook) hook();
+}
+
+// Asleep, and the one who would say the machine woke is gone: it has woken
+// (a program runs), so the resume steps run now.
+void wokeWithoutNotice() {
+    if (!state.sleeping) return;
+    state.sleeping = false;
+    runHook(state.hooks.resumed);
+}
+
+bool watch(bool quiet);
+void closeWatch();
+
+void tryAgainLater(int ms) {
+    const unsigned stopsNow = stops;
+    QTimer::singleShot(ms, QCoreApplication::instance(), [ms, stopsNow] {
+        if (stops != stopsNow || state.watch || watch(true)) return;
+        tryAgainLater(qMin(2 * ms, kLastRetryMs));
+    });
 }
 
 void LogindWatch::prepareForSleep(bool start) {
@@ -221,19 +247,99 @@ void LogindWatch::prepareForShutdown(bool start) {
     }
 }
 
+// logind restarted or went away: the lock it gave is gone with it, and a
+// sleep it announced has no resume coming. Back, it gives a lock again.
+void LogindWatch::ownerChanged(const QString&, const QString&, const QString& newOwner) {
+    releaseLock();
+    wokeWithoutNotice();
+    if (!newOwner.isEmpty() && !state.shuttingDown) takeLockAgain();
+}
+
+// The bus closed: no resume can come over it. Tried again a little later,
+// and less often the longer it stays away.
+void LogindWatch::busClosed() {
+    wokeWithoutNotice();
+    closeWatch();
+    tryAgainLater(kFirstRetryMs);
+}
+
 // Both signals to the watch's slots, or (connect false) away from them.
 bool wireSignals(LogindWatch* watch, bool connect) {
     QDBusConnection connection = bus();
     const QString service = QString::fromLatin1(kService), path = QString::fromLatin1(kPath),
                   manager = QString::fromLatin1(kManager);
     const QString sleep = QStringLiteral("PrepareForSleep"), shutdown = QStringLiteral("PrepareForShutdown");
+    // libdbus's own notice that the connection is gone.
+    const QString local = QStringLiteral("org.freedesktop.DBus.Local");
+    const QString localPath = QStringLiteral("/org/freedesktop/DBus/Local"), closed = QStringLiteral("Disconnected");
     if (!connect) {
         connection.disconnect(service, path, manager, sleep, watch, SLOT(prepareForSleep(bool)));
         connection.disconnect(service, path, manager, shutdown, watch, SLOT(prepareForShutdown(bool)));
+        connection.disconnect(QString(), localPath, local, closed, watch, SLOT(busClosed()));
         return true;
     }
+    auto* owner = new QDBusServiceWatcher(service, connection, QDBusServiceWatcher::WatchForOwnerChange, watch);
+    QObject::connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, watch, &LogindWatch::ownerChanged);
     return connection.connect(service, path, manager, sleep, watch, SLOT(prepareForSleep(bool))) &&
-           connection.connect(service, path, manager, shutdown, watch, SLOT(prepareForShutdown(bool)));
+           connection.connect(service, path, manager, shutdown, watch, SLOT(prepareForShutdown(bool))) &&
+           connection.connect(QString(), localPath, local, closed, watch, SLOT(busClosed()));
+}
+
+// The watch's connection closed and the watch gone; the hooks and the
+// plan to try again stay.
+void closeWatch() {
+    releaseLock();
+    if (state.watch) {
+        wireSignals(state.watch, false);
+        // Called from the watch's own slots too: it goes once they return.
+        state.watch->deleteLater();
+        state.watch = nullptr;
+        QDBusConnection::disconnectFromBus(QString::fromLatin1(kConnection));
+    }
+    state.sleeping = state.shuttingDown = false;
+}
+
+// Connects, listens and takes the lock; false (after one line on standard
+// error unless `quiet`) when there is no bus or no logind on it.
+bool watch(bool quiet) {
+    // libdbus reads DBUS_SYSTEM_BUS_ADDRESS once per process; read here, a
+    // new start follows a changed one.
+    const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
+    if (busIsSilent(address.isEmpty() ? QString::fromLatin1(kDefaultAddress) : address)) {
+        if (!quiet)
+            std::fprintf(stderr, "celwrd: the system bus does not answer; suspend and shutdown are not watched\n");
+        return false;
+    }
+    QDBusConnection connection =
+        address.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, QString::fromLatin1(kConnection))
+                          : QDBusConnection::connectToBus(address, QString::fromLatin1(kConnection));
+    if (!connection.isConnected()) {
+        const QString why = errorText(connection.lastError());
+        QDBusConnection::disconnectFromBus(QString::fromLatin1(kConnection));
+        if (!quiet) sayInOneLine("celwrd: no system bus (%s); suspend and shutdown are not watched", why);
+        return false;
+    }
+
+    state.watch = new LogindWatch;
+    // Listening first: a sleep that starts right after the lock is not missed.
+    const bool listening = wireSignals(state.watch, true);
+    const QDBusMessage reply = callInhibit();
+    const bool silent = reply.type() == QDBusMessage::InvalidMessage ||
+                        reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+                        reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.Timeout");
+    if (!listening || noSuchService(reply) || silent) {
+        const QString why = listening ? errorText(QDBusError(reply)) : errorText(bus().lastError());
+        closeWatch();
+        if (quiet) return false;
+        if (silent && listening)
+            std::fprintf(stderr, "celwrd: logind does not answer; suspend and shutdown are not watched\n");
+        else
+            sayInOneLine("celwrd: no logind on the system bus (%s); suspend and shutdown are not watched", why);
+        return false;
+    }
+    const QString problem = keepLock(reply);
+    if (!problem.isEmpty()) warnLock(problem);
+    return true;
 }
 
 }  // namespace
@@ -247,57 +353,16 @@ bool startLogindWatch(const LogindHooks& hooks) {
         std::fprintf(stderr, "celwrd: no QCoreApplication; suspend and shutdown are not watched\n");
         return false;
     }
-    // libdbus reads DBUS_SYSTEM_BUS_ADDRESS once per process; read here, a
-    // new start follows a changed one.
-    const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
-    if (busIsSilent(address.isEmpty() ? QString::fromLatin1(kDefaultAddress) : address)) {
-        std::fprintf(stderr, "celwrd: the system bus does not answer; suspend and shutdown are not watched\n");
-        return false;
-    }
-    QDBusConnection connection =
-        address.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, QString::fromLatin1(kConnection))
-                          : QDBusConnection::connectToBus(address, QString::fromLatin1(kConnection));
-    if (!connection.isConnected()) {
-        const QString why = errorText(connection.lastError());
-        QDBusConnection::disconnectFromBus(QString::fromLatin1(kConnection));
-        sayInOneLine("celwrd: no system bus (%s); suspend and shutdown are not watched", why);
-        return false;
-    }
-
     state.hooks = hooks;
-    state.watch = new LogindWatch;
-    // Listening first: a sleep that starts right after the lock is not missed.
-    const bool listening = wireSignals(state.watch, true);
-    const QDBusMessage reply = callInhibit();
-    const bool silent = reply.type() == QDBusMessage::InvalidMessage ||
-                        reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
-                        reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.Timeout");
-    if (!listening || noSuchService(reply) || silent) {
-        const QString why = listening ? errorText(QDBusError(reply)) : errorText(bus().lastError());
-        stopLogindWatch();
-        if (silent && listening)
-            std::fprintf(stderr, "celwrd: logind does not answer; suspend and shutdown are not watched\n");
-        else
-            sayInOneLine("celwrd: no logind on the system bus (%s); suspend and shutdown are not watched", why);
-        return false;
-    }
-    const QString problem = keepLock(reply);
-    if (!problem.isEmpty()) warnLock(problem);
-    return true;
+    if (watch(false)) return true;
+    state = State();
+    return false;
 }
 
 void stopLogindWatch() {
-    releaseLock();
-    if (state.watch) {
-        wireSignals(state.watch, false);
-        // From inside a hook the watch is still in its slot.
-        if (state.hookDepth > 0) state.watch->deleteLater();
-        else delete state.watch;
-        QDBusConnection::disconnectFromBus(QString::fromLatin1(kConnection));
-    }
-    const int depth = state.hookDepth;
+    ++stops;
+    closeWatch();
     state = State();
-    state.hookDepth = depth;
 }
 
 bool logindLockHeld() { return state.lockFd >= 0; }

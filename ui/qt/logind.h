@@ -17,6 +17,10 @@ struct LogindHooks {
 //   PrepareForSleep(false)    resumed, then the lock is taken again
 //   PrepareForShutdown(true)  shuttingDown, then the lock goes; once only
 //   PrepareForShutdown(false) a cancelled shutdown: the lock is taken again
+// logind going away or restarting (its name changing owner) while asleep is
+// the resume too, as is the bus closing: no PrepareForSleep(false) can come
+// then. A logind that comes back gives the lock again; after the bus closed
+// the watch tries it again, first after a second, then less often.
 // Each call to the bus waits a few seconds at most.
 // False when there is no QCoreApplication, no system bus or no logind on it:
 // then it says so on standard error in one line and nothing else happens.
@@ -26,8 +30,8 @@ struct LogindHooks {
 // watching changes only the hooks.
 bool startLogindWatch(const LogindHooks& hooks);
 
-// Releases the lock, stops listening and closes the connection. Harmless
-// when not watching.
+// Releases the lock, stops listening (and trying again) and closes the
+// connection. Harmless when not watching.
 void stopLogindWatch();
 
 // Whether this process holds the inhibitor lock now.

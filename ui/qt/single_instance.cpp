@@ -4,6 +4,7 @@
 #include "ui/qt/single_instance.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,15 +35,17 @@ constexpr int kLockNames = 4;
 constexpr int kAskMs = 1000;
 constexpr char kRequest[] = "raise\n";
 constexpr char kAnswer[] = "ok\n";
+// Beside the settings file; another name than the lock held for a read or a save.
+constexpr char kFolderLockName[] = "CELWRD.RUN";
 
 struct Instance {
     bool located = false;
     int dirFd = -1;      // the private directory, or -1 when there is none
     char dir[256] = {};  // its path
-    bool ownDir = false; // the fallback under /tmp, which we made
     int index = 0;       // which lock and socket name
     bool first = false;
     int lockFd = -1;
+    int folderLockFd = -1;
     void (*raise)() = nullptr;
 };
 Instance instance;
@@ -63,12 +66,12 @@ QString socketPath() {
     return QString::fromLocal8Bit(instance.dir) + QLatin1Char('/') + QString::fromLatin1(name);
 }
 
-// The directory at `path` when it is really ours: not a symlink, owned by
-// us, and nobody else can write in it. `create` makes it when missing and
-// makes our own one 0700 whatever the umask or an earlier run left.
-int openPrivateDir(const char* path, bool create) {
-    if (create && mkdir(path, 0700) != 0 && errno != EEXIST) return -1;
-    int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+// The directory `name` (under `at`) when it is really ours: not a symlink,
+// owned by us, and nobody else can write in it. `create` makes it when
+// missing and makes it 0700 whatever the umask or an earlier run left.
+int openPrivateDir(int at, const char* name, bool create) {
+    if (create && mkdirat(at, name, 0700) != 0 && errno != EEXIST) return -1;
+    int fd = openat(at, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat info;
     bool ours = fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid();
@@ -85,23 +88,52 @@ int openPrivateDir(const char* path, bool create) {
     return fd;
 }
 
+bool useDir(int fd, const char* path) {
+    if (fd < 0 || strlen(path) >= sizeof instance.dir) {
+        if (fd >= 0) close(fd);
+        return false;
+    }
+    instance.dirFd = fd;
+    snprintf(instance.dir, sizeof instance.dir, "%s", path);
+    return true;
+}
+
+// Where nobody else can make it first: under the home the password
+// database gives this user id (not $HOME, which a start through su
+// keeps), in a folder per machine, as homes are shared over the network.
+bool useHomeFallback() {
+    const passwd* user = getpwuid(geteuid());
+    char host[65] = {};
+    if (!user || user->pw_dir[0] != '/' || gethostname(host, sizeof host - 1) != 0) return false;
+    int home = open(user->pw_dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat info;
+    bool ours = home >= 0 && fstat(home, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 022) == 0;
+    int cache = ours ? openPrivateDir(home, ".cache", false) : -1;
+    if (ours && cache < 0 && mkdirat(home, ".cache", 0700) == 0) cache = openPrivateDir(home, ".cache", false);
+    if (home >= 0) close(home);
+    if (cache < 0) return false;
+    char name[80];
+    snprintf(name, sizeof name, "cellwarden-%s", host);
+    int fd = openPrivateDir(cache, name, true);
+    close(cache);
+    char path[sizeof instance.dir + 100];
+    snprintf(path, sizeof path, "%s/.cache/%s", user->pw_dir, name);
+    return useDir(fd, path);
+}
+
+// $XDG_RUNTIME_DIR when it is the user's own; else the one logind makes
+// for the user id; else the fallback under the home. Every start of this
+// user finds the same one, whatever its environment says.
 void locate() {
     if (instance.located) return;
     instance.located = true;
     const char* runtime = getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/' && strlen(runtime) < sizeof instance.dir) {
-        instance.dirFd = openPrivateDir(runtime, false);
-        if (instance.dirFd >= 0) {
-            snprintf(instance.dir, sizeof instance.dir, "%s", runtime);
-            return;
-        }
-    }
-    snprintf(instance.dir, sizeof instance.dir, "/tmp/cellwarden-%u", static_cast<unsigned>(geteuid()));
-    instance.dirFd = openPrivateDir(instance.dir, true);
-    instance.ownDir = instance.dirFd >= 0;
-    if (instance.dirFd < 0)
-        qWarning("cellwarden: %s is not a private directory of this user; running without the single-instance lock",
-                 instance.dir);
+    if (runtime && runtime[0] == '/' && useDir(openPrivateDir(AT_FDCWD, runtime, false), runtime)) return;
+    char byUid[32];
+    snprintf(byUid, sizeof byUid, "/run/user/%u", static_cast<unsigned>(geteuid()));
+    if (useDir(openPrivateDir(AT_FDCWD, byUid, false), byUid)) return;
+    if (useHomeFallback()) return;
+    qWarning("cellwarden: no private runtime directory for this user; running without the single-instance lock");
 }
 
 enum class Lock { Taken, HeldElsewhere, Unusable };
@@ -191,13 +223,42 @@ bool becomeFirstInstance(void (*raise)()) {
         instance.lockFd = fd;
         instance.first = true;
         writePid(fd);
-        // systemd-tmpfiles' age-based cleaning of /tmp passes over a
-        // directory under a BSD lock: ours outlives any age limit.
-        if (instance.ownDir) flock(instance.dirFd, LOCK_SH | LOCK_NB);
         listenForLaterStarts();
         return true;
     }
     qWarning("cellwarden: no usable lock file in %s; running without the single-instance lock", instance.dir);
+    return true;
+}
+
+bool holdFolderLock(const char* folder) {
+    if (instance.folderLockFd >= 0) return true;
+    int dir = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = dir >= 0 ? openat(dir, kFolderLockName, O_RDWR | O_CREAT | flags, 0600) : -1;
+    // A read-only folder (a medium, a mount) still takes a lock on a file
+    // an earlier run left.
+    if (fd < 0 && dir >= 0 && (errno == EROFS || errno == EACCES)) fd = openat(dir, kFolderLockName, O_RDONLY | flags);
+    int why = errno;
+    if (dir >= 0) close(dir);
+    struct stat info;
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid())) {
+        close(fd);
+        fd = -1;
+        why = EPERM;
+    }
+    if (fd < 0) {
+        qWarning("cellwarden: no lock file %s%s (%s); two programs could run on this folder", folder, kFolderLockName,
+                 strerror(why));
+        return true;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        why = errno;
+        close(fd);
+        return why != EWOULDBLOCK;
+    }
+    // Held until the process ends, as the single-instance lock is.
+    instance.folderLockFd = fd;
+    writePid(fd);
     return true;
 }
 

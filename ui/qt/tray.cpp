@@ -7,6 +7,7 @@
 
 #include "resources/resource_ids.h"
 #include "ui/qt/icons.h"
+#include "ui/qt/tray_watch.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ TrayHooks hooks{};
 QPointer<QSystemTrayIcon> shown;
 int shownId = 0;
 QString shownTip;
+bool trayThere;  // as last asked
 
 void activated(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Trigger && hooks.leftClick) hooks.leftClick();
@@ -35,6 +37,12 @@ void show(int iconId, const char* tipUtf8) {
     }
 }
 
+void trayChanged() {
+    const bool came = !trayThere;
+    trayThere = trayHostPresent();
+    if (came && trayThere && hooks.trayCame) hooks.trayCame();
+}
+
 }  // namespace
 
 void traySetHooks(const TrayHooks& newHooks) {
@@ -42,8 +50,10 @@ void traySetHooks(const TrayHooks& newHooks) {
 }
 
 bool trayAdd(int iconId, const char* tipUtf8) {
+    watchTrayHost(trayChanged);
     if (!shown) {
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+        trayThere = trayHostPresent();
+        if (!trayThere) return false;
         // No context menu: that would take the right click from the front end.
         shown = new QSystemTrayIcon(QCoreApplication::instance());
         QObject::connect(shown, &QSystemTrayIcon::activated, shown, activated);
@@ -58,7 +68,7 @@ bool trayAdd(int iconId, const char* tipUtf8) {
 bool trayModify(int iconId, const char* tipUtf8) {
     if (!shown) return false;
     show(iconId, tipUtf8);
-    return true;
+    return trayThere;
 }
 
 void trayDelete() {

@@ -16,6 +16,7 @@
 #include "ui/win32/ui_win32.h"
 
 UINT taskbarCreatedMessage;
+UINT showAgainMessage;
 
 namespace {
 
@@ -67,10 +68,16 @@ INT_PTR CALLBACK mainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return !IsWindow(hwnd);  // the system's handling follows unless it was the exit
     case kTrayCallbackMessage: return mainDialogTrayNotice(window, wParam, static_cast<uint64_t>(lParam));
     case WM_POWERBROADCAST: return withResult(hwnd, onPowerBroadcast(static_cast<uint32_t>(wParam)));
-    case WM_ENDSESSION: return withResult(hwnd, onEndSession(wParam));
+    case WM_ENDSESSION:
+        if (wParam) win32EndSession();
+        return withResult(hwnd, 0);
     default:
         // The shell restarted: the icon is registered again at the next refresh.
         if (message == taskbarCreatedMessage && message != 0) trayOwner = 0;
+        if (message == showAgainMessage && message != 0) {
+            showMainWindowAgain();
+            return TRUE;
+        }
         return sharedMessage(kMainDialog, hwnd, message, wParam, lParam);
     }
 }

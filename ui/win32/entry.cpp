@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "app/power_broadcast.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/program.h"
 #include "platform/win32/win32_platform.h"
@@ -26,6 +27,8 @@ void endMainDialog() {
     if (frame.window) endDialog(frame, frame.window);
 }
 
+void endSessionSteps() { onEndSession(1); }
+
 // True when another instance holds the name; the mutex of the first one
 // stays open until the process ends.
 bool anotherInstanceRuns() {
@@ -42,11 +45,12 @@ bool anotherInstanceRuns() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     win32RestrictDllSearch();
     initSettingsRecords();
+    showAgainMessage = RegisterWindowMessageW(L"Cellwarden.ShowAgain");
     if (anotherInstanceRuns()) {
         activateOtherInstance();
         return 0;
     }
-    win32Connect(instance, Win32FrontEnd{mainWindow, redrawLogViewer, endMainDialog});
+    win32Connect(instance, Win32FrontEnd{mainWindow, redrawLogViewer, endMainDialog, endSessionSteps});
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");

@@ -1,5 +1,6 @@
-// A second start brings the first instance's main dialog forward: the
-// top-level, unowned dialog window of a process running the same program.
+// A second start shows the first instance's main dialog and brings it
+// forward: the top-level, unowned dialog window of a process running the
+// same program.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -73,6 +74,13 @@ void activateOtherInstance() {
     if (search.snapshot == INVALID_HANDLE_VALUE) return;
     if (findOwnName(search)) EnumWindows(considerWindow, reinterpret_cast<LPARAM>(&search));
     CloseHandle(search.snapshot);
-    // Its show state stays: a minimised window stays minimised.
-    if (search.found) SetForegroundWindow(search.found);
+    if (!search.found) return;
+    // The user started it to see it: the first instance shows its window
+    // (minimised or hidden ones too), and may take the foreground we hold.
+    DWORD first = 0;
+    GetWindowThreadProcessId(search.found, &first);
+    AllowSetForegroundWindow(first);
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(search.found, showAgainMessage, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    SetForegroundWindow(search.found);
 }

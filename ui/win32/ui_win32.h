@@ -11,5 +11,10 @@ inline WindowHandle toHandle(HWND hwnd) { return reinterpret_cast<WindowHandle>(
 // The message the shell broadcasts when it has restarted (its tray empty).
 extern UINT taskbarCreatedMessage;
 
-// Brings the first instance's main dialog forward (a second start).
+// What a second start asks of the first instance's main dialog: to be
+// shown (registered by name, the same number in every process).
+extern UINT showAgainMessage;
+
+// Shows the first instance's main dialog and brings it forward (a second
+// start).
 void activateOtherInstance();

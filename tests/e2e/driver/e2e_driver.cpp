@@ -18,6 +18,11 @@
 //   broadcast CODE [yes|no] sends WM_POWERBROADCAST; answers the suspend question
 //                           when one is asked; prints "result=N asked=TEXT|-"
 //   endsession FLAG         sends WM_ENDSESSION with FLAG; prints "result=N"
+//   logoff                  ends the session as Windows does: WM_QUERYENDSESSION,
+//                           then WM_ENDSESSION 1, to every top-level window of
+//                           the program, each from a thread of its own, each
+//                           bounded by the wait; prints "windows=N ended=M",
+//                           M those that answered WM_ENDSESSION
 //   tray left|right         the tray icon's mouse message
 //   menu [UP]               waits for the popup menu and prints its rectangle;
 //                           with UP, chooses the item UP places from the bottom
@@ -47,6 +52,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 #include "resources/resource_ids.h"
 
@@ -260,11 +266,12 @@ struct Sent {
     WPARAM wParam;
     DWORD_PTR result;
     BOOL delivered;
+    UINT timeoutMs = 60000;
 };
 
 DWORD WINAPI sendOnThread(void* data) {
     auto* sent = static_cast<Sent*>(data);
-    sent->delivered = SendMessageTimeoutW(sent->window, sent->message, sent->wParam, 0, SMTO_NORMAL, 60000,
+    sent->delivered = SendMessageTimeoutW(sent->window, sent->message, sent->wParam, 0, SMTO_NORMAL, sent->timeoutMs,
                                           &sent->result);
     return 0;
 }
@@ -330,6 +337,48 @@ int broadcast(HWND window, int argc, char** argv) {
 
 int endSession(HWND window, int, char** argv) {
     return sendAndAnswer(window, WM_ENDSESSION, std::strtoul(argv[0], nullptr, 0), nullptr);
+}
+
+// Every top-level window of the program is told, not only the main one:
+// a thread of the program that is busy must not keep the others from
+// hearing it. Each is sent to at once; returns how many answered.
+int sendToAll(Sent* sent, int count) {
+    HANDLE threads[32];
+    for (int i = 0; i < count; ++i) threads[i] = CreateThread(nullptr, 0, sendOnThread, &sent[i], 0, nullptr);
+    int answered = 0;
+    for (int i = 0; i < count; ++i) {
+        if (threads[i] == nullptr) continue;
+        WaitForSingleObject(threads[i], INFINITE);
+        CloseHandle(threads[i]);
+        answered += sent[i].delivered ? 1 : 0;
+    }
+    return answered;
+}
+
+struct ProgramWindows {
+    Sent sent[32];
+    int count;
+};
+
+BOOL CALLBACK collectProgramWindow(HWND window, LPARAM data) {
+    auto* windows = reinterpret_cast<ProgramWindows*>(data);
+    if (windows->count < 32 && ownedByProgram(window)) windows->sent[windows->count++].window = window;
+    return TRUE;
+}
+
+int logOff(HWND, int, char**) {
+    static ProgramWindows windows;
+    EnumWindows(collectProgramWindow, reinterpret_cast<LPARAM>(&windows));
+    int ended = 0;
+    for (const auto& [message, flag] : {std::pair<UINT, WPARAM>{WM_QUERYENDSESSION, 0}, {WM_ENDSESSION, TRUE}}) {
+        for (int i = 0; i < windows.count; ++i)
+            windows.sent[i] = Sent{windows.sent[i].window, message, flag, 0, FALSE, waitMs};
+        ended = sendToAll(windows.sent, windows.count);
+    }
+    char line[64];
+    std::snprintf(line, sizeof line, "windows=%d ended=%d\n", windows.count, ended);
+    print(line);
+    return windows.count > 0 ? 0 : 1;
 }
 
 int tray(HWND window, int, char** argv) {
@@ -576,6 +625,7 @@ const Entry kCommands[] = {
     {"endsession", 1, endSession, true}, {"tray", 1, tray, true},           {"menu", 0, menu, false},
     {"msgbox", 0, messageBox, false},    {"chooser", 1, chooser, false},    {"ping", 1, ping, true},
     {"tips", 0, tips, false},            {"windows", 0, windows, false},    {"place", 4, place, true},
+    {"logoff", 0, logOff, false},
 };
 
 int usage() {

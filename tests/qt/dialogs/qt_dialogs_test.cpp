@@ -141,16 +141,23 @@ TEST_F(QtDialogs, TextsComeBackCutOnACharacterBoundary) {
     EXPECT_STREQ(whole, "");
 }
 
-// The window menu: the program's items replace "move", and a chosen
-// item arrives as a command of the window.
-TEST_F(QtDialogs, WindowMenuCarriesTheProgramsItems) {
+// The menu the tray pops up holds only what works from there, each item
+// with an access key of its own.
+TEST_F(QtDialogs, TrayMenuOffersRestoreVersionAndExit) {
     DialogWindow* main = openMain();
     QStringList texts;
-    for (QAction* action : main->windowMenu()->actions())
-        if (!action->isSeparator()) texts << action->text();
-    EXPECT_FALSE(texts.contains(QStringLiteral("移動(&M)")));
-    EXPECT_EQ(texts.last(), QStringLiteral("終了(&C)"));
-    EXPECT_TRUE(texts.contains(QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)")));
+    QList<QChar> keys;
+    for (QAction* action : main->windowMenu()->actions()) {
+        if (action->isSeparator()) continue;
+        EXPECT_TRUE(action->isEnabled()) << qPrintable(action->text());
+        texts << action->text();
+        const qsizetype amp = action->text().indexOf(QLatin1Char('&'));
+        ASSERT_GE(amp, 0) << qPrintable(action->text());
+        EXPECT_FALSE(keys.contains(action->text().at(amp + 1).toUpper())) << qPrintable(action->text());
+        keys << action->text().at(amp + 1).toUpper();
+    }
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("元のサイズに戻す(&R)"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)"),
+                                  QStringLiteral("終了(&C)")}));
 }
 
 // Answers the chooser once it is up: types `name` and presses Open, then

@@ -210,6 +210,8 @@ public:
         return true;
     }
 
+    void stopMock() { end(mock_); }
+
     void stop() {
         QDBusConnection::disconnectFromBus(QString::fromLatin1(kDriver));
         end(mock_);
@@ -303,7 +305,7 @@ protected:
     void SetUp() override {
         resetHooks();
         if (!haveDaemon()) GTEST_SKIP() << "no dbus-daemon (Debian's dbus-daemon)";
-        const std::string python = pythonWith("dbusmock");
+        python = pythonWith("dbusmock");
         if (python.empty()) GTEST_SKIP() << "no python3-dbusmock";
         ASSERT_TRUE(bus.start()) << bus.why();
         ASSERT_TRUE(bus.startMock(python)) << bus.why();
@@ -321,6 +323,7 @@ protected:
     }
 
     PrivateBus bus;
+    std::string python;
 };
 
 TEST_F(Logind, TakesADelayLockAtStart) {
@@ -427,6 +430,36 @@ TEST_F(Logind, NullHooksAreSkipped) {
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", false));
     ASSERT_TRUE(mockLocks(1));
     EXPECT_TRUE(logindLockHeld());
+}
+
+// No PrepareForSleep(false) comes from a logind that went away: that is
+// the resume, and a logind that comes back gives the lock for the next sleep.
+TEST_F(Logind, LogindGoneWhileAsleepIsTheResumeAndBackItGivesTheLockAgain) {
+    ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
+    ASSERT_TRUE(waitFor([] { return suspendCount == 1; }));
+    bus.stopMock();
+    ASSERT_TRUE(waitFor([] { return resumeCount == 1; }));
+    ASSERT_TRUE(bus.startMock(python)) << bus.why();
+    ASSERT_TRUE(waitFor([] { return logindLockHeld(); }));
+    EXPECT_TRUE(mockLocks(1));
+    ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
+    ASSERT_TRUE(waitFor([] { return suspendCount == 2; }));
+    EXPECT_TRUE(lockHeldWhileSuspending);
+    EXPECT_EQ(resumeCount, 1);
+}
+
+TEST_F(Logind, TheBusClosingWhileAsleepIsTheResumeAndANewBusIsWatched) {
+    ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
+    ASSERT_TRUE(waitFor([] { return suspendCount == 1; }));
+    bus.stop();
+    ASSERT_TRUE(waitFor([] { return resumeCount == 1; }));
+    EXPECT_FALSE(logindLockHeld());
+    ASSERT_TRUE(bus.start()) << bus.why();
+    ASSERT_TRUE(bus.startMock(python)) << bus.why();
+    ASSERT_TRUE(waitFor([] { return logindLockHeld(); }, 10000));
+    EXPECT_TRUE(mockLocks(1));
+    ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
+    ASSERT_TRUE(waitFor([] { return suspendCount == 2; }));
 }
 
 // A stop from inside a hook, as the shutdown path may do.

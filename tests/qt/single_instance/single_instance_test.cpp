@@ -1,4 +1,4 @@
-// One program per user, seen from outside: every start is this test
+// One program per user and folder, seen from outside: every start is this test
 // program run again as a child ("--role start"), which does what the real
 // program does at its start and says so on its standard output.
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <poll.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -48,7 +49,8 @@ void say(const char* text) {
 int startRole(int argc, char** argv, bool hang, bool startProgram) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     QCoreApplication app(argc, argv);
-    if (!becomeFirstInstance([] { say("raised"); })) {
+    const char* folder = getenv("CW_FOLDER");
+    if ((folder && !holdFolderLock(folder)) || !becomeFirstInstance([] { say("raised"); })) {
         say("second");
         QElapsedTimer clock;
         clock.start();
@@ -313,8 +315,22 @@ TEST_F(SingleInstance, PlantedSymlinksAreNotFollowed) {
     EXPECT_TRUE(isSocket(dir_ / "cellwarden-2.socket"));
 }
 
-// The fallback directory under /tmp, in a mount namespace of this test
-// process whose /tmp is a fresh tmpfs: nothing here reaches the machine's.
+TEST_F(SingleInstance, TwoStartsOnOneFolderMeetWhateverTheirRuntimeDirectories) {
+    char other[] = "/tmp/cw-single-XXXXXX";
+    ASSERT_NE(mkdtemp(other), nullptr);
+    const std::string folder = "CW_FOLDER=" + dir_.string() + "/";
+    Start first("start", {env_[0], folder});
+    ASSERT_EQ(first.line(), "first");
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "CELWRD.RUN"));
+    Start later("start", {std::string("XDG_RUNTIME_DIR=") + other, folder});
+    EXPECT_EQ(later.line(), "second");
+    EXPECT_EQ(later.wait(), 0);
+    fs::remove_all(other);
+}
+
+// The runtime directories of the system and the fallback under the home,
+// in a mount namespace of this test process with fresh tmpfs over /tmp,
+// /run and the user's home: nothing here reaches the machine's.
 class FallbackDir : public testing::Test {
 protected:
     static inline bool mounted;
@@ -325,57 +341,94 @@ protected:
         if (geteuid() != 0) why = "a private mount namespace and another user's files need root";
         else if (unshare(CLONE_NEWNS) != 0) why = "no mount namespace here";
         else if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) why = "cannot make / private";
-        else if (mount("cw-single", "/tmp", "tmpfs", 0, "size=4m,mode=1777") != 0) why = "cannot mount over /tmp";
+        else if (!fresh("/tmp", "1777") || !fresh("/run", "0755") || !fresh(home().c_str(), "0700"))
+            why = "cannot mount over /tmp, /run or the home";
         else mounted = true;
+    }
+
+    static bool fresh(const char* where, const char* mode) {
+        return mount("cw-single", where, "tmpfs", 0, ("size=4m,mode=" + std::string(mode)).c_str()) == 0;
     }
 
     void SetUp() override {
         if (!mounted) GTEST_SKIP() << why;
         std::error_code ignored;
-        for (const auto& entry : fs::directory_iterator("/tmp", ignored)) fs::remove_all(entry.path(), ignored);
+        for (const char* top : {"/tmp", "/run"})
+            for (const auto& entry : fs::directory_iterator(top, ignored)) fs::remove_all(entry.path(), ignored);
+        for (const auto& entry : fs::directory_iterator(home(), ignored)) fs::remove_all(entry.path(), ignored);
+        fs::create_directories("/run/user");
     }
 
-    static std::string fallback() { return "/tmp/cellwarden-" + std::to_string(geteuid()); }
+    static std::string home() { return getpwuid(geteuid())->pw_dir; }
+    static std::string byUid() { return "/run/user/" + std::to_string(geteuid()); }
+    static std::string fallback() {
+        char host[65] = {};
+        gethostname(host, sizeof host - 1);
+        return home() + "/.cache/cellwarden-" + host;
+    }
+
+    // A first and a later start with `env` meet: one lock, one socket in `dir`.
+    static void expectTheyMeet(const std::vector<std::string>& env, const std::string& dir) {
+        Start first("start", env);
+        ASSERT_EQ(first.line(), "first");
+        EXPECT_TRUE(isSocket(dir + "/cellwarden.socket")) << dir;
+        Start later("start", env);
+        EXPECT_EQ(later.line(), "second");
+        EXPECT_EQ(later.line().substr(0, 9), "answered ");
+        EXPECT_EQ(first.line(), "raised");
+    }
+
     static constexpr uid_t kOtherUser = 4242;
 };
 
-TEST_F(FallbackDir, IsMadeForTheUserAloneWhenMissing) {
+// Another user's /tmp/cellwarden-<uid> once switched the lock off.
+TEST_F(FallbackDir, WhatOtherUsersPlantInTmpChangesNothing) {
+    ASSERT_EQ(mkdir(("/tmp/cellwarden-" + std::to_string(geteuid())).c_str(), 0777), 0);
+    ASSERT_EQ(chown(("/tmp/cellwarden-" + std::to_string(geteuid())).c_str(), kOtherUser, kOtherUser), 0);
+    expectTheyMeet({"XDG_RUNTIME_DIR"}, fallback());
+}
+
+TEST_F(FallbackDir, TheRuntimeDirectoryIsFoundByUserIdWhereTheEnvironmentNamesNoneOfTheUsers) {
+    ASSERT_EQ(mkdir(byUid().c_str(), 0700), 0);
+    fs::create_directory("/tmp/run-other");
+    ASSERT_EQ(chown("/tmp/run-other", kOtherUser, kOtherUser), 0);
+    fs::create_directory("/tmp/run-open");
+    ASSERT_EQ(chmod("/tmp/run-open", 0777), 0);
+    fs::create_directory("/tmp/run-target");
+    fs::create_directory_symlink("/tmp/run-target", "/tmp/run-link");
+    for (const char* runtime : {"", "/tmp/run-other", "/tmp/run-open", "/tmp/run-link"}) {
+        SCOPED_TRACE(runtime);
+        expectTheyMeet({*runtime ? std::string("XDG_RUNTIME_DIR=") + runtime : "XDG_RUNTIME_DIR"}, byUid());
+    }
+    for (const char* unused : {"/tmp/run-other", "/tmp/run-open", "/tmp/run-target"}) EXPECT_TRUE(fs::is_empty(unused));
+}
+
+TEST_F(FallbackDir, UnderTheHomeItIsMadeForTheUserAlone) {
+    // Another user's /run/user/<uid> is not taken either.
+    ASSERT_EQ(mkdir(byUid().c_str(), 0700), 0);
+    ASSERT_EQ(chown(byUid().c_str(), kOtherUser, kOtherUser), 0);
     mode_t old = umask(0);  // the children's umask: no help from it
-    Start first("start", {"XDG_RUNTIME_DIR"});
+    expectTheyMeet({"XDG_RUNTIME_DIR"}, fallback());
     umask(old);
-    ASSERT_EQ(first.line(), "first");
+    EXPECT_TRUE(fs::is_empty(byUid()));
+    EXPECT_EQ(fs::status(fallback()).permissions(), fs::perms::owner_all);
     struct stat info;
     ASSERT_EQ(lstat(fallback().c_str(), &info), 0);
-    EXPECT_TRUE(S_ISDIR(info.st_mode));
-    EXPECT_EQ(info.st_mode & 07777, 0700u);
     EXPECT_EQ(info.st_uid, geteuid());
-    EXPECT_TRUE(isSocket(fallback() + "/cellwarden.socket"));
-    // Under a shared lock, which age-based cleaning of /tmp passes over.
-    int dir = open(fallback().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    EXPECT_NE(flock(dir, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(errno, EWOULDBLOCK);
-    close(dir);
-
-    Start later("start", {"XDG_RUNTIME_DIR"});
-    EXPECT_EQ(later.line(), "second");
-    EXPECT_EQ(later.line().substr(0, 9), "answered ");
-    EXPECT_EQ(first.line(), "raised");
 }
 
 TEST_F(FallbackDir, AnOwnDirectoryOthersCouldEnterIsClosed) {
-    ASSERT_EQ(mkdir(fallback().c_str(), 0777), 0);
+    fs::create_directories(fallback());
     ASSERT_EQ(chmod(fallback().c_str(), 0777), 0);
     Start first("start", {"XDG_RUNTIME_DIR"});
     ASSERT_EQ(first.line(), "first");
     EXPECT_EQ(fs::status(fallback()).permissions(), fs::perms::owner_all);
 }
 
-TEST_F(FallbackDir, ASymlinkPlantedInItsPlaceIsNotFollowed) {
+TEST_F(FallbackDir, ASymlinkInItsPlaceIsNotFollowed) {
     fs::create_directory("/tmp/elsewhere");
-    ASSERT_EQ(chown("/tmp/elsewhere", kOtherUser, kOtherUser), 0);
+    fs::create_directories(home() + "/.cache");
     fs::create_directory_symlink("/tmp/elsewhere", fallback());
-    ASSERT_EQ(lchown(fallback().c_str(), kOtherUser, kOtherUser), 0);
-
     // Runs, without the lock: a planted name never keeps the program from starting.
     Start first("start", {"XDG_RUNTIME_DIR"});
     EXPECT_EQ(first.line(), "first");
@@ -383,40 +436,6 @@ TEST_F(FallbackDir, ASymlinkPlantedInItsPlaceIsNotFollowed) {
     EXPECT_EQ(another.line(), "first");
     EXPECT_TRUE(fs::is_empty("/tmp/elsewhere"));
     EXPECT_TRUE(fs::is_symlink(fallback()));
-}
-
-TEST_F(FallbackDir, ADirectoryOfAnotherUserIsNotUsed) {
-    ASSERT_EQ(mkdir(fallback().c_str(), 0700), 0);
-    ASSERT_EQ(chown(fallback().c_str(), kOtherUser, kOtherUser), 0);
-    Start first("start", {"XDG_RUNTIME_DIR"});
-    EXPECT_EQ(first.line(), "first");
-    EXPECT_TRUE(fs::is_empty(fallback()));
-}
-
-TEST_F(FallbackDir, TakesOverFromARuntimeDirThatIsNotTheUsers) {
-    const char* const unusable[] = {"/tmp/run-other", "/tmp/run-open", "/tmp/run-link"};
-    fs::create_directory("/tmp/run-other");
-    ASSERT_EQ(chown("/tmp/run-other", kOtherUser, kOtherUser), 0);
-    ASSERT_EQ(chmod("/tmp/run-other", 0700), 0);
-    fs::create_directory("/tmp/run-open");
-    ASSERT_EQ(chmod("/tmp/run-open", 0777), 0);
-    fs::create_directory("/tmp/run-target");
-    ASSERT_EQ(chmod("/tmp/run-target", 0700), 0);
-    fs::create_directory_symlink("/tmp/run-target", "/tmp/run-link");
-
-    for (const char* runtime : unusable) {
-        SCOPED_TRACE(runtime);
-        std::string env = std::string("XDG_RUNTIME_DIR=") + runtime;
-        Start first("start", {env});
-        ASSERT_EQ(first.line(), "first");
-        EXPECT_TRUE(isSocket(fallback() + "/cellwarden.socket"));
-        Start later("start", {env});
-        EXPECT_EQ(later.line(), "second");
-        EXPECT_EQ(later.line().substr(0, 9), "answered ");
-        EXPECT_EQ(first.line(), "raised");
-        EXPECT_TRUE(fs::is_empty(runtime));
-    }
-    EXPECT_TRUE(fs::is_empty("/tmp/run-target"));
 }
 
 }  // namespace

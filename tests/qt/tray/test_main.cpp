@@ -205,7 +205,7 @@ void command(const QByteArray& line) {
 int trayChild(int argc, char** argv) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     QApplication app(argc, argv);
-    traySetHooks({[] { say("left"); }, [] { say("right"); }});
+    traySetHooks({[] { say("left"); }, [] { say("right"); }, [] { say("came"); }});
     QSocketNotifier input(0, QSocketNotifier::Read);
     QByteArray pending;
     QObject::connect(&input, &QSocketNotifier::activated, [&] {

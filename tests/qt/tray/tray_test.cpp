@@ -184,7 +184,7 @@ protected:
     void SetUp() override {
         if (!testDesktop::whyNoTray().isEmpty()) GTEST_SKIP() << qPrintable(testDesktop::whyNoTray());
         leftClicks = rightClicks = 0;
-        traySetHooks({[] { ++leftClicks; }, [] { ++rightClicks; }});
+        traySetHooks({[] { ++leftClicks; }, [] { ++rightClicks; }, nullptr});
     }
 
     void TearDown() override {
@@ -310,7 +310,7 @@ TEST_F(Tray, OtherActionsReachNeitherHook) {
 }
 
 TEST_F(Tray, MissingHooksAreSkipped) {
-    traySetHooks({nullptr, nullptr});
+    traySetHooks({nullptr, nullptr, nullptr});
     Item item = add(2, "tip");
     EXPECT_TRUE(call(item, "Activate", {1, 1}));
     EXPECT_TRUE(call(item, "ContextMenu", {1, 1}));
@@ -345,7 +345,7 @@ TEST_F(Tray, AddAfterDeleteShowsItAgain) {
 }
 
 TEST_F(Tray, DeleteDuringItsOwnClick) {
-    traySetHooks({[] { trayDelete(); }, nullptr});
+    traySetHooks({[] { trayDelete(); }, nullptr, nullptr});
     Item item = add(4, "tip");
     EXPECT_TRUE(call(item, "Activate", {1, 1}));
     EXPECT_TRUE(spinUntil([] { return items().isEmpty(); }));

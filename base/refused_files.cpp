@@ -1,0 +1,58 @@
+#include "base/refused_files.h"
+
+#include "base/text_util.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct Notice {
+    const char* what;     // for the diagnostics line, with the path
+    const char* message;  // UTF-8
+    bool told;
+    bool owed;
+};
+
+Notice notices[kRefusedFileKinds] = {
+    {"settings file not read, defaults used and not saved over it",
+     "設定ファイルを読みませんでした。ほかのユーザーのファイルか、ほかのユーザーが書き換えられる"
+     "フォルダにあります。\n既定の設定で動き、このファイルには保存しません。",
+     false, false},
+    {"event script not run",
+     "AUTOEXEC.CLW のプログラムを実行しませんでした。ほかのユーザーのファイルか、ほかのユーザーが"
+     "書き換えられるフォルダにあります。",
+     false, false},
+};
+
+// Timers tick inside a message box: the next box waits for this one.
+bool showing;
+
+void showOwed() {
+    if (showing || !platformMainWindow()) return;
+    showing = true;
+    for (int kind = 0; kind < kRefusedFileKinds; ++kind) {
+        if (!notices[kind].owed) continue;
+        notices[kind].owed = false;
+        platformShowMessage(notices[kind].message, "Cellwarden");
+        kind = -1;  // one may have fallen due meanwhile
+    }
+    showing = false;
+}
+
+}  // namespace
+
+void tellRefusedFile(RefusedFile kind, const char* path) {
+    if (kind < 0 || kind >= kRefusedFileKinds || notices[kind].told) return;
+    Notice& notice = notices[kind];
+    notice.told = true;
+    notice.owed = true;
+    char line[1536];  // room for a path as long as Linux allows one here
+    formatText(line, "celwrd: %s: %s (someone else could have written it)", path ? path : "", notice.what);
+    platformLogProblem(line);
+    showOwed();
+}
+
+void showRefusedFileNotices() { showOwed(); }
+
+void resetRefusedFileNotices() {
+    for (Notice& notice : notices) notice.told = notice.owed = false;
+}

@@ -1,0 +1,94 @@
+// The desktop's autostart entry (the XDG autostart rules): a desktop file
+// in $XDG_CONFIG_HOME/autostart/ that the session starts at log-in.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/linux/config_folder.h"
+#include "platform/linux/linux_platform.h"
+
+namespace {
+
+constexpr char kFileName[] = "cellwarden.desktop";
+
+// The Exec value: the path as one quoted argument, with the quoting rule
+// (a backslash before " ` $ and \) and then the string rule (every
+// backslash doubled) applied, and % doubled for the field codes. False
+// for a path with control characters, which no Exec line can carry.
+bool execValue(const char* path, char* out, size_t size) {
+    size_t length = 0;
+    out[length++] = '"';
+    for (const char* p = path; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || c == 0x7F) {
+            errno = EINVAL;
+            return false;
+        }
+        // The most one byte becomes, and the closing quote with the end.
+        if (length + 4 + 2 > size) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        if (c == '"' || c == '`' || c == '$') out[length++] = '\\', out[length++] = '\\';
+        if (c == '\\') out[length++] = '\\', out[length++] = '\\', out[length++] = '\\';
+        if (c == '%') out[length++] = '%';
+        out[length++] = *p;
+    }
+    out[length++] = '"';
+    out[length] = '\0';
+    return true;
+}
+
+// Written beside and renamed into place: the session never reads half a file.
+bool writeWhole(const char* folder, const char* path, const char* text) {
+    char temporary[4200];
+    const int length = snprintf(temporary, sizeof temporary, "%s.%s.XXXXXX", folder, kFileName);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof temporary) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    const int fd = mkostemp(temporary, O_CLOEXEC);
+    if (fd < 0) return false;
+    const size_t size = strlen(text);
+    bool written = fchmod(fd, 0644) == 0 && write(fd, text, size) == static_cast<ssize_t>(size) && fsync(fd) == 0;
+    const int error = errno;
+    written = close(fd) == 0 && written;
+    if (written && rename(temporary, path) == 0) return true;
+    const int failure = written ? errno : error;
+    unlink(temporary);
+    errno = failure;
+    return false;
+}
+
+}  // namespace
+
+bool linuxSetAutostart(bool on, const char* programPath, char* where, size_t size) {
+    if (!where || size == 0) return false;
+    char folder[4096];
+    if (!configFolder("autostart", folder, sizeof folder)) return false;
+    if (snprintf(where, size, "%s%s", folder, kFileName) >= static_cast<int>(size)) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    if (!on) return unlink(where) == 0 || errno == ENOENT;
+    char exec[8192];
+    if (!programPath || !execValue(programPath, exec, sizeof exec)) return false;
+    char text[8192 + 512];
+    snprintf(text, sizeof text,
+             "[Desktop Entry]\n"
+             "Type=Application\n"
+             "Name=Cellwarden\n"
+             "Comment=Battery monitor\n"
+             "Comment[ja]=バッテリーモニター\n"
+             "Exec=%s\n"
+             "Icon=cellwarden\n"
+             "Terminal=false\n"
+             "X-GNOME-Autostart-enabled=true\n",
+             exec);
+    return makeUserFolders(folder) && writeWhole(folder, where, text);
+}

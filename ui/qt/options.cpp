@@ -1,0 +1,65 @@
+#include "ui/qt/options.h"
+
+#include <linux/limits.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/linux/linux_platform.h"
+
+namespace {
+
+constexpr char kVersion[] = "Cellwarden 1.05A\n";
+
+constexpr char kHelp[] =
+    "Usage: celwrd [-A] [-$]\n"
+    "       celwrd --autostart on|off\n"
+    "       celwrd --help | --version\n"
+    "\n"
+    "Cellwarden watches the battery from the notification area: the charge, the time\n"
+    "it takes per 1 %, the time left; sounds, an event script and a battery log.\n"
+    "\n"
+    "  -A               end as soon as the machine runs on mains power without charging\n"
+    "  -$               write the main window's activations to CELWRDDB.LOG\n"
+    "  --autostart on   start Cellwarden at log-in (~/.config/autostart/cellwarden.desktop)\n"
+    "  --autostart off  no longer start it at log-in\n"
+    "  --help           show this and end\n"
+    "  --version        show the version and end\n"
+    "\n"
+    "Its settings (celwrd.INI), event script (AUTOEXEC.CLW) and battery log (CELWRD.LOG)\n"
+    "lie beside the program when it is in a folder of your own, else in\n"
+    "~/.config/cellwarden/ ($XDG_CONFIG_HOME/cellwarden/).\n";
+
+int autostart(const char* setting) {
+    const bool on = setting && strcmp(setting, "on") == 0;
+    if (!on && !(setting && strcmp(setting, "off") == 0)) {
+        fputs("celwrd: --autostart takes on or off\n", stderr);
+        return 2;
+    }
+    char program[PATH_MAX] = "", where[PATH_MAX] = "";
+    if (on && !linuxProgramPath(program, sizeof program)) {
+        fprintf(stderr, "celwrd: cannot tell where this program is (/proc/self/exe): %s\n", strerror(errno));
+        return 1;
+    }
+    if (!linuxSetAutostart(on, program, where, sizeof where)) {
+        fprintf(stderr, "celwrd: cannot %s %s: %s\n", on ? "write" : "remove", where[0] ? where : "the autostart entry",
+                strerror(errno));
+        return 1;
+    }
+    printf(on ? "Cellwarden starts at log-in: %s\n" : "Cellwarden no longer starts at log-in: %s removed\n", where);
+    return 0;
+}
+
+}  // namespace
+
+int handleStandaloneOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* word = argv[i];
+        if (strcmp(word, "--help") == 0) return fputs(kHelp, stdout) < 0 ? 1 : 0;
+        if (strcmp(word, "--version") == 0) return fputs(kVersion, stdout) < 0 ? 1 : 0;
+        if (strcmp(word, "--autostart") == 0) return autostart(i + 1 < argc ? argv[i + 1] : nullptr);
+        if (strncmp(word, "--autostart=", 12) == 0) return autostart(word + 12);
+    }
+    return -1;
+}

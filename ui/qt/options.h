@@ -1,0 +1,9 @@
+// The options a Linux user expects of a program, handled before anything
+// needs a display: --help, --version and --autostart on|off.
+#pragma once
+
+// Handles them when argv holds one (the first that does counts): prints to
+// standard output (errors to standard error) and returns the exit code.
+// -1 when there is none: the program then starts, its own options ("-A",
+// "-$") keeping their meaning and any other word ignored.
+int handleStandaloneOptions(int argc, char** argv);

@@ -1,0 +1,21 @@
+#include "ui/qt/pointer_state.h"
+
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <cstdlib>
+
+bool pointerButtonDownOver(const QWidget* window) {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !window || !window->windowHandle()) return false;
+    xcb_connection_t* connection = x11->connection();
+    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(
+        connection, xcb_query_pointer(connection, static_cast<xcb_window_t>(window->winId())), nullptr);
+    if (!reply) return false;
+    const bool down = reply->mask & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3);
+    const bool over = window->frameGeometry().contains(reply->root_x, reply->root_y);
+    free(reply);
+    return down && over;
+}
