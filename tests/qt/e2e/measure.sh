@@ -18,7 +18,8 @@
 #                        switches also per thread, voluntary and not; and,
 #                        in the program's place, title_each_second.c: what
 #                        one title change a second costs the X server and
-#                        the window manager at the least
+#                        the window manager at the least; last, the default
+#                        settings with a panel that reads each new tip back
 #   resident memory      VmRSS and Pss at the end of the default run
 #   tests/qt/e2e/measure.sh [RUNS [SECONDS]]   (5 start-ups, 60 s by default)
 . "$(dirname "$0")/harness.sh"
@@ -150,3 +151,6 @@ idle_figures "display every 60 s, a query every 10 s" 'Cscreen.Sdisplayinterval 
 if cc -O2 -o "$QE_WORK/title_each_second" "$QE_SOURCE/tests/qt/e2e/title_each_second.c" -lxcb; then
   idle_figures "a window of its own whose title changes once a second, nothing else" --reference
 fi
+$QE_TRAY follow &
+QE_PIDS+=($!)
+idle_figures "default settings, a panel reading each new tip back"
