@@ -20,6 +20,7 @@
 #include "ui/qt/icons.h"
 #include "ui/qt/timer_wheel.h"
 #include "ui/qt/tray.h"
+#include "ui/qt/x11_title.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ void armTimer(uintptr_t id, int64_t delayMs) {
 // is not handed on.
 void setCaption(WindowHandle window, const char* text) {
     DialogWindow* w = dialogWindow(window);
-    if (!w) return;
+    if (!w || setX11Title(w, text)) return;
     const QString title = QString::fromUtf8(text);
     if (title != w->windowTitle()) w->setWindowTitle(title);
 }

@@ -50,9 +50,18 @@ INT_PTR sharedMessage(DialogId dialog, HWND hwnd, UINT message, WPARAM wParam, L
     }
 }
 
+// The main timer's start showed caption, icon and tray before the main
+// window existed. Posted when the window is made, this shows them at the
+// loop's first turn, the window put away, not a display interval later.
+constexpr UINT kShowAtStartMessage = kTrayCallbackMessage + 1;
+
 INT_PTR CALLBACK mainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     WindowHandle window = toHandle(hwnd);
     switch (message) {
+    case WM_INITDIALOG:
+        PostMessageW(hwnd, kShowAtStartMessage, 0, 0);
+        return sharedMessage(kMainDialog, hwnd, message, wParam, lParam);
+    case kShowAtStartMessage: updatePresentation(); return TRUE;
     case WM_ACTIVATE: mainDialogActivate(window, wParam, static_cast<uint64_t>(lParam)); return FALSE;
     case WM_SYSCOMMAND:
         mainDialogSysCommand(window, static_cast<uint32_t>(wParam));

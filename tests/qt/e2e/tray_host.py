@@ -5,6 +5,7 @@ shows a tray icon as a StatusNotifierItem), and commands that look at the
 registered item and click it as a panel would.
 
   tray_host.py serve      the watcher, until ended
+  tray_host.py follow     reads each new tip back, as a panel does, until ended
   tray_host.py tip        the item's tip
   tray_host.py colours    its icon's pixels by paint: "blue N red N green N yellow N"
   tray_host.py activate   a left click
@@ -99,6 +100,20 @@ def serve():
     return watcher
 
 
+def follow():
+    from dbus.mainloop.glib import DBusGMainLoop
+    from gi.repository import GLib
+
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+
+    def read_tip(sender=None, path=None):
+        bus.get_object(sender, path, introspect=False).Get(ITEM, "ToolTip", dbus_interface=dbus.PROPERTIES_IFACE)
+
+    bus.add_signal_receiver(read_tip, "NewToolTip", ITEM, sender_keyword="sender", path_keyword="path")
+    GLib.MainLoop().run()
+
+
 def the_item(bus):
     watcher = bus.get_object(WATCHER, "/StatusNotifierWatcher")
     items = watcher.Get(WATCHER, "RegisteredStatusNotifierItems", dbus_interface=dbus.PROPERTIES_IFACE)
@@ -140,6 +155,9 @@ def main():
     command = sys.argv[1] if len(sys.argv) > 1 else ""
     if command == "serve":
         serve()
+        return
+    if command == "follow":
+        follow()
         return
     bus = dbus.SessionBus()
     try:

@@ -1,0 +1,16 @@
+# The main window's title on X, written through Qt's own xcb connection
+# (Debian: libxcb1-dev); without xcb the front end sets it through Qt.
+add_library(cellwarden_qt_x11_title STATIC ${CMAKE_CURRENT_LIST_DIR}/x11_title.cpp)
+target_include_directories(cellwarden_qt_x11_title PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(cellwarden_qt_x11_title PUBLIC Qt6::Widgets)
+find_path(CELLWARDEN_XCB_INCLUDE xcb/xcb.h)
+find_library(CELLWARDEN_XCB_LIBRARY xcb)
+if(CELLWARDEN_XCB_INCLUDE AND CELLWARDEN_XCB_LIBRARY)
+  target_include_directories(cellwarden_qt_x11_title PRIVATE ${CELLWARDEN_XCB_INCLUDE})
+  target_link_libraries(cellwarden_qt_x11_title PRIVATE ${CELLWARDEN_XCB_LIBRARY})
+  if(CELLWARDEN_TESTS)
+    add_subdirectory(${PROJECT_SOURCE_DIR}/tests/qt/x11_title ${CMAKE_BINARY_DIR}/tests/qt/x11_title)
+  endif()
+else()
+  target_compile_definitions(cellwarden_qt_x11_title PRIVATE CELLWARDEN_NO_XCB)
+endif()
