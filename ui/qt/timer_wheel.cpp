@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <iterator>
 
 #include "platform/timer_table.h"
 
@@ -90,10 +91,14 @@ void TimerWheel::schedule() {
 void TimerWheel::wake() {
     ++wakeUps_;
     const int64_t now = clock_.elapsed();
-    std::vector<uintptr_t> due;
+    // No allocation at each wake-up; timers beyond the array stay due and
+    // fire at the next one, at once.
+    uintptr_t due[8];
+    size_t dueCount = 0;
     for (Entry& e : entries_) {
         if (e.dueMs > now) continue;  // early: it waits for its step
-        due.push_back(e.id);
+        if (dueCount == std::size(due)) break;
+        due[dueCount++] = e.id;
         // Keeps its phase; a stall skips the steps it missed, and the grid
         // goes on from now.
         e.anchorMs = e.dueMs + e.periodMs > now ? e.dueMs : now;
@@ -104,6 +109,8 @@ void TimerWheel::wake() {
     schedule();
     // A callback may stop, start or arm timers, this one's included; each
     // reschedules itself.
-    for (uintptr_t id : due)
+    for (size_t i = 0; i < dueCount; ++i) {
+        const uintptr_t id = due[i];
         if (std::any_of(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; })) fire_(id);
+    }
 }

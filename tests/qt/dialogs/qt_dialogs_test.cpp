@@ -243,6 +243,19 @@ TEST(QtTimerWheel, TimersDueTogetherShareOneWakeUp) {
     clock.restart();
     while (clock.elapsed() < 100) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     EXPECT_EQ(fired, std::vector<uintptr_t>{7});
+
+    // More timers due at once than one wake-up takes: the rest fire next.
+    fired.clear();
+    TimerWheel many([](uintptr_t id) { fired.push_back(id); }, 32);
+    for (uintptr_t id = 1; id <= 12; ++id) many.start(id, 300);
+    const auto allFired = [&] {
+        for (uintptr_t id = 1; id <= 12; ++id)
+            if (count(id) == 0) return false;
+        return true;
+    };
+    clock.restart();
+    while (!allFired() && clock.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_TRUE(allFired());
 }
 
 }  // namespace
