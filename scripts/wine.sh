@@ -84,7 +84,10 @@ wine_xvfb_try() {
   local dir=$1 seconds=$2 number=
   mkdir -p "$dir"
   : >"$dir/xvfb.display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/xvfb.display" >"$dir/xvfb.log" 2>&1 &
+  # -noreset: by default the server resets when its last client leaves (the
+  # readiness check below) and drops a client that connects meanwhile, as
+  # the window manager or Wine does next.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/xvfb.display" >"$dir/xvfb.log" 2>&1 &
   WINE_XVFB_PID=$!
   local deadline=$((SECONDS + seconds))
   while [ "$SECONDS" -lt "$deadline" ]; do

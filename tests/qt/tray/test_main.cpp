@@ -151,7 +151,7 @@ private:
         options.reportFd = 3;
         options.quiet = true;
         std::string number = startReporting(
-            desktop->xserver, {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "640x480x24"}, options,
+            desktop->xserver, {"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24"}, options,
             "Xvfb");
         if (number.empty()) {
             if (desktop->whyNoTray.isEmpty()) desktop->whyNoTray = "Xvfb did not start";

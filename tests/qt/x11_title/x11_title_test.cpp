@@ -97,7 +97,7 @@ protected:
         ChildProcess::Options options;
         options.reportFd = 3;
         options.quiet = true;
-        if (!xserver.start({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "640x480x24"}, options))
+        if (!xserver.start({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24"}, options))
             return;
         const std::string display = ":" + xserver.line(30000);
         if (display == ":") return;
