@@ -166,23 +166,15 @@ bool syncPath(const char* path, int flags) {
     return ok;
 }
 
-// Six letters and digits no one can guess, for a name of our own.
-void randomLetters(char (&out)[7]) {
+// Six letters and digits no one can guess, for a name of our own; false
+// when the kernel gives no random bytes.
+bool randomLetters(char (&out)[7]) {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     unsigned char bytes[6];
-    if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
-        static unsigned counter;
-        struct timespec now;
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        unsigned long mix = static_cast<unsigned long>(now.tv_nsec) ^ (static_cast<unsigned long>(getpid()) << 16) ^ ++counter;
-        for (unsigned char& byte : bytes) {
-            byte = static_cast<unsigned char>(mix);
-            mix = mix * 6364136223846793005ul + 1442695040888963407ul;
-            byte ^= static_cast<unsigned char>(mix >> 33);
-        }
-    }
+    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) return false;
     for (int i = 0; i < 6; ++i) out[i] = kLetters[bytes[i] % 36];
     out[6] = '\0';
+    return true;
 }
 
 long long monotonicMs() {
@@ -270,7 +262,7 @@ PlatformFile* platformCreateTemporaryFile(const char* target, char* name, size_t
     return openPooled(FileOpen::Create, [&] {
         for (int attempt = 0; attempt < 16; ++attempt) {
             char letters[7];
-            randomLetters(letters);
+            if (!randomLetters(letters)) continue;
             if (snprintf(name, size, "%s/~cw%s", directory, letters) >= static_cast<int>(size)) break;
             int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0644);
             if (fd < 0 && errno == EEXIST) continue;

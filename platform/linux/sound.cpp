@@ -264,26 +264,25 @@ int startPlaying(ca_proplist* properties, uint32_t number, bool beep) {
     return result;
 }
 
-// canberra opens the name itself: an open file is named through /proc, so
-// that it reads what we checked.
-int playOpenFile(int fd, uint32_t number, bool beep) {
-    char path[64];
-    snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+int playWithProperty(const char* key, const char* value, uint32_t number, bool beep) {
     ca_proplist* properties;
     if (ca_proplist_create(&properties) != CA_SUCCESS) return CA_ERROR_OOM;
-    ca_proplist_sets(properties, CA_PROP_MEDIA_FILENAME, path);
+    ca_proplist_sets(properties, key, value);
     int result = startPlaying(properties, number, beep);
     ca_proplist_destroy(properties);
     return result;
 }
 
+// canberra opens the name itself: an open file is named through /proc, so
+// that it reads what we checked.
+int playOpenFile(int fd, uint32_t number, bool beep) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    return playWithProperty(CA_PROP_MEDIA_FILENAME, path, number, beep);
+}
+
 int playThemeSound(const char* name, uint32_t number) {
-    ca_proplist* properties;
-    if (ca_proplist_create(&properties) != CA_SUCCESS) return CA_ERROR_OOM;
-    ca_proplist_sets(properties, CA_PROP_EVENT_ID, name);
-    int result = startPlaying(properties, number, false);
-    ca_proplist_destroy(properties);
-    return result;
+    return playWithProperty(CA_PROP_EVENT_ID, name, number, false);
 }
 
 bool isOgg(int fd) {
