@@ -7,7 +7,6 @@
 #include <xcb/xcb.h>
 
 #include <QAbstractNativeEventFilter>
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -36,7 +35,7 @@ struct {
     bool mapped;
     bool propertyEvents;       // whether the selection holds them now
     xcb_timestamp_t time;      // the server's, as last seen
-    QByteArray title;          // what it shows
+    char title[1024];          // what it shows, without taking memory per refresh
 } x;
 
 template <typename Reply>
@@ -185,7 +184,7 @@ bool learnWindow(QWidget* widget, xcb_window_t window) {
     x.eventMask = attributes.reply->your_event_mask;
     x.propertyEvents = x.eventMask & XCB_EVENT_MASK_PROPERTY_CHANGE;
     x.mapped = attributes.reply->map_state != XCB_MAP_STATE_UNMAPPED;
-    x.title.clear();
+    x.title[0] = '\0';
     widget->installEventFilter(&watch());
     selectPropertyEvents();
     return true;
@@ -201,20 +200,25 @@ bool setX11Title(QWidget* window, const char* utf8) {
         x.wmReadsNetName = root && wmReadsNetName(root) ? Support::Yes : Support::No;
     }
     if (x.wmReadsNetName != Support::Yes || !learnWindow(window, id)) {
-        x.title.clear();  // Qt sets it meanwhile: sent again when we take over
+        x.title[0] = '\0';  // Qt sets it meanwhile: sent again when we take over
         return false;
     }
-    const QByteArray title(utf8 ? utf8 : "");
-    if (title == x.title) return true;
+    const char* title = utf8 ? utf8 : "";
+    const size_t length = strlen(title);
+    if (length >= sizeof x.title) {  // Qt sets a title this long
+        x.title[0] = '\0';
+        return false;
+    }
+    if (strcmp(title, x.title) == 0) return true;
     // The server reports a property change only to the clients selecting
     // it at that moment, and handles our requests in order.
     const uint32_t quiet = x.eventMask & ~uint32_t{XCB_EVENT_MASK_PROPERTY_CHANGE};
     if (x.propertyEvents) xcb_change_window_attributes(x.connection, id, XCB_CW_EVENT_MASK, &quiet);
     xcb_change_property(x.connection, XCB_PROP_MODE_REPLACE, id, x.atoms[NetWmName], x.atoms[Utf8String], 8,
-                        static_cast<uint32_t>(title.size()), title.constData());
+                        static_cast<uint32_t>(length), title);
     if (x.propertyEvents) xcb_change_window_attributes(x.connection, id, XCB_CW_EVENT_MASK, &x.eventMask);
     xcb_flush(x.connection);
-    x.title = title;
+    memcpy(x.title, title, length + 1);
     return true;
 }
 
