@@ -2,15 +2,15 @@
 
 #include <xcb/xcb.h>
 
-#include <QGuiApplication>
 #include <QWidget>
 
 #include <cstdlib>
 
+#include "ui/qt/xcb_connection.h"
+
 bool pointerButtonDownOver(const QWidget* window) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !window || !window->windowHandle()) return false;
-    xcb_connection_t* connection = x11->connection();
+    xcb_connection_t* connection = qtXcbConnection();
+    if (!connection || !window || !window->windowHandle()) return false;
     xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(
         connection, xcb_query_pointer(connection, static_cast<xcb_window_t>(window->winId())), nullptr);
     if (!reply) return false;

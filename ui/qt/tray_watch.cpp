@@ -16,6 +16,8 @@
 
 #include <cstdlib>
 
+#include "ui/qt/xcb_connection.h"
+
 namespace {
 
 const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
@@ -68,11 +70,6 @@ void watchStatusNotifierHosts() {
 
 // ----- X trays: the owner of the selection _NET_SYSTEM_TRAY_S<screen>
 
-xcb_connection_t* xConnection() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
 // The screen number of $DISPLAY (":0.1" is screen 1).
 int screenNumber() {
     const QByteArray display = qgetenv("DISPLAY");
@@ -95,7 +92,7 @@ xcb_atom_t trayAtom(xcb_connection_t* x) {
 }
 
 bool xTrayPresent() {
-    xcb_connection_t* x = xConnection();
+    xcb_connection_t* x = qtXcbConnection();
     if (!x || !trayAtom(x)) return false;
     xcb_get_selection_owner_reply_t* reply =
         xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, trayAtom(x)), nullptr);
@@ -128,7 +125,7 @@ xcb_window_t rootWindow(xcb_connection_t* x) {
 }
 
 void watchXTrays() {
-    xcb_connection_t* x = xConnection();
+    xcb_connection_t* x = qtXcbConnection();
     if (!x) return;
     static TrayManagerFilter filter;
     filter.manager = atom(x, "MANAGER");

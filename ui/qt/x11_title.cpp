@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ui/qt/xcb_connection.h"
+
 namespace {
 
 enum Atom { NetWmName, Utf8String, NetSupported, NetSupportingWmCheck, WmState, NetWmState, NetFrameExtents, kAtoms };
@@ -43,11 +45,6 @@ struct Freed {
     Reply* reply;
     ~Freed() { free(reply); }
 };
-
-xcb_connection_t* qtConnection() {
-    auto* native = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return native ? native->connection() : nullptr;
-}
 
 bool internAtoms() {
     xcb_intern_atom_cookie_t cookies[kAtoms];
@@ -162,7 +159,7 @@ Watch& watch() {
 }
 
 bool attach() {
-    xcb_connection_t* connection = qtConnection();
+    xcb_connection_t* connection = qtXcbConnection();
     if (!connection) return false;
     if (connection == x.connection) return true;
     x = {};
