@@ -10,6 +10,15 @@
 WINE_LOADER=${WINE_LOADER:-/usr/lib/wine/wine64}
 WINE_SERVER=${WINE_SERVER:-/usr/lib/wine/wineserver}
 
+# The command that starts a Windows program: "${WINE[@]}" PROGRAM ARGS.
+# Debian's wine64 has no preloader and is linked at 0x7d000000, and the
+# kernel puts its heap anywhere in the gigabyte above it. Now and then the
+# heap covers 0x7ffe0000, where Wine must map the shared user data, and the
+# process dies at once ("failed to map the shared user data"). Without
+# address randomisation the heap follows the loader and stays far below;
+# the Windows programs it starts inherit that.
+WINE=(setarch --addr-no-randomize "$WINE_LOADER")
+
 # What the functions below need from Debian (for install_packages): to run
 # the program, and for a private X server with screenshots.
 WINE_RUN_PACKAGES=(wine64 fonts-ipafont-gothic fonts-wine locales)
@@ -220,7 +229,7 @@ wine_registry_import() {
     { printf 'Windows Registry Editor Version 5.00\n\n'; cat; printf '\n'; } |
       sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE
   } >"$file"
-  wine_bounded 60 "$WINE_LOADER" regedit /S "Z:${file//\//\\}"
+  wine_bounded 60 "${WINE[@]}" regedit /S "Z:${file//\//\\}"
   local status=$?
   rm -f "$file"
   [ "$status" = 0 ] || wine_error "regedit failed ($status)"
@@ -235,7 +244,7 @@ wine_prefix_create() {
   rm -rf "$dir"
   mkdir -p "$(dirname "$dir")"
   wine_use_prefix "$dir"
-  if ! wine_bounded 180 "$WINE_LOADER" wineboot -i >"$log" 2>&1; then
+  if ! wine_bounded 180 "${WINE[@]}" wineboot -i >"$log" 2>&1; then
     tail -n 30 "$log" >&2
     wine_prefix_stop
     wine_error "wineboot could not create $dir"

@@ -146,7 +146,7 @@ e2e_start_exe() {
   local exe=$1
   shift
   [ -z "$E2E_PID" ] || e2e_fail "the program is already running"
-  (cd "$E2E_CWD" && WINEDEBUG=$E2E_WINEDEBUG exec "$WINE_LOADER" "$exe" "$@") >>"$E2E_WORK/wine.log" 2>&1 &
+  (cd "$E2E_CWD" && WINEDEBUG=$E2E_WINEDEBUG exec "${WINE[@]}" "$exe" "$@") >>"$E2E_WORK/wine.log" 2>&1 &
   E2E_PID=$!
   E2E_STARTED=$SECONDS
   e2e_log "started $(basename "$exe") $* (pid $E2E_PID)"
@@ -172,7 +172,7 @@ e2e_wait_exit() {
 #   caption=$(e2e_driver --wait 20000 caption) || e2e_fail "no main window"
 e2e_driver() {
   [ -f "$E2E_DRIVER" ] || e2e_fail "no driver at $E2E_DRIVER (built by the native build as e2e_driver)"
-  (cd "$E2E_CWD" && wine_bounded 60 "$WINE_LOADER" "$E2E_DRIVER" "$@" 2>>"$E2E_WORK/wine.log")
+  (cd "$E2E_CWD" && wine_bounded 60 "${WINE[@]}" "$E2E_DRIVER" "$@" 2>>"$E2E_WORK/wine.log")
 }
 
 # Waits at most SECONDS until the main window's caption matches the

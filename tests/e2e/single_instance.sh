@@ -8,7 +8,7 @@ e2e_begin "$@"
 main() { e2e_driver windows | awk '$1 == "unowned" { print $3, $4 }'; }
 second_start() {
   local started=$SECONDS status=0
-  (cd "$E2E_CWD" && WINEDEBUG=$E2E_WINEDEBUG exec "$WINE_LOADER" "$E2E_PROGRAM/celwrd.exe") >>"$E2E_WORK/wine.log" 2>&1 &
+  (cd "$E2E_CWD" && WINEDEBUG=$E2E_WINEDEBUG exec "${WINE[@]}" "$E2E_PROGRAM/celwrd.exe") >>"$E2E_WORK/wine.log" 2>&1 &
   WINE_PID=$!
   wine_wait_exit 60 || e2e_fail "the second instance did not end within 60 s"
   e2e_expect_eq 0 "$WINE_STATUS" "the second instance's exit code"

@@ -35,7 +35,7 @@ prefix)
   touch "$1/.made"
   ;;
 run)
-  wine_bounded 60 "$WINE_LOADER" "$2" "${@:3}"
+  wine_bounded 60 "${WINE[@]}" "$2" "${@:3}"
   ;;
 display)
   command -v xvfb-run >/dev/null || skip "xvfb-run is not installed (package xvfb)"
@@ -43,7 +43,7 @@ display)
   # must not outlive the X server it was started on.
   wine_prefix_stop
   wine_bounded 90 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" sh -c '
-    timeout --kill-after=5 60 "$1" "$3" "$4"
+    timeout --kill-after=5 60 setarch --addr-no-randomize "$1" "$3" "$4"
     status=$?
     timeout 30 "$2" -k 2>/dev/null
     exit $status' sh "$WINE_LOADER" "$WINE_SERVER" "$2" "$3"
@@ -56,8 +56,8 @@ power)
   power_tree_make "$fake"
   power_set "$fake" 0 Discharging 37
   # 0 offline, 0 discharging (no flag), 37 % (Wine reads the tree on every call).
-  wine_bounded 60 unshare -m bash -c '. "$1"; power_tree_bind "$2" && exec "$3" "$4" power 0 0 37' \
-    bash "$(dirname "$0")/../../scripts/wine.sh" "$fake" "$WINE_LOADER" "$2"
+  wine_bounded 60 unshare -m bash -c '. "$1"; power_tree_bind "$2" && exec "${WINE[@]}" "$3" power 0 0 37' \
+    bash "$(dirname "$0")/../../scripts/wine.sh" "$fake" "$2"
   ;;
 owners)
   [ "$(id -u)" = 0 ] || skip "a file of another user needs root"
@@ -68,7 +68,7 @@ owners)
   chown nobody "$folder/theirs.txt"
   echo linked >"$folder/target.ini"
   ln -s target.ini "$folder/linked.ini"
-  wine_bounded 60 "$WINE_LOADER" "$2" owners "$(wine_path "$folder")"
+  wine_bounded 60 "${WINE[@]}" "$2" owners "$(wine_path "$folder")"
   ;;
 *)
   echo "unknown mode $mode"
