@@ -17,20 +17,18 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDeadlineTimer>
 #include <QString>
-#include <QThread>
 #include <QVariant>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "spin_until.h"
 #include "ui/qt/logind.h"
 
 namespace {
@@ -131,18 +129,6 @@ void end(pid_t& pid) {
     pid = -1;
 }
 
-// Runs the event loop until done() or the time is up (long: a loaded
-// machine is slow, and a wait that is met returns at once).
-bool waitFor(const std::function<bool()>& done, int ms = 15000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 // ----------------------------------------------------------- private bus
 
 class PrivateBus {
@@ -194,7 +180,7 @@ public:
     // python3-dbusmock's logind on it, once it owns its name.
     bool startMock(const std::string& python) {
         mock_ = spawn({python, "-m", "dbusmock", "--system", "--template", "logind"}, log("dbusmock"));
-        if (mock_ < 0 || !waitFor([this] { return hasOwner(kLogind); }, 30000)) return fail("the logind mock did not start");
+        if (mock_ < 0 || !spinUntil([this] { return hasOwner(kLogind); }, 30000)) return fail("the logind mock did not start");
         return true;
     }
 
@@ -206,7 +192,7 @@ public:
                        "bus.request_name('org.freedesktop.login1')\n"
                        "time.sleep(60)\n"},
                       log("mute"));
-        if (mock_ < 0 || !waitFor([this] { return hasOwner(kLogind); }, 30000)) return fail("the mute logind did not start");
+        if (mock_ < 0 || !spinUntil([this] { return hasOwner(kLogind); }, 30000)) return fail("the mute logind did not start");
         return true;
     }
 
@@ -319,7 +305,7 @@ protected:
 
     // Waits until the mock lists this many locks.
     bool mockLocks(size_t count) {
-        return waitFor([&] { return bus.inhibitorCount() == count; });
+        return spinUntil([&] { return bus.inhibitorCount() == count; });
     }
 
     PrivateBus bus;
@@ -338,7 +324,7 @@ TEST_F(Logind, TakesADelayLockAtStart) {
 
 TEST_F(Logind, SleepRunsTheSuspendStepsThenReleasesTheLock) {
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
-    ASSERT_TRUE(waitFor([] { return suspendCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return suspendCount == 1; }));
     EXPECT_TRUE(lockHeldWhileSuspending);
     EXPECT_FALSE(logindLockHeld());
     EXPECT_TRUE(mockLocks(0));
@@ -348,15 +334,15 @@ TEST_F(Logind, SleepRunsTheSuspendStepsThenReleasesTheLock) {
 
 TEST_F(Logind, WakingRunsTheResumeStepsAndTakesTheLockAgain) {
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
-    ASSERT_TRUE(waitFor([] { return suspendCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return suspendCount == 1; }));
     ASSERT_TRUE(mockLocks(0));
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", false));
-    ASSERT_TRUE(waitFor([] { return resumeCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return resumeCount == 1; }));
     EXPECT_TRUE(logindLockHeld());
     EXPECT_TRUE(mockLocks(1));
     // And the next sleep goes the same way.
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
-    ASSERT_TRUE(waitFor([] { return suspendCount == 2; }));
+    ASSERT_TRUE(spinUntil([] { return suspendCount == 2; }));
     EXPECT_TRUE(lockHeldWhileSuspending);
     EXPECT_TRUE(mockLocks(0));
 }
@@ -366,7 +352,7 @@ TEST_F(Logind, ARepeatedSleepRunsTheSuspendStepsOnce) {
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", false));
     // Signals come in order: once resumed has run, both sleeps were seen.
-    ASSERT_TRUE(waitFor([] { return resumeCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return resumeCount == 1; }));
     EXPECT_EQ(suspendCount, 1);
     EXPECT_TRUE(logindLockHeld());
     EXPECT_TRUE(mockLocks(1));
@@ -374,7 +360,7 @@ TEST_F(Logind, ARepeatedSleepRunsTheSuspendStepsOnce) {
 
 TEST_F(Logind, AWakeWithoutASleepStillRunsTheResumeStepsAndKeepsOneLock) {
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", false));
-    ASSERT_TRUE(waitFor([] { return resumeCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return resumeCount == 1; }));
     EXPECT_EQ(suspendCount, 0);
     EXPECT_TRUE(logindLockHeld());
     EXPECT_TRUE(mockLocks(1));
@@ -382,24 +368,24 @@ TEST_F(Logind, AWakeWithoutASleepStillRunsTheResumeStepsAndKeepsOneLock) {
 
 TEST_F(Logind, ShutdownRunsTheEndStepsThenReleasesTheLock) {
     ASSERT_TRUE(bus.emitSignal("PrepareForShutdown", true));
-    ASSERT_TRUE(waitFor([] { return shutdownCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return shutdownCount == 1; }));
     EXPECT_TRUE(lockHeldWhileShuttingDown);
     EXPECT_FALSE(logindLockHeld());
     EXPECT_TRUE(mockLocks(0));
     // Said twice, the steps still run once.
     ASSERT_TRUE(bus.emitSignal("PrepareForShutdown", true));
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", false));
-    ASSERT_TRUE(waitFor([] { return resumeCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return resumeCount == 1; }));
     EXPECT_EQ(shutdownCount, 1);
     EXPECT_EQ(suspendCount, 0);
 }
 
 TEST_F(Logind, ACancelledShutdownTakesTheLockAgain) {
     ASSERT_TRUE(bus.emitSignal("PrepareForShutdown", true));
-    ASSERT_TRUE(waitFor([] { return shutdownCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return shutdownCount == 1; }));
     ASSERT_TRUE(mockLocks(0));
     ASSERT_TRUE(bus.emitSignal("PrepareForShutdown", false));
-    ASSERT_TRUE(waitFor([] { return logindLockHeld(); }));
+    ASSERT_TRUE(spinUntil([] { return logindLockHeld(); }));
     EXPECT_TRUE(mockLocks(1));
     EXPECT_EQ(resumeCount, 0);
 }
@@ -411,7 +397,7 @@ TEST_F(Logind, StopReleasesTheLockAndStopsListening) {
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
     ASSERT_TRUE(bus.emitSignal("PrepareForShutdown", true));
     // Nothing may come: give the signals time to arrive.
-    waitFor([] { return false; }, 300);
+    spinUntil([] { return false; }, 300);
     EXPECT_EQ(suspendCount, 0);
     EXPECT_EQ(shutdownCount, 0);
     // A new start works on a fresh connection.
@@ -419,7 +405,7 @@ TEST_F(Logind, StopReleasesTheLockAndStopsListening) {
     EXPECT_TRUE(logindLockHeld());
     EXPECT_TRUE(mockLocks(1));
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
-    ASSERT_TRUE(waitFor([] { return suspendCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return suspendCount == 1; }));
 }
 
 TEST_F(Logind, NullHooksAreSkipped) {
@@ -436,30 +422,30 @@ TEST_F(Logind, NullHooksAreSkipped) {
 // the resume, and a logind that comes back gives the lock for the next sleep.
 TEST_F(Logind, LogindGoneWhileAsleepIsTheResumeAndBackItGivesTheLockAgain) {
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
-    ASSERT_TRUE(waitFor([] { return suspendCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return suspendCount == 1; }));
     bus.stopMock();
-    ASSERT_TRUE(waitFor([] { return resumeCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return resumeCount == 1; }));
     ASSERT_TRUE(bus.startMock(python)) << bus.why();
-    ASSERT_TRUE(waitFor([] { return logindLockHeld(); }));
+    ASSERT_TRUE(spinUntil([] { return logindLockHeld(); }));
     EXPECT_TRUE(mockLocks(1));
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
-    ASSERT_TRUE(waitFor([] { return suspendCount == 2; }));
+    ASSERT_TRUE(spinUntil([] { return suspendCount == 2; }));
     EXPECT_TRUE(lockHeldWhileSuspending);
     EXPECT_EQ(resumeCount, 1);
 }
 
 TEST_F(Logind, TheBusClosingWhileAsleepIsTheResumeAndANewBusIsWatched) {
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
-    ASSERT_TRUE(waitFor([] { return suspendCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return suspendCount == 1; }));
     bus.stop();
-    ASSERT_TRUE(waitFor([] { return resumeCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return resumeCount == 1; }));
     EXPECT_FALSE(logindLockHeld());
     ASSERT_TRUE(bus.start()) << bus.why();
     ASSERT_TRUE(bus.startMock(python)) << bus.why();
-    ASSERT_TRUE(waitFor([] { return logindLockHeld(); }, 10000));
+    ASSERT_TRUE(spinUntil([] { return logindLockHeld(); }, 10000));
     EXPECT_TRUE(mockLocks(1));
     ASSERT_TRUE(bus.emitSignal("PrepareForSleep", true));
-    ASSERT_TRUE(waitFor([] { return suspendCount == 2; }));
+    ASSERT_TRUE(spinUntil([] { return suspendCount == 2; }));
 }
 
 // A stop from inside a hook, as the shutdown path may do.
@@ -471,11 +457,11 @@ void stopFromHook() {
 TEST_F(Logind, AStopFromInsideAHookIsSafe) {
     ASSERT_TRUE(startLogindWatch(LogindHooks{onSuspending, onResumed, stopFromHook}));
     ASSERT_TRUE(bus.emitSignal("PrepareForShutdown", true));
-    ASSERT_TRUE(waitFor([] { return shutdownCount == 1; }));
+    ASSERT_TRUE(spinUntil([] { return shutdownCount == 1; }));
     EXPECT_FALSE(logindLockHeld());
     EXPECT_TRUE(mockLocks(0));
     ASSERT_TRUE(bus.emitSignal("PrepareForShutdown", false));
-    waitFor([] { return false; }, 300);
+    spinUntil([] { return false; }, 300);
     EXPECT_FALSE(logindLockHeld());
 }
 

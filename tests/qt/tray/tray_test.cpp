@@ -11,19 +11,17 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
-#include <QThread>
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
+#include "spin_until.h"
 #include "status_notifier_watcher.h"
 #include "test_desktop.h"
 #include "tools/icons/icon_art.h"
@@ -43,17 +41,6 @@ public Q_SLOTS:
 namespace {
 
 const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
-
-// Runs the event loop until `done`, for `ms` at most.
-bool spinUntil(const std::function<bool()>& done, int ms = 20000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::usleep(500);
-    }
-    return true;
-}
 
 // The desktop's own connection to the bus.
 QDBusConnection panel() {

@@ -5,17 +5,15 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QThread>
 #include <QWidget>
 
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "child_process.h"
+#include "spin_until.h"
 #include "ui/qt/x11_title.h"
 
 namespace {
@@ -23,16 +21,6 @@ namespace {
 ChildProcess xserver;
 std::unique_ptr<QApplication> app;
 xcb_connection_t* wm;
-
-bool spinUntil(const std::function<bool()>& done, int ms = 20000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::usleep(500);
-    }
-    return true;
-}
 
 xcb_atom_t atom(const char* name) {
     xcb_intern_atom_reply_t* reply =
