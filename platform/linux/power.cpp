@@ -13,7 +13,9 @@
 #include <fcntl.h>
 #include <linux/netlink.h>
 #include <sys/socket.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -51,6 +53,7 @@ struct Supply {
 struct Tree {
     bool listed;
     bool stale;  // a file was found replaced or gone: list again
+    bool sysfs;  // the kernel's own tree, whose files are never replaced
     dev_t device;
     ino_t inode;
     timespec modified;
@@ -59,7 +62,7 @@ struct Tree {
     int uevents;  // the kernel's uevents, or -1
     unsigned checks;
 };
-Tree tree{false, false, 0, 0, {}, 0, {}, -1, 0};
+Tree tree{false, false, false, 0, 0, {}, 0, {}, -1, 0};
 
 void closeTree() {
     for (int i = 0; i < tree.count; ++i) {
@@ -78,6 +81,8 @@ bool listTree(const struct stat& root) {
     closeTree();
     int dir = open(kSupplies, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return false;
+    struct statfs filesystem;
+    tree.sysfs = fstatfs(dir, &filesystem) == 0 && filesystem.f_type == SYSFS_MAGIC;
     alignas(dirent64) char entries[4096];
     ssize_t got;
     while (tree.count < kMostSupplies && (got = getdents64(dir, entries, sizeof entries)) > 0) {
@@ -184,9 +189,11 @@ bool readAttribute(Supply& supply, Attribute attribute, char* out, size_t size) 
     ssize_t got;
     do got = pread(fd, out, size - 1, 0);
     while (got < 0 && errno == EINTR);
-    // A device that went away, or a file replaced under the same name.
+    // A device that went away, or (in a tree not the kernel's) a file
+    // replaced under the same name.
     struct stat file;
-    if ((got < 0 && errno == ENODEV) || fstat(fd, &file) != 0 || file.st_nlink == 0) tree.stale = true;
+    if ((got < 0 && errno == ENODEV) || (!tree.sysfs && (fstat(fd, &file) != 0 || file.st_nlink == 0)))
+        tree.stale = true;
     if (got <= 0) return false;
     out[got] = '\0';
     out[strcspn(out, "\r\n")] = '\0';
