@@ -1,5 +1,6 @@
 #include "ui/qt/front_end_qt.h"
 
+#include <QAnyStringView>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
@@ -47,8 +48,8 @@ void armTimer(uintptr_t id, int64_t delayMs) {
 void setCaption(WindowHandle window, const char* text) {
     DialogWindow* w = dialogWindow(window);
     if (!w || setX11Title(w, text)) return;
-    const QString title = QString::fromUtf8(text);
-    if (title != w->windowTitle()) w->setWindowTitle(title);
+    // Compared as it stands: no string is made for a title that stays.
+    if (!QAnyStringView::equal(w->windowTitle(), QUtf8StringView(text))) w->setWindowTitle(QString::fromUtf8(text));
 }
 
 // Set at every refresh; handed on only when it changes, since each new
