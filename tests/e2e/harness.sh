@@ -170,9 +170,22 @@ e2e_wait_exit() {
 # output is the driver's stdout. Bounded to 60 s. Inside $(...) a failure
 # only ends the subshell, so check the status:
 #   caption=$(e2e_driver --wait 20000 caption) || e2e_fail "no main window"
+#
+# Now and then ld.so trips over one of Wine's threads in the process's last
+# moment ("Inconsistency detected by ld.so: dl-fini.c", once in some
+# thousands of exits) and ends it with 127 after the driver has done its
+# work; the driver's own code is then the one it wrote to the log.
+E2E_CALLS=0
 e2e_driver() {
   [ -f "$E2E_DRIVER" ] || e2e_fail "no driver at $E2E_DRIVER (built by the native build as e2e_driver)"
-  (cd "$E2E_CWD" && wine_bounded 60 "${WINE[@]}" "$E2E_DRIVER" "$@" 2>>"$E2E_WORK/wine.log")
+  local call=$BASHPID.$((++E2E_CALLS)) status
+  (cd "$E2E_CWD" && E2E_CALL=$call wine_bounded 60 "${WINE[@]}" "$E2E_DRIVER" "$@" 2>>"$E2E_WORK/wine.log")
+  status=$?
+  [ "$status" = 127 ] || return "$status"
+  status=$(sed -n "s/^e2e_driver $call: exit \([0-9]*\)\r\?\$/\1/p" "$E2E_WORK/wine.log" | tail -n 1)
+  [ -n "$status" ] || return 127
+  echo "the driver ($*) ended with 127 after saying $status" >&2
+  return "$status"
 }
 
 # Waits at most SECONDS until the main window's caption matches the

@@ -43,7 +43,10 @@
 //                           an event program that takes time
 //
 // Texts are UTF-8. Exit code 0 on success, 1 when the window or control did
-// not appear within the wait (default 10000 ms), 2 on a usage error.
+// not appear within the wait (default 10000 ms), 2 on a usage error. With
+// E2E_CALL set, the same code is also the last line on standard error,
+// "e2e_driver E2E_CALL: exit N", for when the process's own is lost at its
+// very end (see tests/e2e/harness.sh).
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
@@ -650,7 +653,7 @@ char** utf8Arguments(int* argc) {
 
 }  // namespace
 
-int main(int, char**) {
+int run() {
     int argc = 0;
     char** argv = utf8Arguments(&argc);
     if (argv == nullptr) return 2;
@@ -673,4 +676,15 @@ int main(int, char**) {
         return entry.run(window, count, argv + next);
     }
     return usage();
+}
+
+int main(int, char**) {
+    int status = run();
+    char call[32], said[64];
+    if (GetEnvironmentVariableA("E2E_CALL", call, sizeof call) - 1 < sizeof call - 1) {
+        int length = std::snprintf(said, sizeof said, "e2e_driver %s: exit %d\n", call, status);
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_ERROR_HANDLE), said, static_cast<DWORD>(length), &written, nullptr);
+    }
+    return status;
 }
