@@ -133,11 +133,10 @@ void formatSettingsLines(Settings& s, TextBuffer& out) {
 
 // A file the reader refused is never saved over: it is not ours to replace.
 static bool isSomeoneElsesFile(const char* path) {
-    PlatformFile* file = platformOpenFile(path, FileOpen::Read);
-    if (!file) return false;
-    bool trusted = platformIsFileTrusted(file, path);
-    platformCloseFile(file);
-    return !trusted;
+    LineReader reader;
+    TextFileOpen opened = openTrustedLineReader(reader, path);
+    if (opened == TextFileOpen::Opened) closeLineReader(reader);
+    return opened == TextFileOpen::Refused;
 }
 
 bool writeSettingsFile() {

@@ -18,6 +18,7 @@
 
 #include "platform/platform.h"
 #include "platform/record_pool.h"
+#include "platform/temporary_name.h"
 
 struct PlatformFile {
     int fd;
@@ -169,11 +170,9 @@ bool syncPath(const char* path, int flags) {
 // Six letters and digits no one can guess, for a name of our own; false
 // when the kernel gives no random bytes.
 bool randomLetters(char (&out)[7]) {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     unsigned char bytes[6];
     if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) return false;
-    for (int i = 0; i < 6; ++i) out[i] = kLetters[bytes[i] % 36];
-    out[6] = '\0';
+    temporaryNameLetters(bytes, out);
     return true;
 }
 

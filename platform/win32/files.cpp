@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/record_pool.h"
+#include "platform/temporary_name.h"
 #include "platform/win32/win32_internal.h"
 
 struct PlatformFile {
@@ -217,12 +218,10 @@ PlatformFile* platformCreateTemporaryFile(const char* target, char* name, size_t
     size_t directory = directoryLength(target);
     return openPooled(FileOpen::Create, [&] {
         for (int attempt = 0; attempt < 16; ++attempt) {
-            static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
             BYTE bytes[6] = {};
             char letters[7];
             if (!RtlGenRandom(bytes, sizeof bytes)) return INVALID_HANDLE_VALUE;
-            for (int i = 0; i < 6; ++i) letters[i] = kLetters[bytes[i] % 36];
-            letters[6] = '\0';
+            temporaryNameLetters(bytes, letters);
             if (snprintf(name, size, "%.*s~cw%s", static_cast<int>(directory), target, letters) >= static_cast<int>(size))
                 return INVALID_HANDLE_VALUE;
             // CREATE_NEW: never an existing file, nor a link planted under the name.

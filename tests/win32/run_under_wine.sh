@@ -43,10 +43,12 @@ display)
   # must not outlive the X server it was started on.
   wine_prefix_stop
   wine_bounded 90 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" sh -c '
-    timeout --kill-after=5 60 setarch --addr-no-randomize "$1" "$3" "$4"
+    server=$1
+    shift
+    timeout --kill-after=5 60 "$@"
     status=$?
-    timeout 30 "$2" -k 2>/dev/null
-    exit $status' sh "$WINE_LOADER" "$WINE_SERVER" "$2" "$3"
+    timeout 30 "$server" -k 2>/dev/null
+    exit $status' sh "$WINE_SERVER" "${WINE[@]}" "$2" "$3"
   ;;
 power)
   [ "$(id -u)" = 0 ] || skip "a fake power-supply tree needs root"

@@ -91,9 +91,10 @@ void TimerWheel::schedule() {
 void TimerWheel::wake() {
     ++wakeUps_;
     const int64_t now = clock_.elapsed();
-    // No allocation at each wake-up; timers beyond the array stay due and
-    // fire at the next one, at once.
-    uintptr_t due[8];
+    // No allocation at each wake-up: the platform never runs more timers
+    // than its table holds, and any beyond stay due and fire at the next
+    // wake-up, at once.
+    uintptr_t due[TimerTable::kSlots];
     size_t dueCount = 0;
     for (Entry& e : entries_) {
         if (e.dueMs > now) continue;  // early: it waits for its step

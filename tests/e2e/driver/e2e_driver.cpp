@@ -681,7 +681,8 @@ int run() {
 int main(int, char**) {
     int status = run();
     char call[32], said[64];
-    if (GetEnvironmentVariableA("E2E_CALL", call, sizeof call) - 1 < sizeof call - 1) {
+    DWORD callLength = GetEnvironmentVariableA("E2E_CALL", call, sizeof call);
+    if (callLength > 0 && callLength < sizeof call) {
         int length = std::snprintf(said, sizeof said, "e2e_driver %s: exit %d\n", call, status);
         DWORD written = 0;
         WriteFile(GetStdHandle(STD_ERROR_HANDLE), said, static_cast<DWORD>(length), &written, nullptr);
