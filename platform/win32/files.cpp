@@ -53,23 +53,37 @@ PSID currentUser() {
     return read ? token.user.User.Sid : nullptr;
 }
 
-// Owned by the user, the Administrators or SYSTEM; a volume that keeps no
-// security (FAT, exFAT) has no owner to hold against anyone.
-bool ownerIsTrusted(HANDLE handle) {
+// A volume that keeps no security (FAT, exFAT) has no owner or permissions
+// to hold against anyone.
+bool keepsNoSecurity(HANDLE handle) {
     DWORD flags = 0;
-    if (GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
-        !(flags & FILE_PERSISTENT_ACLS))
-        return true;
+    return GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+           !(flags & FILE_PERSISTENT_ACLS);
+}
+
+// Owned by the user, the Administrators or SYSTEM.
+bool ownerIsTrusted(HANDLE handle) {
+    if (keepsNoSecurity(handle)) return true;
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
                         &descriptor) != ERROR_SUCCESS)
         return false;
-    PSID user = currentUser();
-    bool trusted = owner && ((user && EqualSid(owner, user)) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-                             IsWellKnownSid(owner, WinLocalSystemSid));
+    bool trusted = ownerIsTrustedSid(owner, currentUser());
     LocalFree(descriptor);
     return trusted;
+}
+
+// Owned as above, and no one else may change it.
+bool isClosedToOthers(HANDLE handle) {
+    if (keepsNoSecurity(handle)) return true;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                        nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool closed = securityIsClosedToOthers(descriptor, currentUser());
+    LocalFree(descriptor);
+    return closed;
 }
 
 // A link (any reparse point) at `path` made by someone else is never
@@ -145,6 +159,22 @@ bool finalPathOf(HANDLE handle, char* out, size_t size) {
     return narrowToCodePage(plain, out, size);
 }
 
+// The folder that holds `path` is closed to others; one whose name does
+// not fit cannot be checked and is not believed.
+bool folderIsClosedToOthers(const char* path) {
+    char folder[MAX_PATH + 16];
+    // A "." names the folder also after a bare drive or a root: "C:." and "C:\.".
+    if (snprintf(folder, sizeof folder, "%.*s.", static_cast<int>(directoryLength(path)), path) >=
+        static_cast<int>(sizeof folder))
+        return false;
+    HANDLE handle = CreateFileA(folder, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    bool closed = isClosedToOthers(handle);
+    CloseHandle(handle);
+    return closed;
+}
+
 }  // namespace
 
 PlatformFile* platformOpenFile(const char* path, FileOpen mode) {
@@ -191,7 +221,13 @@ bool platformCloseFile(PlatformFile* file) {
 }
 
 bool platformIsFileTrusted(PlatformFile* file, const char* path) {
-    return file && path && *path && ownerIsTrusted(file->handle) && linkIsTrusted(path);
+    if (!file || !path || !*path || !isClosedToOthers(file->handle) || !linkIsTrusted(path) ||
+        !folderIsClosedToOthers(path))
+        return false;
+    // Through a link (Wine shows a Unix link as the file it names), the
+    // folder of the file reached must be closed as well.
+    char reached[MAX_PATH];
+    return !finalPathOf(file->handle, reached, sizeof reached) || folderIsClosedToOthers(reached);
 }
 
 bool platformSaveTarget(const char* path, char* out, size_t size) {

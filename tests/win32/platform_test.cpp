@@ -1,5 +1,6 @@
 // The Win32 platform layer against the real system calls, under Wine.
 // One group of cases per run: platform_test.exe GROUP [arguments].
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_platform.h"
 
+#include <sddl.h>
 #include <shellapi.h>
 
 namespace {
@@ -348,7 +350,10 @@ bool believed(const char* path) {
 
 // A folder that run_under_wine.sh prepared: "theirs.txt" belongs to another
 // Unix user (Wine reports it as owned by Anonymous Logon), "linked.ini" is
-// a Unix link to "target.ini".
+// a Unix link to "target.ini"; below it files of ours, 0644 unless named
+// "everyones" (0666), in folders 0755 ("closed"), 0777 ("open"), 1777
+// ("sticky") and 0755 of another user ("theirs"); "closed/out.ini" is a
+// link to "open/target.ini".
 int testOwners(int argc, char** argv) {
     if (argc < 3) return 2;
     SetCurrentDirectoryA(argv[2]);
@@ -356,12 +361,184 @@ int testOwners(int argc, char** argv) {
     CHECK(believed("mine.txt"));
     CHECK(!believed("theirs.txt"));
     CHECK(!believed("missing.txt"));
+    CHECK(believed("linked.ini"));
+    CHECK(believed("closed\\mine.ini"));
+    CHECK(!believed("closed\\everyones.ini"));
+    CHECK(!believed("open\\mine.ini"));
+    CHECK(!believed("sticky\\mine.ini"));
+    CHECK(!believed("theirs\\mine.ini"));
+    CHECK(!believed("closed\\out.ini"));
+    // The folder of an absolute name, and of a name relative to a drive.
+    char absolute[MAX_PATH];
+    GetFullPathNameA("closed\\mine.ini", sizeof absolute, absolute, nullptr);
+    CHECK(believed(absolute));
+    char onDrive[] = "?:mine.txt";
+    onDrive[0] = absolute[0];
+    CHECK(believed(onDrive));
     // A save of the link replaces what it names.
     char target[MAX_PATH];
     CHECK(platformSaveTarget("linked.ini", target, sizeof target));
     size_t length = strlen(target);
     CHECK(length > 11 && strcmp(target + length - 11, "\\target.ini") == 0);
     CHECK(platformSaveTarget("new.ini", target, sizeof target) && strcmp(target, "new.ini") == 0);
+    return failures;
+}
+
+// ---------------------------------------------------------------- acls
+
+// The SDDL with each "{me}" replaced by the SID of the user the test runs as.
+PSECURITY_DESCRIPTOR descriptorOf(const char* sddl, const char* me) {
+    char text[1024];
+    size_t length = 0;
+    for (const char* at = sddl; *at && length + 1 < sizeof text;) {
+        if (strncmp(at, "{me}", 4) == 0 && length + strlen(me) + 1 < sizeof text) {
+            length += static_cast<size_t>(snprintf(text + length, sizeof text - length, "%s", me));
+            at += 4;
+        } else {
+            text[length++] = *at++;
+        }
+    }
+    text[length] = '\0';
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(text, SDDL_REVISION_1, &descriptor, nullptr))
+        printf("cannot make a descriptor of %s\n", text);
+    return descriptor;
+}
+
+// Descriptors that Wine never builds from a Unix mode: it maps only the
+// owner and the "other" bits (to Everyone), and a DACL set through the API
+// is turned back into a mode. Each row: the owner and DACL, closed or not.
+int testAcls() {
+    HANDLE token;
+    union {
+        TOKEN_USER user;
+        BYTE bytes[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
+    } self;
+    DWORD size = 0;
+    char* me = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ||
+        !GetTokenInformation(token, TokenUser, &self, sizeof self, &size) ||
+        !ConvertSidToStringSidA(self.user.User.Sid, &me)) {
+        printf("FAIL: no SID for the test's user\n");
+        return 1;
+    }
+    CloseHandle(token);
+    PSID user = self.user.User.Sid;
+    struct Case {
+        const char* sddl;
+        bool closed;
+        int line;
+    };
+    // A named user of the machine, not the test's.
+#define OTHER "S-1-5-21-1-2-3-1002"
+#define TRUSTED_INSTALLER "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
+    const Case cases[] = {
+        // What Wine makes of 0644, 0666 and a 0777 folder, and of a file of another Unix user.
+        {"O:{me}D:(A;;FA;;;SY)(A;;FA;;;{me})(A;;0x1200a9;;;WD)", true, __LINE__},
+        {"O:{me}D:(A;;FA;;;SY)(A;;FA;;;{me})(A;;0x1301ff;;;WD)", false, __LINE__},
+        {"O:{me}D:(A;OICI;FA;;;SY)(A;OICI;FA;;;{me})(A;OICI;0x1301ff;;;WD)", false, __LINE__},
+        {"O:AND:(A;;FA;;;SY)(A;;FA;;;AN)(A;;0x1200a9;;;WD)", false, __LINE__},
+        // Owners: the Administrators and SYSTEM are trusted, a group or another user is not.
+        {"O:BAD:(A;;FA;;;BA)(A;;FA;;;SY)(A;;FA;;;{me})", true, __LINE__},
+        {"O:SYD:(A;;FA;;;SY)", true, __LINE__},
+        {"O:BUD:(A;;FA;;;SY)", false, __LINE__},
+        {"O:" OTHER "D:(A;;FA;;;" OTHER ")", false, __LINE__},
+        {"D:(A;;FA;;;SY)", false, __LINE__},
+        // The owner's own entry, TrustedInstaller's, and the stand-ins for a creator.
+        {"O:BAD:(A;;FA;;;BA)(A;;FA;;;OW)", true, __LINE__},
+        {"O:{me}D:(A;;FA;;;" TRUSTED_INSTALLER ")", true, __LINE__},
+        {"O:{me}D:(A;;FA;;;CO)(A;;FA;;;CG)", true, __LINE__},
+        // Others that may read and run; others that may change it.
+        {"O:{me}D:(A;;0x1200a9;;;BU)(A;;FR;;;AU)(A;;GR;;;WD)(A;;GX;;;" OTHER ")", true, __LINE__},
+        {"O:{me}D:(A;;0x110180;;;BU)", true, __LINE__},  // delete, attributes: not its bytes
+        {"O:{me}D:(A;;FW;;;BU)", false, __LINE__},
+        {"O:{me}D:(A;OICIID;0x1301bf;;;AU)", false, __LINE__},  // a folder made under C:\ inherits this
+        {"O:{me}D:(A;;0x4;;;AU)", false, __LINE__},             // append: C:\ itself gives this
+        {"O:{me}D:(A;;FA;;;" OTHER ")", false, __LINE__},
+        {"O:{me}D:(A;;0x40;;;" OTHER ")", false, __LINE__},  // delete what a folder holds
+        {"O:{me}D:(A;;WD;;;BU)", false, __LINE__},
+        {"O:{me}D:(A;;WO;;;BU)", false, __LINE__},
+        {"O:{me}D:(A;;GW;;;WD)", false, __LINE__},
+        {"O:{me}D:(A;;GA;;;IU)", false, __LINE__},
+        // Entries only handed down to what a folder will hold.
+        {"O:{me}D:(A;OICIIO;FA;;;BU)(A;OICIIO;FA;;;CO)", true, __LINE__},
+        // A denial counts before the allowance, for the same SID or Everyone.
+        {"O:{me}D:(D;;FA;;;BU)(A;;FA;;;BU)", true, __LINE__},
+        {"O:{me}D:(D;;FA;;;WD)(A;;FA;;;AU)", true, __LINE__},
+        {"O:{me}D:(A;;FA;;;BU)(D;;FA;;;BU)", false, __LINE__},
+        {"O:{me}D:(D;;FA;;;AU)(A;;FA;;;BU)", false, __LINE__},
+        {"O:{me}D:(D;;FW;;;BU)(A;;FA;;;BU)", false, __LINE__},  // may still change the DACL
+        {"O:{me}D:(D;OICIIO;FA;;;BU)(A;;FA;;;BU)", false, __LINE__},
+        // No DACL lets everyone in (the null one is made below: Wine reads
+        // NO_ACCESS_CONTROL as an empty DACL); an empty one no one.
+        {"O:{me}", false, __LINE__},
+        {"O:{me}D:", true, __LINE__},
+    };
+#undef OTHER
+#undef TRUSTED_INSTALLER
+    for (const Case& row : cases) {
+        PSECURITY_DESCRIPTOR descriptor = descriptorOf(row.sddl, me);
+        bool closed = descriptor && securityIsClosedToOthers(descriptor, user);
+        if (descriptor && closed != row.closed) printf("  %s\n", row.sddl);
+        check(descriptor && closed == row.closed, row.closed ? "closed to others" : "open to others", row.line);
+        LocalFree(descriptor);
+    }
+    LocalFree(me);
+    SECURITY_DESCRIPTOR nullDacl;
+    InitializeSecurityDescriptor(&nullDacl, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorOwner(&nullDacl, user, FALSE);
+    CHECK(SetSecurityDescriptorDacl(&nullDacl, TRUE, nullptr, FALSE) && !securityIsClosedToOthers(&nullDacl, user));
+
+    // Object entries (SDDL as Wine reads it has none), whose SID comes after
+    // the GUIDs they carry; then a list that is not what it says: more
+    // entries than it holds, an entry past its end, a SID that does not fit.
+    union {
+        ACL acl;
+        BYTE bytes[256];
+    } list;
+    PSID users = nullptr;
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0, 0, 0, &users);
+    auto reset = [&] {
+        memset(&list, 0, sizeof list);
+        InitializeAcl(&list.acl, sizeof list, ACL_REVISION);
+        AddAccessAllowedAce(&list.acl, ACL_REVISION, FILE_GENERIC_READ, users);
+    };
+    // Laid out by hand: Wine has no AddAccessAllowedObjectAce.
+    auto objectAce = [&](DWORD rights, DWORD flags) {
+        memset(&list, 0, sizeof list);
+        InitializeAcl(&list.acl, sizeof list, ACL_REVISION_DS);
+        BYTE* ace = list.bytes + sizeof(ACL);
+        DWORD at = offsetof(ACCESS_ALLOWED_OBJECT_ACE, ObjectType);
+        if (flags & ACE_OBJECT_TYPE_PRESENT) at += sizeof(GUID);
+        if (flags & ACE_INHERITED_OBJECT_TYPE_PRESENT) at += sizeof(GUID);
+        memset(ace + offsetof(ACCESS_ALLOWED_OBJECT_ACE, ObjectType), 0x5A, at - offsetof(ACCESS_ALLOWED_OBJECT_ACE, ObjectType));
+        CopySid(GetLengthSid(users), ace + at, users);
+        ACE_HEADER header = {ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0, static_cast<WORD>(at + GetLengthSid(users))};
+        memcpy(ace, &header, sizeof header);
+        memcpy(ace + offsetof(ACCESS_ALLOWED_OBJECT_ACE, Mask), &rights, sizeof rights);
+        memcpy(ace + offsetof(ACCESS_ALLOWED_OBJECT_ACE, Flags), &flags, sizeof flags);
+        list.acl.AceCount = 1;
+        return daclLetsOthersChange(&list.acl, user, user);
+    };
+    const DWORD both = ACE_OBJECT_TYPE_PRESENT | ACE_INHERITED_OBJECT_TYPE_PRESENT;
+    CHECK(objectAce(FILE_ALL_ACCESS, 0));
+    CHECK(objectAce(FILE_ALL_ACCESS, both));
+    CHECK(!objectAce(FILE_GENERIC_READ, 0));
+    CHECK(!objectAce(FILE_GENERIC_READ, both));
+    CHECK(!objectAce(FILE_GENERIC_READ, ACE_INHERITED_OBJECT_TYPE_PRESENT));
+    reset();
+    ACE_HEADER* first = reinterpret_cast<ACE_HEADER*>(list.bytes + sizeof(ACL));
+    CHECK(!daclLetsOthersChange(&list.acl, user, user));
+    list.acl.AceCount = 2;
+    CHECK(daclLetsOthersChange(&list.acl, user, user));
+    reset();
+    first->AceSize = sizeof list;
+    CHECK(daclLetsOthersChange(&list.acl, user, user));
+    reset();
+    reinterpret_cast<SID*>(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(first)->SidStart)->SubAuthorityCount = 15;
+    CHECK(daclLetsOthersChange(&list.acl, user, user));
+    FreeSid(users);
     return failures;
 }
 
@@ -679,6 +856,7 @@ int main(int argc, char** argv) {
     if (strcmp(group, "text") == 0) result = testText();
     else if (strcmp(group, "files") == 0) result = testFiles();
     else if (strcmp(group, "owners") == 0) result = testOwners(argc, argv);
+    else if (strcmp(group, "acls") == 0) result = testAcls();
     else if (strcmp(group, "timers") == 0) result = testTimers();
     else if (strcmp(group, "programs") == 0) result = testPrograms();
     else if (strcmp(group, "child-sleep") == 0) return childSleep(argc, argv);
@@ -686,7 +864,7 @@ int main(int argc, char** argv) {
     else if (strcmp(group, "dlls-planted") == 0) return testDllsPlanted();
     else if (strcmp(group, "windows") == 0) result = testWindows();
     else if (strcmp(group, "power") == 0) result = testPower(argc, argv);
-    else printf("usage: platform_test text|files|owners DIR|timers|programs|dlls|windows|power AC FLAG PERCENT\n");
+    else printf("usage: platform_test text|files|owners DIR|acls|timers|programs|dlls|windows|power AC FLAG PERCENT\n");
     if (result == 0) printf("%s: all passed\n", group);
     return result == 0 || result == kSkipped ? result : 1;
 }

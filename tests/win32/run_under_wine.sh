@@ -6,7 +6,7 @@
 #   run_under_wine.sh run     PREFIX EXE GROUP...     (plain)
 #   run_under_wine.sh display PREFIX EXE GROUP        (under a private X server)
 #   run_under_wine.sh power   PREFIX EXE              (a fake battery tree)
-#   run_under_wine.sh owners  PREFIX EXE              (a file of another user's, a link)
+#   run_under_wine.sh owners  PREFIX EXE              (files and folders of other users and modes, links)
 set -u
 mode=$1
 shift
@@ -66,10 +66,26 @@ owners)
   id nobody >/dev/null 2>&1 || skip "no user nobody"
   folder=$(mktemp -d)
   trap 'rm -rf "$folder"' EXIT
+  umask 022
   echo theirs >"$folder/theirs.txt"
   chown nobody "$folder/theirs.txt"
   echo linked >"$folder/target.ini"
   ln -s target.ini "$folder/linked.ini"
+  # Wine turns the "other" bits of a mode into an entry for Everyone.
+  mkdir -m 755 "$folder/closed" "$folder/theirs"
+  mkdir -m 777 "$folder/open"
+  mkdir -m 1777 "$folder/sticky"
+  chown nobody "$folder/theirs"
+  for file in closed/mine closed/everyones open/mine open/target sticky/mine theirs/mine; do
+    echo x >"$folder/$file.ini"
+  done
+  chmod 666 "$folder/closed/everyones.ini"
+  ln -s ../open/target.ini "$folder/closed/out.ini"
+  modes=$(cd "$folder" && stat -c '%n %a %U' closed open sticky theirs closed/mine.ini closed/everyones.ini | tr '\n' ' ')
+  [ "$modes" = "closed 755 root open 777 root sticky 1777 root theirs 755 nobody closed/mine.ini 644 root closed/everyones.ini 666 root " ] || {
+    echo "FAIL: the folder was not prepared: $modes"
+    exit 1
+  }
   wine_bounded 60 "${WINE[@]}" "$2" owners "$(wine_path "$folder")"
   ;;
 *)
