@@ -539,6 +539,26 @@ int testAcls() {
     reinterpret_cast<SID*>(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(first)->SidStart)->SubAuthorityCount = 15;
     CHECK(daclLetsOthersChange(&list.acl, user, user));
     FreeSid(users);
+
+    // Random lists that end at a page no one may read: a read past the
+    // list's size ends the test.
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    BYTE* pages = static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_COMMIT, PAGE_READWRITE));
+    DWORD unused;
+    CHECK(pages && VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &unused));
+    if (!pages) return failures;
+    unsigned state = 12345;
+    auto next = [&] { return (state = state * 1103515245u + 12345u) >> 16; };
+    for (int round = 0; round < 20000; ++round) {
+        WORD size = static_cast<WORD>(sizeof(ACL) + next() % 120);
+        ACL* random = reinterpret_cast<ACL*>(pages + system.dwPageSize - size);
+        for (WORD i = 0; i < size; ++i) reinterpret_cast<BYTE*>(random)[i] = static_cast<BYTE>(next());
+        random->AclSize = size;
+        random->AceCount = static_cast<WORD>(next() % 6);
+        daclLetsOthersChange(random, user, user);
+    }
+    VirtualFree(pages, 0, MEM_RELEASE);
     return failures;
 }
 
