@@ -3,8 +3,10 @@
 #   bin/                          celwrd, celwrd-chart, celwrd-replay
 #   share/applications/           cellwarden.desktop
 #   share/icons/hicolor/NxN/apps/ cellwarden.png, 16 to 256 px, from celwrd-icons
-#   share/man/man1/               celwrd.1.gz, celwrd-chart.1.gz
-#   share/doc/cellwarden/         the help page, the example event script, copyright
+#   share/man/man1/               celwrd.1.gz, celwrd-chart.1.gz, celwrd-replay.1.gz
+#   share/metainfo/               what software centres show (AppStream)
+#   share/doc/cellwarden/         the help page, the example event script, copyright,
+#                                 the release notes (changelog.gz)
 include(GNUInstallDirs)
 
 set(linux_files ${PROJECT_SOURCE_DIR}/packaging/linux)
@@ -18,6 +20,7 @@ install(FILES ${linux_files}/cellwarden.desktop DESTINATION ${CMAKE_INSTALL_DATA
 install(FILES ${PROJECT_SOURCE_DIR}/resources/help/celwrd.html ${linux_files}/AUTOEXEC.example.CLW
   DESTINATION ${doc_dir})
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${doc_dir} RENAME copyright)
+install(FILES ${linux_files}/example.cellwarden.cellwarden.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The themed icons, drawn by the icon generator at build time.
 set(hicolor_dir ${CMAKE_BINARY_DIR}/hicolor)
@@ -29,19 +32,24 @@ add_custom_command(OUTPUT ${hicolor_pngs}
   COMMAND celwrd-icons --hicolor ${hicolor_dir}
   DEPENDS celwrd-icons
   COMMENT "Drawing the themed icons")
-# Man pages compressed as Debian keeps them: no name or time in the gzip
-# header, so the bytes depend on the page alone.
+# Man pages and the release notes compressed as Debian keeps them: no name
+# or time in the gzip header, so the bytes depend on the text alone.
+set(compressed_dir ${CMAKE_BINARY_DIR}/compressed)
 set(man_pages)
-foreach(page celwrd.1 celwrd-chart.1)
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.gz
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-    COMMAND gzip -9nc ${linux_files}/${page} > ${CMAKE_BINARY_DIR}/man/${page}.gz
-    DEPENDS ${linux_files}/${page})
-  list(APPEND man_pages ${CMAKE_BINARY_DIR}/man/${page}.gz)
+foreach(file celwrd.1 celwrd-chart.1 celwrd-replay.1 changelog)
+  add_custom_command(OUTPUT ${compressed_dir}/${file}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${compressed_dir}
+    COMMAND gzip -9nc ${linux_files}/${file} > ${compressed_dir}/${file}.gz
+    DEPENDS ${linux_files}/${file})
+  if(file MATCHES "\\.1$")
+    list(APPEND man_pages ${compressed_dir}/${file}.gz)
+  endif()
 endforeach()
-add_custom_target(cellwarden_install_files ALL DEPENDS ${hicolor_pngs} ${man_pages})
+add_custom_target(cellwarden_install_files ALL DEPENDS ${hicolor_pngs} ${man_pages} ${compressed_dir}/changelog.gz)
 install(DIRECTORY ${hicolor_dir}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Where Debian keeps the release notes of a package made by its own authors.
+install(FILES ${compressed_dir}/changelog.gz DESTINATION ${doc_dir})
 
 # ----- the Debian package
 file(STRINGS ${PROJECT_SOURCE_DIR}/resources/version.h release_line REGEX "define CELLWARDEN_RELEASE ")
@@ -51,7 +59,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME cellwarden)
 set(CPACK_PACKAGE_VERSION ${CELLWARDEN_RELEASE})
 set(CPACK_PACKAGE_VENDOR "the Cellwarden authors")
-set(CPACK_PACKAGE_CONTACT "the Cellwarden authors")
+# Also the signature of packaging/linux/changelog (the package test compares them).
+set(CPACK_PACKAGE_CONTACT "the Cellwarden authors <authors@cellwarden.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "resident battery monitor for the tray, with a Japanese interface")
 # Lines of at most 80 characters, as Debian's tools show them.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
