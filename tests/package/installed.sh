@@ -19,8 +19,9 @@ usr=$root/usr
 for file in bin/celwrd bin/celwrd-chart bin/celwrd-replay; do
   [ -x "$usr/$file" ] || qe_fail "no program $file"
 done
-for file in share/man/man1/celwrd.1.gz share/man/man1/celwrd-chart.1.gz share/doc/cellwarden/celwrd.html \
-  share/doc/cellwarden/AUTOEXEC.example.CLW share/doc/cellwarden/copyright; do
+for file in share/man/man1/celwrd.1.gz share/man/man1/celwrd-chart.1.gz share/man/man1/celwrd-replay.1.gz \
+  share/doc/cellwarden/celwrd.html share/doc/cellwarden/AUTOEXEC.example.CLW share/doc/cellwarden/copyright \
+  share/doc/cellwarden/changelog.gz share/metainfo/example.cellwarden.cellwarden.metainfo.xml; do
   [ -s "$usr/$file" ] || qe_fail "no $file"
 done
 desktop-file-validate "$usr/share/applications/cellwarden.desktop" || qe_fail "the desktop file is not valid"
@@ -28,7 +29,7 @@ for size in 16 22 24 32 48 64 128 256; do
   icon=$usr/share/icons/hicolor/${size}x${size}/apps/cellwarden.png
   [ "$(identify -format %wx%h "$icon" 2>/dev/null)" = "${size}x${size}" ] || qe_fail "no ${size} px icon"
 done
-for page in celwrd celwrd-chart; do
+for page in celwrd celwrd-chart celwrd-replay; do
   zcat "$usr/share/man/man1/$page.1.gz" | groff -man -ww -z 2>"$QE_WORK/man.log" && [ ! -s "$QE_WORK/man.log" ] ||
     qe_fail "$page.1: $(cat "$QE_WORK/man.log")"
 done
