@@ -109,8 +109,9 @@ void platformDeleteFile(const char* path);
 // the user running the program or to the system's administrator (root; on
 // Windows the Administrators or SYSTEM), and so does a link at `path`; on
 // Linux neither the file nor its directory can be written by group (unless
-// the group is the owner's own) or others. A file system that records no
-// owners (FAT, exFAT) is not held against the file.
+// the group is the owner's own) or others, nor by a user or group their
+// ACLs name. A file system that records no owners (FAT, exFAT) is not held
+// against the file.
 bool platformIsFileTrusted(PlatformFile* file, const char* path);
 
 // Where a save of `path` goes so that the file stays what it is: the file

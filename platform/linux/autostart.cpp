@@ -11,6 +11,7 @@
 
 #include "platform/linux/config_folder.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/linux/trust.h"
 
 namespace {
 
@@ -55,7 +56,9 @@ bool writeWhole(const char* folder, const char* path, const char* text) {
     const int fd = mkostemp(temporary, O_CLOEXEC);
     if (fd < 0) return false;
     const size_t size = strlen(text);
-    bool written = fchmod(fd, 0644) == 0 && write(fd, text, size) == static_cast<ssize_t>(size) && fsync(fd) == 0;
+    // No default ACL of the folder hands the entry to anyone else.
+    bool written = keepOnlyMode(fd) && fchmod(fd, 0644) == 0 &&
+                   write(fd, text, size) == static_cast<ssize_t>(size) && fsync(fd) == 0;
     const int error = errno;
     written = close(fd) == 0 && written;
     if (written && rename(temporary, path) == 0) return true;
