@@ -47,6 +47,21 @@ bool recordsNoOwners(const struct statfs& fs) {
     return static_cast<long>(fs.f_type) == kMsdosMagic || static_cast<long>(fs.f_type) == kExfatMagic;
 }
 
+// `useradd -g GROUP OTHER` lists OTHER nowhere in the group file, yet
+// OTHER writes what GROUP may write. A database that cannot be read to
+// its end counts as holding such an account.
+bool anotherAccountHasPrimaryGroup(gid_t gid, uid_t owner) {
+    char buffer[4096];
+    struct passwd account, *next = nullptr;
+    bool found = false;
+    int error = 0;
+    setpwent();
+    while (!found && (error = getpwent_r(&account, buffer, sizeof buffer, &next)) == 0 && next)
+        found = account.pw_gid == gid && account.pw_uid != owner;
+    endpwent();
+    return found || (error != 0 && error != ENOENT);
+}
+
 // Whether a holder of these permissions (after the mask) may write.
 bool grantsWrite(unsigned permissions, unsigned mask) { return (permissions & mask & kAclWrite) != 0; }
 
@@ -123,7 +138,7 @@ bool isPrivateGroup(gid_t gid, uid_t owner) {
     if (user.pw_gid != gid || strcmp(group.gr_name, user.pw_name) != 0) return false;
     for (char** member = group.gr_mem; *member; ++member)
         if (strcmp(*member, user.pw_name) != 0) return false;
-    return true;
+    return !anotherAccountHasPrimaryGroup(gid, owner);
 }
 
 bool isClosedToOthers(int fd, const char* path) {

@@ -11,7 +11,8 @@
 bool isTrustedOwner(uid_t uid);
 
 // Whether `gid` is the private group of the account `owner`: named after
-// it, its primary group, and no member listed but it.
+// it, its primary group, no member listed but it, and no other account's
+// primary group.
 bool isPrivateGroup(gid_t gid, uid_t owner);
 
 // Whether what `fd` (when not -1) or else `path` (links followed) names

@@ -331,4 +331,31 @@ TEST_P(Trust, ASaveKeepsWhatTheFileIs) {
             EXPECT_EQ(entry.path().filename().string().find('~'), std::string::npos) << entry.path();
 }
 
+// `useradd -g cwhost cwlodger`: the group file lists no member of cwhost,
+// yet the lodger writes what the group may write.
+TEST_F(TrustGround, AGroupIsPrivateOnlyWhenNoOtherAccountHasItAsItsPrimaryGroup) {
+    struct Row {
+        Account runner, other;
+        Verdict verdict;
+    } rows[] = {
+        {ground().host, ground().lodger, Verdict::Refused},
+        {ground().user, ground().other, Verdict::Believed},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.runner.name);
+        const std::string folder = at(row.runner.name), script = folder + "/AUTOEXEC.CLW";
+        ASSERT_EQ(mkdir(folder.c_str(), 0775), 0);
+        give(folder, row.runner.uid, row.runner.gid, 0775);
+        writeWholeFile(script, "[BOOT]\n/\ntrue\n");
+        give(script, row.runner.uid, row.runner.gid, 0664);
+        const struct group* group = getgrgid(row.runner.gid);
+        ASSERT_NE(group, nullptr);
+        ASSERT_EQ(group->gr_name, row.runner.name);
+        ASSERT_EQ(group->gr_mem[0], nullptr) << "a member is listed";
+        ASSERT_EQ(canWrite(row.other.name, script), row.verdict == Verdict::Refused);
+        ASSERT_EQ(canWrite(row.other.name, folder), row.verdict == Verdict::Refused);
+        EXPECT_EQ(judgedBy(row.runner, script), row.verdict);
+    }
+}
+
 }  // namespace
