@@ -1,8 +1,10 @@
-// The autostart entry: written where the XDG rules say, valid for the
-// desktop, starting the program by exactly its path, and removed again;
-// never for a program another user could replace. Needs root: a folder
-// only root can write on the way to /, and another user.
+// The user's configuration folders and the autostart entry: written where
+// the XDG rules say, valid for the desktop, starting the program by
+// exactly its path, and removed again; never for a program another user
+// could replace, and never in a folder of someone else's. Needs root: a
+// folder only root can write on the way to /, and another user.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "accounts.h"
+#include "platform/linux/config_folder.h"
 #include "platform/linux/linux_platform.h"
 #include "test_files.h"
 
@@ -173,6 +176,45 @@ TEST_F(Autostart, APathThatIsNotUtf8GetsNoEntry) {
         }
         unlink(entry.c_str());
     }
+}
+
+// su without -, sudo without -H: root with another user's $HOME keeps to
+// its own home, and makes no folder in one of someone else's.
+TEST_F(Autostart, TheUsersFoldersAreTheirOwnWhateverTheEnvironmentSays) {
+    const std::string theirs = folder("home-of-other", 0755, other.uid);
+    ASSERT_EQ(setenv("HOME", theirs.c_str(), 1), 0);
+    unsetenv("XDG_CONFIG_HOME");
+    char named[4096];
+    ASSERT_TRUE(configFolder("cellwarden", named, sizeof named));
+    EXPECT_EQ(named, std::string(getpwuid(geteuid())->pw_dir) + "/.config/cellwarden/");
+
+    // Named by the environment, still nothing is made in their folders.
+    const std::string fine = program(folder("fine"));
+    for (const char* made : {"", "/.config"}) {
+        SCOPED_TRACE(made);
+        if (*made) {
+            ASSERT_EQ(mkdir((theirs + made).c_str(), 0700), 0);
+            ASSERT_EQ(chown((theirs + made).c_str(), other.uid, other.gid), 0);
+        }
+        ASSERT_EQ(setenv("XDG_CONFIG_HOME", (theirs + "/.config").c_str(), 1), 0);
+        errno = 0;
+        EXPECT_FALSE(linuxFilesFolder("/usr/bin/", named, sizeof named));
+        EXPECT_EQ(errno, EPERM);
+        EXPECT_FALSE(setOn(fine));
+        EXPECT_FALSE(exists(theirs + "/.config/cellwarden"));
+        EXPECT_FALSE(exists(theirs + "/.config/autostart"));
+    }
+    // Nor is a folder of theirs taken where the program would keep its files.
+    const std::string kept = theirs + "/.config/cellwarden";
+    ASSERT_EQ(mkdir(kept.c_str(), 0700), 0);
+    ASSERT_EQ(chown(kept.c_str(), other.uid, other.gid), 0);
+    EXPECT_FALSE(linuxFilesFolder("/usr/bin/", named, sizeof named));
+
+    // In a folder of the user's own all is made, for the user alone.
+    ASSERT_EQ(setenv("XDG_CONFIG_HOME", config.c_str(), 1), 0);
+    ASSERT_TRUE(linuxFilesFolder("/usr/bin/", named, sizeof named));
+    EXPECT_EQ(named, config + "/cellwarden/");
+    EXPECT_EQ(fs::status(named).permissions(), fs::perms::owner_all);
 }
 
 }  // namespace
