@@ -140,8 +140,10 @@ int main(int argc, char** argv) {
     if (line.empty()) return 1;
     // One program per folder and per user; a later start only raises the first.
     if (!holdFolderLock(filesDirectory) || !becomeFirstInstance(raiseMainWindow)) {
-        askFirstToRaise();
-        return 0;
+        if (askFirstToRaise()) return 0;
+        std::fprintf(stderr, "celwrd: Cellwarden already runs (for this user or on %s) but could not be asked to show "
+                     "its window\n", filesDirectory);
+        return 1;
     }
     sayIfSettingsCannotBeSaved();
     connectQtFrontEnd();
