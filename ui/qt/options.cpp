@@ -49,8 +49,8 @@ int autostart(const char* setting) {
             fprintf(stderr,
                     "celwrd: not starting %s at log-in: other users can write %s, so they could put another program"
                     " in its place\n"
-                    "celwrd: install it in a folder only you or root can write, in folders only you or root can"
-                    " write (such as ~/.local/bin or /usr/local/bin), and run celwrd --autostart on from there\n",
+                    "celwrd: install it where only you or root can write, in every folder up to / (such as"
+                    " ~/.local/bin or /usr/local/bin), and run celwrd --autostart on from there\n",
                     program, open);
         } else if (why == EILSEQ) {
             fprintf(stderr,
