@@ -27,8 +27,10 @@ static bool closingSteps() {
 
 static void suspendActions() {
     settingsFileStale = !closingSteps();
-    runEventScript(kTriggerSuspend);
+    // Before the programs: the session may end while they run, and the log
+    // is closed already.
     suspendStepsDone = true;
+    runEventScript(kTriggerSuspend);
 }
 
 static void resumeActions() {

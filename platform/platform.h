@@ -109,12 +109,12 @@ void platformDeleteFile(const char* path);
 // the user running the program or to the system's administrator (root; on
 // Windows the Administrators or SYSTEM), and so does a link at `path`, and
 // no one else may write the file or its directory: on Linux neither can be
-// written by group (unless the group is the owner's own) or others; on
-// Windows neither may be owned by anyone else, nor give anyone but the
-// owner, the user, the Administrators, SYSTEM or TrustedInstaller a right to
-// write, append, delete what a folder holds, or change the permissions or
-// the owner. A file system that records no owners (FAT, exFAT) is not held
-// against the file.
+// written by group (unless the group is the owner's own) or others, nor by a
+// user or group their ACLs name; on Windows neither may be owned by anyone
+// else, nor give anyone but the owner, the user, the Administrators, SYSTEM
+// or TrustedInstaller a right to write, append, delete what a folder holds,
+// or change the permissions or the owner. A file system that records no
+// owners (FAT, exFAT) is not held against the file.
 bool platformIsFileTrusted(PlatformFile* file, const char* path);
 
 // Where a save of `path` goes so that the file stays what it is: the file

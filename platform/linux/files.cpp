@@ -1,12 +1,9 @@
 // Files opened for one operation: the log is opened for every line, so the
 // records come from a small pool rather than the heap.
 #include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <sys/uio.h>
 #include <time.h>
 #include <unistd.h>
@@ -16,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/linux/trust.h"
 #include "platform/platform.h"
 #include "platform/record_pool.h"
 #include "platform/temporary_name.h"
@@ -33,10 +31,6 @@ namespace {
 RecordPool<PlatformFile, 8> pool;
 
 constexpr size_t kLargestTransfer = 1u << 30;
-
-// File systems that keep no owners report the mounting user for every file.
-constexpr long kMsdosMagic = 0x4d44;
-constexpr long kExfatMagic = 0x2011BAB0;
 
 constexpr int kLockWaitMs = 5000;
 
@@ -69,42 +63,9 @@ bool directoryOf(const char* path, char* out, size_t size) {
     return true;
 }
 
-bool trustedOwner(uid_t uid) { return uid == geteuid() || uid == 0; }
-
-bool recordsNoOwners(const struct statfs& fs) {
-    return static_cast<long>(fs.f_type) == kMsdosMagic || static_cast<long>(fs.f_type) == kExfatMagic;
-}
-
-// A user private group: named after its owner, the owner's primary group,
-// with no other member. Writable by it is writable by the owner alone.
-bool isOwnersOwnGroup(gid_t gid, uid_t owner) {
-    char userBuffer[4096], groupBuffer[16384];
-    struct passwd user, *userFound = nullptr;
-    struct group group, *groupFound = nullptr;
-    if (getpwuid_r(owner, &user, userBuffer, sizeof userBuffer, &userFound) != 0 || !userFound) return false;
-    if (getgrgid_r(gid, &group, groupBuffer, sizeof groupBuffer, &groupFound) != 0 || !groupFound) return false;
-    if (user.pw_gid != gid || strcmp(group.gr_name, user.pw_name) != 0) return false;
-    for (char** member = group.gr_mem; *member; ++member)
-        if (strcmp(*member, user.pw_name) != 0) return false;
-    return true;
-}
-
-bool othersMayWrite(const struct stat& info) {
-    if (info.st_mode & S_IWOTH) return true;
-    return (info.st_mode & S_IWGRP) && !isOwnersOwnGroup(info.st_gid, info.st_uid);
-}
-
-// Owned by the user or root, and written by nobody else.
-bool isClosedToOthers(const struct stat& info, const struct statfs& fs) {
-    return recordsNoOwners(fs) || (trustedOwner(info.st_uid) && !othersMayWrite(info));
-}
-
 bool directoryIsClosedToOthers(const char* path) {
     char directory[PATH_MAX];
-    struct stat info;
-    struct statfs fs;
-    return directoryOf(path, directory, sizeof directory) && stat(directory, &info) == 0 &&
-           statfs(directory, &fs) == 0 && isClosedToOthers(info, fs);
+    return directoryOf(path, directory, sizeof directory) && isClosedToOthers(-1, directory);
 }
 
 // Follows `path` through links that the user or root made, into `out`;
@@ -116,7 +77,7 @@ bool followOwnLinks(const char* path, char (&out)[PATH_MAX]) {
         struct stat info;
         if (lstat(out, &info) != 0) return errno == ENOENT;
         if (!S_ISLNK(info.st_mode)) return true;
-        if (!trustedOwner(info.st_uid)) return false;
+        if (!isTrustedOwner(info.st_uid)) return false;
         char target[PATH_MAX];
         ssize_t length = readlink(out, target, sizeof target - 1);
         if (length <= 0) return false;
@@ -132,11 +93,29 @@ bool followOwnLinks(const char* path, char (&out)[PATH_MAX]) {
     return false;
 }
 
+// A file made here carries just its mode: a default ACL of its folder
+// would hand it to the users and groups it names.
+int openOrMake(const char* path, int flags) {
+    if (!(flags & O_CREAT)) return open(path, flags);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        int fd = open(path, flags & ~O_CREAT);
+        if (fd >= 0 || errno != ENOENT) return fd;
+        fd = open(path, flags | O_EXCL, 0644);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0 || keepOnlyMode(fd)) return fd;
+        close(fd);
+        unlink(path);
+        errno = EACCES;
+        return -1;
+    }
+    return -1;
+}
+
 // Opened without blocking, so that a FIFO named as the log cannot hang the
 // monitor; only what behaves as a file is kept, and only a regular file is
 // read.
 int openPlainFile(const char* path, int flags, bool regularOnly) {
-    int fd = open(path, flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
+    int fd = openOrMake(path, flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return -1;
     struct stat info;
     bool refused = fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) ||
@@ -236,8 +215,7 @@ bool platformCloseFile(PlatformFile* file) {
 bool platformIsFileTrusted(PlatformFile* file, const char* path) {
     if (!file || !path || !*path) return false;
     struct stat opened, named;
-    struct statfs fs;
-    if (fstat(file->fd, &opened) != 0 || fstatfs(file->fd, &fs) != 0 || !isClosedToOthers(opened, fs)) return false;
+    if (fstat(file->fd, &opened) != 0 || !isClosedToOthers(file->fd, path)) return false;
     if (lstat(path, &named) != 0 || !directoryIsClosedToOthers(path)) return false;
     if (!S_ISLNK(named.st_mode)) return named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
     // Through a link: the link, every link after it and the folder of the
@@ -265,8 +243,15 @@ PlatformFile* platformCreateTemporaryFile(const char* target, char* name, size_t
             if (snprintf(name, size, "%s/~cw%s", directory, letters) >= static_cast<int>(size)) break;
             int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0644);
             if (fd < 0 && errno == EEXIST) continue;
-            // A file of mode 0600 stays one.
-            if (fd >= 0 && hasMode) fchmod(fd, existing.st_mode & 07777);
+            if (fd < 0) return -1;
+            // A file of mode 0600 stays one, and no default ACL of the
+            // folder gives it to anyone else.
+            if (!keepOnlyMode(fd)) {
+                close(fd);
+                unlink(name);
+                return -1;
+            }
+            if (hasMode) fchmod(fd, existing.st_mode & 07777);
             return fd;
         }
         return -1;

@@ -71,11 +71,20 @@ bool linuxProgramPath(char* out, size_t size);
 // same where it can.
 bool linuxFilesFolder(const char* programFolder, char* out, size_t size);
 
+// The first of the program and the folders above it, up to /, that
+// someone other than the user and root could write, and so put another
+// program in its place (a sticky folder such as /tmp counts: it is emptied
+// at boot and anyone may then make the path again), into `out`; false when
+// there is none. A place that cannot be looked at counts as one.
+bool linuxFindReplaceable(const char* programPath, char* out, size_t size);
+
 // The desktop's autostart entry for the program: `on` writes
 // $XDG_CONFIG_HOME/autostart/cellwarden.desktop (~/.config/autostart/ where
 // that is unset) starting `programPath`, off removes it (a missing one is
 // no failure). `where` receives the file's path. False when that fails,
-// errno saying why.
+// errno saying why: EPERM for a program others could replace
+// (linuxFindReplaceable), EILSEQ for a path that is not UTF-8, which no
+// desktop starts.
 bool linuxSetAutostart(bool on, const char* programPath, char* where, size_t size);
 
 // ----- the end of the session

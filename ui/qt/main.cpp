@@ -97,13 +97,20 @@ std::string settleFolders(int argc, char** argv) {
     const char* slash = std::strrchr(program, '/');
     const std::string folder(program, slash ? static_cast<size_t>(slash - program + 1) : 0);
     const bool made = linuxFilesFolder(folder.c_str(), files, sizeof files);
+    const int why = errno;
     if (!files[0]) {
-        std::fprintf(stderr, "celwrd: no folder for the settings: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "celwrd: no folder for the settings: %s\n", std::strerror(why));
+        return std::string();
+    }
+    // Another user's (their $XDG_CONFIG_HOME kept by su): our files there
+    // would be theirs to lose, or take theirs from them.
+    if (!made && why == EPERM) {
+        std::fprintf(stderr, "celwrd: %s is another user's, or would be made in a folder of another user's\n", files);
         return std::string();
     }
     if (!made) {
         std::fprintf(stderr, "celwrd: cannot make %s (%s); changed settings are not kept\n", files,
-                     std::strerror(errno));
+                     std::strerror(why));
         settingsUnwritableSaid = true;
     }
     const std::string line = commandLine(program, argc, argv);
@@ -140,8 +147,10 @@ int main(int argc, char** argv) {
     if (line.empty()) return 1;
     // One program per folder and per user; a later start only raises the first.
     if (!holdFolderLock(filesDirectory) || !becomeFirstInstance(raiseMainWindow)) {
-        askFirstToRaise();
-        return 0;
+        if (askFirstToRaise()) return 0;
+        std::fprintf(stderr, "celwrd: Cellwarden already runs (for this user or on %s) but could not be asked to show "
+                     "its window\n", filesDirectory);
+        return 1;
     }
     sayIfSettingsCannotBeSaved();
     connectQtFrontEnd();

@@ -43,8 +43,24 @@ int autostart(const char* setting) {
         return 1;
     }
     if (!linuxSetAutostart(on, program, where, sizeof where)) {
-        fprintf(stderr, "celwrd: cannot %s %s: %s\n", on ? "write" : "remove", where[0] ? where : "the autostart entry",
-                strerror(errno));
+        const int why = errno;
+        char open[PATH_MAX] = "";
+        if (why == EPERM && linuxFindReplaceable(program, open, sizeof open)) {
+            fprintf(stderr,
+                    "celwrd: not starting %s at log-in: other users can write %s, so they could put another program"
+                    " in its place\n"
+                    "celwrd: install it where only you or root can write, in every folder up to / (such as"
+                    " ~/.local/bin or /usr/local/bin), and run celwrd --autostart on from there\n",
+                    program, open);
+        } else if (why == EILSEQ) {
+            fprintf(stderr,
+                    "celwrd: not starting %s at log-in: its path is not UTF-8, and desktops start no such entry\n"
+                    "celwrd: move it to a folder whose name is UTF-8 and run celwrd --autostart on from there\n",
+                    program);
+        } else {
+            fprintf(stderr, "celwrd: cannot %s %s: %s\n", on ? "write" : "remove",
+                    where[0] ? where : "the autostart entry", strerror(why));
+        }
         return 1;
     }
     printf(on ? "Cellwarden starts at log-in: %s\n" : "Cellwarden no longer starts at log-in: %s removed\n", where);

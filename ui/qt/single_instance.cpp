@@ -7,6 +7,7 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -88,8 +89,17 @@ int openPrivateDir(int at, const char* name, bool create) {
     return fd;
 }
 
+// Whether `dir` leaves room for our sockets' paths, which a Unix socket
+// holds in 107 bytes: a runtime directory too long for them is passed over
+// for the next place, as one that is not ours is.
+bool socketFits(const char* dir) {
+    char longest[32];
+    socketName(kLockNames - 1, longest, sizeof longest);
+    return strlen(dir) + 1 + strlen(longest) < sizeof(sockaddr_un::sun_path);
+}
+
 bool useDir(int fd, const char* path) {
-    if (fd < 0 || strlen(path) >= sizeof instance.dir) {
+    if (fd < 0 || strlen(path) >= sizeof instance.dir || !socketFits(path)) {
         if (fd >= 0) close(fd);
         return false;
     }

@@ -4,13 +4,15 @@
 // bring its window forward and ends. Both live in $XDG_RUNTIME_DIR when
 // that is the user's own private directory, else in /run/user/<uid>, else
 // in ~/.cache/cellwarden-<host> of the user's home as the password
-// database gives it: places no other user can make first.
+// database gives it: places no other user can make first. A place whose
+// path leaves no room for a socket's is passed over for the next.
 #pragma once
 
 // True when this process is the first: it now holds the lock for the rest
 // of its life and `raise` (may be null) is called on the event loop
 // whenever a later start asks. False when another process holds the lock:
-// the caller then calls askFirstToRaise() and ends with exit code 0.
+// the caller then calls askFirstToRaise() and ends, with exit code 0 when
+// the first answered, else saying so on standard error.
 // Also true, holding nothing, when no private directory can be had (one
 // planted by another user, say): a start is never refused for that.
 // Call on the thread of the QCoreApplication, after it is made; calling

@@ -4,7 +4,7 @@
 # letter of a Linux name). An installed one (its folder not the user's)
 # keeps them in ~/.config/cellwarden/, made for the user alone, where a
 # relative log file name lies too, and says once when it cannot write its
-# settings there.
+# settings there; it keeps none in a folder of another user's.
 . "$(dirname "$0")/harness.sh"
 qe_begin "$@"
 
@@ -42,6 +42,19 @@ run "$installed/celwrd"
 [ -f "$config/celwrd.INI" ] || qe_fail "no settings in $config: $(ls -A "$config")"
 [ "$(ls "$installed")" = celwrd ] || qe_fail "files went beside the installed program: $(ls "$installed")"
 [ -z "$(ls -A "$QE_CWD")" ] || qe_fail "files went to the current directory: $(ls -A "$QE_CWD")"
+
+# A configuration folder another user's environment names (su without -)
+# is not used: said, exit code 1, nothing made in their folders.
+theirs=$QE_WORK/theirs
+mkdir -p "$theirs"
+chown nobody: "$theirs"
+(cd "$QE_CWD" && exec env XDG_CONFIG_HOME="$theirs/.config" "$installed/celwrd" -A) >"$QE_WORK/theirs.log" 2>&1 &
+QE_PID=$!
+qe_wait_exit 30
+[ "$QE_STATUS" = 1 ] || qe_fail "it ran on another user's folder: exit code $QE_STATUS"
+grep -q "$theirs/.config/cellwarden/ is another user's" "$QE_WORK/theirs.log" ||
+  qe_fail "it did not say why: $(cat "$QE_WORK/theirs.log")"
+[ -z "$(ls -A "$theirs")" ] || qe_fail "it made $(ls -A "$theirs") in another user's folder"
 
 # A log file named without a folder lies in that folder.
 sed -i 's/^Clogfile\.Slogfilename = .*\r$/Clogfile.Slogfilename = relative.LOG\r/; s/^Clogfile\.Sneedsavelogfile = .*\r$/Clogfile.Sneedsavelogfile = 1\r/' \

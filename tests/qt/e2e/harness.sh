@@ -128,7 +128,9 @@ qe_begin() {
   qe_service "the mock logind" "$QE_WORK/logind.log" qe_logind_ready \
     $QE_PYTHON -m dbusmock --template logind --system
 
-  export XDG_RUNTIME_DIR=$QE_WORK/runtime HOME=$QE_WORK/home
+  # The program takes the home from the password database, not from $HOME:
+  # its configuration folder is named here.
+  export XDG_RUNTIME_DIR=$QE_WORK/runtime HOME=$QE_WORK/home XDG_CONFIG_HOME=$QE_WORK/home/.config
   mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
   chmod 700 "$XDG_RUNTIME_DIR"
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 QT_QPA_PLATFORM=xcb

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A second start ends at once with exit code 0, writing nothing, and the
 # first one's main window comes up (also from minimised) and takes the
-# focus; a start after the first was killed runs.
+# focus; one that cannot reach the first says so and ends with an error; a
+# start after the first was killed runs.
 . "$(dirname "$0")/harness.sh"
 qe_begin "$@"
 
@@ -34,6 +35,17 @@ second_start
 qe_until 5 "the first one's main window did not take the focus" bash -c "[ \"\$(xdotool getwindowfocus)\" = $main ]"
 cmp -s "$QE_PROGRAM/celwrd.INI" <(printf "%s\r\n" "Cscreen.Sshowtasktray = 1") || qe_fail "a second start wrote the settings file"
 wine_pid_gone "$first" && qe_fail "the first one ended"
+
+# A first that cannot answer (stopped): a second start says so and ends
+# with an error, not with 0 as if the window had come up.
+kill -STOP "$first"
+( cd "$QE_CWD" && exec "$QE_PROGRAM/celwrd" ) >"$QE_WORK/unanswered.log" 2>&1 &
+WINE_PID=$!
+wine_wait_exit 30 || { kill -CONT "$first"; qe_fail "the unanswered second start is still running after 30 s"; }
+kill -CONT "$first"
+[ "$WINE_STATUS" != 0 ] || qe_fail "a second start that reached nobody ended with 0"
+grep -q 'could not be asked' "$QE_WORK/unanswered.log" ||
+  qe_fail "a second start that reached nobody did not say so: $(cat "$QE_WORK/unanswered.log")"
 
 # Killed, the first leaves its socket behind but not its lock.
 kill -KILL "$first"
