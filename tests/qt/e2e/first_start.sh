@@ -72,6 +72,7 @@ $QE_TRAY context
 qe_until 10 "no menu popped up" bash -c "[ \$(xdotool search --onlyvisible --pid $QE_PID 2>/dev/null | wc -l) -ge 2 ]"
 xdotool key Up Return
 qe_wait_exit 10
+[ "$QE_STATUS" = 0 ] || qe_fail "exit code $QE_STATUS"
 [ "$(qe_ini Cscreen.Sshowtasktray)" = 1 ] || qe_fail "the tray icon's default was not saved"
 [ "$(qe_ini Csound.Sdischargefilename)" = power-unplug ] || qe_fail "the sounds' defaults were not saved"
 
