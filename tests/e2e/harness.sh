@@ -16,10 +16,11 @@
 # shell is a child subreaper, so nothing escapes to PID 1; a test killed on
 # its CTest timeout takes all of it along). A new test only starts processes
 # through e2e_start (or in the background with `&`, then ends them itself by
-# $!), and waits with e2e_until / e2e_wait_caption / e2e_wait_exit, never
-# with a bare sleep: every wait is bounded and lasts at least
-# $E2E_MIN_WAIT seconds (30), since on a loaded machine a single driver
-# call can take seconds; a wait that is met returns at once.
+# $!), and waits with e2e_until / e2e_wait_caption / e2e_wait_refreshes /
+# e2e_wait_exit, never with a bare sleep: every wait is bounded and lasts at
+# least $E2E_MIN_WAIT seconds (30), since on a loaded machine a single
+# driver call can take seconds; a wait that is met returns at once. What
+# this suite shares with the Linux one is in common.sh.
 #
 # Set by CTest (tests/e2e/CMakeLists.txt); the defaults suit a run by hand:
 #   CELLWARDEN_EXE  the program under test
@@ -44,33 +45,39 @@ E2E_NAME=$(basename "$0" .sh)
 : "${E2E_MIN_WAIT:=30}"
 E2E_PID=
 E2E_FAILED=0
+# The test's own prefix only, never one of the caller's.
+unset WINEPREFIX
 
-e2e_log() {
-  echo "[$E2E_NAME $(date +%T)] $*"
+. "$E2E_SOURCE/tests/e2e/common.sh"
+harness_names E2E
+HARNESS_BINARY=$CELLWARDEN_EXE
+HARNESS_BINARY_NAME=celwrd.exe
+HARNESS_OUTPUT=$E2E_WORK/wine.log
+
+# The shared helpers by this suite's names.
+e2e_log() { harness_log "$@"; }
+e2e_fail() { harness_fail "$@"; }
+e2e_begin() { harness_begin "$@"; }
+e2e_end() { harness_end "$@"; }
+e2e_bound() { harness_bound "$@"; }
+e2e_start() { harness_start "$@"; }
+e2e_wait_exit() { harness_wait_exit "$@"; }
+e2e_wait_caption() { harness_wait_caption "$@"; }
+e2e_wait_refreshes() { harness_wait_refreshes "$@"; }
+e2e_until() { harness_until "$@"; }
+e2e_write_ini() { harness_write_ini "$@"; }
+e2e_ini() { harness_ini "$@"; }
+e2e_screenshot() { harness_screenshot "$@"; }
+
+# In the lines of an event script, MARK stands for the command of an event
+# program that appends "NAME start" and "NAME end" to a file: "MARK FILE
+# NAME MS" (the driver's mark command, which takes MS milliseconds in
+# between).
+e2e_write_script() {
+  HARNESS_MARK="\"$(wine_path "$E2E_DRIVER")\" mark" harness_write_script "$@"
 }
 
-# Fails the test: the message, then the exit trap cleans up and shows Wine's
-# output.
-e2e_fail() {
-  echo "FAIL: $*" >&2
-  E2E_FAILED=1
-  exit 1
-}
-
-e2e_begin() {
-  [ "$(id -u)" = 0 ] || e2e_fail "end-to-end tests need root (a mount namespace for the fake battery)"
-  if [ -z "${E2E_IN_NAMESPACE:-}" ]; then
-    # Everything from here on, Xvfb and the wineserver included, lives in
-    # this namespace; its mounts vanish with its last process.
-    export E2E_IN_NAMESPACE=1
-    wine_exec_subreaper unshare --mount --propagation private bash "$0" "$@"
-  fi
-  unset WINEPREFIX
-  trap e2e_end EXIT
-  trap 'exit 130' INT TERM
-
-  rm -rf "$E2E_WORK"
-  mkdir -p "$E2E_WORK"
+harness_prepare() {
   [ -f "$CELLWARDEN_EXE" ] ||
     e2e_fail "no program at $CELLWARDEN_EXE: build it first (scripts/test builds build/win64/celwrd.exe), or set CELLWARDEN_E2E_EXE"
   command -v Xvfb >/dev/null && [ -x "$WINE_LOADER" ] ||
@@ -80,11 +87,11 @@ e2e_begin() {
     bash "$E2E_SOURCE/tests/e2e/make_prefix.sh" || e2e_fail "could not make the Wine prefix"
   fi
   wine_ensure_locale || e2e_fail "no Japanese locale"
+}
 
-  E2E_POWER=$E2E_WORK/power
-  power_tree_make "$E2E_POWER"
-  power_tree_bind "$E2E_POWER" || e2e_fail "could not install the fake battery"
-
+# A private copy-on-write view of the run's prefix, a private Xvfb and
+# Wine's desktop.
+harness_desktop_start() {
   mkdir -p "$E2E_WORK/prefix" "$E2E_WORK/prefix-changes" "$E2E_WORK/prefix-work"
   mount -t overlay overlay \
     -o "lowerdir=$E2E_TEMPLATE,upperdir=$E2E_WORK/prefix-changes,workdir=$E2E_WORK/prefix-work" \
@@ -95,12 +102,26 @@ e2e_begin() {
 
   wine_xvfb_start "$E2E_WORK" || e2e_fail "no X server"
   e2e_desktop_start
+}
 
-  E2E_PROGRAM=$E2E_WORK/program
-  E2E_CWD=$E2E_WORK/cwd
-  mkdir -p "$E2E_PROGRAM" "$E2E_CWD"
-  cp "$CELLWARDEN_EXE" "$E2E_PROGRAM/celwrd.exe"
-  e2e_log "work directory $E2E_WORK, display $DISPLAY"
+harness_desktop_stop() {
+  [ -z "${E2E_PID:-}" ] || wine_end_pid "$E2E_PID" 5
+  wine_prefix_stop
+  wine_xvfb_stop
+}
+
+harness_exec() {
+  WINEDEBUG=$E2E_WINEDEBUG exec "${WINE[@]}" "$@"
+}
+
+harness_caption() {
+  e2e_driver --wait 2000 caption
+}
+
+harness_show_output() {
+  [ -s "$E2E_WORK/wine.log" ] || return 0
+  echo "--- Wine's output (last 40 lines of $E2E_WORK/wine.log without its traces)" >&2
+  grep -av ":trace:" "$E2E_WORK/wine.log" | tail -n 40 >&2
 }
 
 # A wineserver that stays for the whole test, with Wine's desktop (explorer,
@@ -131,41 +152,6 @@ e2e_wine_trouble() {
   grep -a -v ':trace:' "$E2E_WORK/wine.log" 2>/dev/null | grep -a -i 'err:\|wine:\|fail' | tail -n 3 | tr '\n' ' '
 }
 
-# The bound of a wait: SECONDS, or E2E_MIN_WAIT when that is longer.
-e2e_bound() {
-  echo $(($1 > E2E_MIN_WAIT ? $1 : E2E_MIN_WAIT))
-}
-
-# Starts the program in the background with ARGS, from $E2E_CWD; Wine's
-# output goes to $E2E_WORK/wine.log. EXE defaults to $E2E_PROGRAM/celwrd.exe.
-e2e_start() {
-  e2e_start_exe "$E2E_PROGRAM/celwrd.exe" "$@"
-}
-
-e2e_start_exe() {
-  local exe=$1
-  shift
-  [ -z "$E2E_PID" ] || e2e_fail "the program is already running"
-  (cd "$E2E_CWD" && WINEDEBUG=$E2E_WINEDEBUG exec "${WINE[@]}" "$exe" "$@") >>"$E2E_WORK/wine.log" 2>&1 &
-  E2E_PID=$!
-  E2E_STARTED=$SECONDS
-  e2e_log "started $(basename "$exe") $* (pid $E2E_PID)"
-}
-
-# Waits at most SECONDS for the program to end by itself; sets E2E_STATUS
-# to its exit code and E2E_TOOK to the seconds it ran. Fails the test when
-# it is still running.
-e2e_wait_exit() {
-  local seconds
-  seconds=$(e2e_bound "$1")
-  WINE_PID=$E2E_PID
-  wine_wait_exit "$seconds" || e2e_fail "the program did not end within $seconds s"
-  E2E_STATUS=$WINE_STATUS
-  E2E_TOOK=$((SECONDS - E2E_STARTED))
-  E2E_PID=
-  e2e_log "the program ended with exit code $E2E_STATUS after ${E2E_TOOK} s"
-}
-
 # Runs the driver in the test's prefix (see driver/e2e_driver.cpp); its
 # output is the driver's stdout. Bounded to 60 s. Inside $(...) a failure
 # only ends the subshell, so check the status:
@@ -186,48 +172,6 @@ e2e_driver() {
   [ -n "$status" ] || return 127
   echo "the driver ($*) ended with 127 after saying $status" >&2
   return "$status"
-}
-
-# Waits at most SECONDS until the main window's caption matches the
-# extended regular expression PATTERN; leaves it in E2E_CAPTION.
-e2e_wait_caption() {
-  local pattern=$1 seconds
-  seconds=$(e2e_bound "$2")
-  local deadline=$((SECONDS + seconds))
-  while :; do
-    E2E_CAPTION=$(e2e_driver --wait 2000 caption) && grep -Eq -- "$pattern" <<<"$E2E_CAPTION" && return 0
-    [ "$SECONDS" -lt "$deadline" ] || e2e_fail "the caption did not match /$pattern/ within $seconds s: '$E2E_CAPTION'"
-    sleep 0.2
-  done
-}
-
-# Waits at most SECONDS until COMMAND succeeds; fails the test with WHAT.
-e2e_until() {
-  local seconds what=$2
-  seconds=$(e2e_bound "$1")
-  shift 2
-  wine_wait_for "$seconds" "$@" || e2e_fail "$what (waited $seconds s)"
-}
-
-# Writes the program's settings file from KEY = VALUE lines, with the
-# program's CR LF line ends; keys left out keep their defaults.
-e2e_write_ini() {
-  printf '%s\r\n' "$@" >"$E2E_PROGRAM/celwrd.INI"
-}
-
-# The value of KEY in the settings file.
-e2e_ini() {
-  grep -a "^$1 = " "$E2E_PROGRAM/celwrd.INI" | head -n 1 | sed 's/^[^=]*= //' | tr -d '\r'
-}
-
-# Writes the event script beside the program from its lines, CR LF ended.
-# In the lines, MARK stands for the command of an event program that
-# appends "NAME start" and "NAME end" to a file: "MARK FILE NAME MS" (the
-# driver's mark command, which takes MS milliseconds in between).
-e2e_write_script() {
-  local driver line
-  driver="\"$(wine_path "$E2E_DRIVER")\" mark"
-  for line in "$@"; do printf '%s\r\n' "${line//MARK/$driver}"; done >"$E2E_PROGRAM/AUTOEXEC.CLW"
 }
 
 # The WAV files the program asked to play so far, in order, one per line.
@@ -264,13 +208,6 @@ e2e_tray_icon_colours() {
     END { printf "blue %d red %d green %d yellow %d\n", n["blue"], n["red"], n["green"], n["yellow"] }'
 }
 
-e2e_screenshot() {
-  wine_screenshot "$1" 2>/dev/null || {
-    e2e_log "no screenshot: import failed"
-    return 1
-  }
-}
-
 # ----- checks
 
 e2e_expect_eq() {
@@ -302,26 +239,4 @@ e2e_expect_files() {
   expected=$(printf '%s\n' "$@" | sort)
   actual=$(ls -A "$dir" | sort)
   [ "$expected" = "$actual" ] || e2e_fail "$dir holds [$(echo $actual)], expected [$(echo $expected)]"
-}
-
-e2e_end() {
-  local status=$?
-  trap - EXIT INT TERM
-  [ "$status" = 0 ] || E2E_FAILED=1
-  if [ -n "${E2E_PID:-}" ] && [ "$E2E_FAILED" = 1 ] && [ -n "${DISPLAY:-}" ]; then
-    e2e_screenshot "$E2E_WORK/at-failure.png" && e2e_log "screenshot at failure: $E2E_WORK/at-failure.png"
-  fi
-  [ -z "${E2E_PID:-}" ] || wine_end_pid "$E2E_PID" 5
-  wine_prefix_stop
-  wine_xvfb_stop
-  local left
-  left=$(wine_end_descendants 5)
-  [ -z "$left" ] || e2e_log "ended what was left running: $(echo $left)"
-  if [ "$E2E_FAILED" = 1 ] && [ -s "$E2E_WORK/wine.log" ]; then
-    echo "--- Wine's output (last 40 lines of $E2E_WORK/wine.log without its traces)" >&2
-    grep -av ":trace:" "$E2E_WORK/wine.log" | tail -n 40 >&2
-  fi
-  [ "$E2E_FAILED" = 1 ] && exit 1
-  e2e_log "passed"
-  exit 0
 }

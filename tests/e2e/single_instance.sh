@@ -44,7 +44,7 @@ shown() { e2e_driver windows | awk '$1 == "unowned" { print $2, $3 }'; }
 e2e_driver click 10155
 e2e_driver press 1
 e2e_until 5 "OK did not put the main window away" minimised
-sleep 2
+e2e_wait_refreshes 2 10
 e2e_expect_eq "visible minimised" "$(shown)" "the main window put away with no tray icon"
 second_start
 e2e_expect_eq "normal foreground" "$(main)" "the first instance's main window, put away before"

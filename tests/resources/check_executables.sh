@@ -14,8 +14,13 @@ fail() {
 define() { sed -n "s/^#define $1 \"\(.*\)\"$/\1/p" "$source/resources/version.h"; }
 company=$(define CELLWARDEN_COMPANY)
 copyright=$(define CELLWARDEN_COPYRIGHT)
-commit_time=
-[ -n "${SOURCE_DATE_EPOCH:-}" ] || commit_time=$(git -C "$source" log -1 --format=%ct 2>/dev/null)
+# The time the builds take: SOURCE_DATE_EPOCH when set, else the last
+# commit's. Without either there is nothing to hold them to: that fails.
+commit_time=${SOURCE_DATE_EPOCH:-}
+if [ -z "$commit_time" ] && ! { commit_time=$(git -C "$source" log -1 --format=%ct 2>&1) && [ -n "$commit_time" ]; }; then
+  fail "no commit time to check the builds against (git: ${commit_time:-no commit}); outside a checkout set SOURCE_DATE_EPOCH"
+  commit_time=
+fi
 
 for dir in "$@"; do
   if ! recorded=$(cat "$dir/source_date_epoch" 2>/dev/null); then

@@ -157,7 +157,9 @@ TEST_F(PowerBroadcast, TheSessionEndingWhileSuspendedClosesTheLogOnce) {
     onPowerBroadcast(kPbtQuerySuspend);
     onEndSession(1);
     std::string log = logFile();
-    EXPECT_EQ(log.find("[Close"), log.rfind("[Close"));
+    size_t close = log.find("[Close");
+    ASSERT_NE(close, std::string::npos);
+    EXPECT_EQ(close, log.rfind("[Close"));
     EXPECT_EQ(programs(), (Strings{"suspend", "stop", "stop", "end"}));
 }
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "icon_art.h"
+#include "icon_files.h"
 
 namespace {
 

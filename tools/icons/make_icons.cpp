@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "icon_art.h"
+#include "icon_files.h"
 
 namespace {
 

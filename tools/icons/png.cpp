@@ -1,130 +1,21 @@
 #include "png.h"
 
-#include <algorithm>
-#include <array>
+#include <zlib.h>
+
 #include <cstdlib>
 
 namespace {
 
-// ------------------------------------------------------------- deflate
-
-// Bits go out least significant first; Huffman codes most significant first.
-struct BitWriter {
-    std::vector<uint8_t>& out;
-    uint32_t buffer = 0;
-    int count = 0;
-
-    void bits(uint32_t value, int n) {
-        buffer |= value << count;
-        count += n;
-        for (; count >= 8; count -= 8, buffer >>= 8) out.push_back(uint8_t(buffer));
-    }
-    void code(uint32_t value, int n) {
-        uint32_t reversed = 0;
-        for (int i = 0; i < n; ++i) reversed |= ((value >> i) & 1) << (n - 1 - i);
-        bits(reversed, n);
-    }
-    void flush() {
-        if (count > 0) out.push_back(uint8_t(buffer));
-        buffer = 0, count = 0;
-    }
-};
-
-constexpr uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                      31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                      2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr uint16_t kDistanceBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,
-                                        33,  49,  65,  97,  129, 193,  257,  385,  513,  769,
-                                        1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
-                                        6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-
-// The fixed literal/length code of the deflate format.
-void symbol(BitWriter& w, int s) {
-    if (s <= 143) w.code(0x30 + s, 8);
-    else if (s <= 255) w.code(0x190 + s - 144, 9);
-    else if (s <= 279) w.code(s - 256, 7);
-    else w.code(0xC0 + s - 280, 8);
-}
-
-void match(BitWriter& w, int length, int distance) {
-    int i = 28;
-    while (length < kLengthBase[i]) --i;
-    symbol(w, 257 + i);
-    w.bits(length - kLengthBase[i], kLengthExtra[i]);
-    int d = 29;
-    while (distance < kDistanceBase[d]) --d;
-    w.code(d, 5);
-    w.bits(distance - kDistanceBase[d], kDistanceExtra[d]);
-}
-
-constexpr int kWindow = 32768, kMinMatch = 3, kMaxMatch = 258, kChain = 128, kHashBits = 15;
-
-// Greedy matching over hash chains of three-byte strings: icons are flat
-// colour, so long runs and repeated rows are what there is to find.
-void deflateFixed(const std::vector<uint8_t>& d, std::vector<uint8_t>& out) {
-    BitWriter w{out};
-    w.bits(1, 1);  // the last block
-    w.bits(1, 2);  // fixed codes
-    const int n = int(d.size());
-    std::vector<int> head(1 << kHashBits, -1), previous(d.size(), -1);
-    auto insert = [&](int p) {
-        if (p + kMinMatch > n) return;
-        const int h = ((d[p] << 10) ^ (d[p + 1] << 5) ^ d[p + 2]) & ((1 << kHashBits) - 1);
-        previous[p] = head[h];
-        head[h] = p;
-    };
-    for (int i = 0; i < n;) {
-        int best = 0, distance = 0;
-        if (i + kMinMatch <= n) {
-            const int h = ((d[i] << 10) ^ (d[i + 1] << 5) ^ d[i + 2]) & ((1 << kHashBits) - 1);
-            const int longest = std::min(kMaxMatch, n - i);
-            int chain = kChain;
-            for (int j = head[h]; j >= 0 && i - j <= kWindow && chain-- > 0; j = previous[j]) {
-                int length = 0;
-                while (length < longest && d[j + length] == d[i + length]) ++length;
-                if (length > best) best = length, distance = i - j;
-                if (best == longest) break;
-            }
-        }
-        if (best >= kMinMatch) {
-            match(w, best, distance);
-            for (int k = 0; k < best; ++k) insert(i + k);
-            i += best;
-        } else {
-            symbol(w, d[i]);
-            insert(i++);
-        }
-    }
-    symbol(w, 256);
-    w.flush();
-}
-
 void putBig32(std::vector<uint8_t>& out, uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
 }
-
-// ------------------------------------------------------------- PNG
-
-constexpr std::array<uint32_t, 256> kCrcTable = [] {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}();
 
 void chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
     putBig32(out, uint32_t(data.size()));
     const size_t start = out.size();
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), data.begin(), data.end());
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = start; i < out.size(); ++i) crc = kCrcTable[(crc ^ out[i]) & 0xFF] ^ (crc >> 8);
-    putBig32(out, crc ^ 0xFFFFFFFFu);
+    putBig32(out, uint32_t(crc32(crc32(0, Z_NULL, 0), &out[start], uInt(out.size() - start))));
 }
 
 int paeth(int a, int b, int c) {
@@ -160,16 +51,17 @@ std::vector<uint8_t> filterRows(int size, const std::vector<uint8_t>& rgba) {
     return out;
 }
 
-}  // namespace
-
-std::vector<uint8_t> zlibCompress(const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> out = {0x78, 0x01};  // deflate, 32 KB window
-    deflateFixed(data, out);
-    uint32_t a = 1, b = 0;
-    for (uint8_t byte : data) a = (a + byte) % 65521, b = (b + a) % 65521;
-    putBig32(out, b << 16 | a);
-    return out;
+// The zlib stream of `data` at zlib's best compression: the same bytes on
+// every run with one zlib, so a release is reproducible.
+bool compressed(const std::vector<uint8_t>& data, std::vector<uint8_t>& out) {
+    uLongf size = compressBound(uLong(data.size()));
+    out.resize(size);
+    if (compress2(out.data(), &size, data.data(), uLong(data.size()), Z_BEST_COMPRESSION) != Z_OK) return false;
+    out.resize(size);
+    return true;
 }
+
+}  // namespace
 
 std::vector<uint8_t> encodePng(int size, const std::vector<uint8_t>& rgba) {
     if (size <= 0 || rgba.size() != size_t(size) * size * 4) return {};
@@ -178,8 +70,10 @@ std::vector<uint8_t> encodePng(int size, const std::vector<uint8_t>& rgba) {
     putBig32(header, uint32_t(size));
     putBig32(header, uint32_t(size));
     header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, adaptive filters, no interlace
+    std::vector<uint8_t> image;
+    if (!compressed(filterRows(size, rgba), image)) return {};
     chunk(out, "IHDR", header);
-    chunk(out, "IDAT", zlibCompress(filterRows(size, rgba)));
+    chunk(out, "IDAT", image);
     chunk(out, "IEND", {});
     return out;
 }

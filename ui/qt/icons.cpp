@@ -5,8 +5,8 @@
 
 #include <array>
 
+#include "resources/icon_art.h"
 #include "resources/resource_ids.h"
-#include "tools/icons/icon_art.h"
 
 namespace {
 

@@ -10,13 +10,14 @@ qe_wait_caption '^100%' 20
 qe_until 10 "no tray icon registered" $QE_TRAY tip
 qe_wait_tip_is_caption 10
 
-power_set "$QE_POWER" 0 Discharging 80
-qe_wait_caption '^80%' 10
+# Half drained: the battery's upper half red, the rest blue.
+power_set "$QE_POWER" 0 Discharging 50
+qe_wait_caption '^50%' 10
 qe_wait_tip_is_caption 10
-[[ "$QE_TIP" == 80%* ]] || qe_fail "the tip did not follow: '$QE_TIP'"
+[[ "$QE_TIP" == 50%* ]] || qe_fail "the tip did not follow: '$QE_TIP'"
 discharging_icon() {
   read -r _ blue _ red _ green _ yellow <<<"$($QE_TRAY colours)"
-  [ "$blue" -gt 0 ] && [ "$green" = 0 ] && [ "$yellow" = 0 ]
+  [ "$blue" -gt 0 ] && [ "$red" -gt 0 ] && [ "$green" = 0 ] && [ "$yellow" = 0 ]
 }
 qe_until 10 "a discharging icon is blue and red" discharging_icon
 qe_log "discharging icon: blue $blue red $red green $green yellow $yellow"

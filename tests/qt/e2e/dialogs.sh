@@ -23,14 +23,15 @@ frame_of() {
     /Width:/ { w = $2 } /Height:/ { h = $2 } END { printf "%dx%d+%d+%d\n", w, h, x, y }'
 }
 
+# After a second, for the window to be drawn.
 photograph() {
   [ -n "${QE_PICTURES:-}" ] || return 0
+  sleep 1
   qe_screenshot "$QE_WORK/screen.png" || qe_fail "no screenshot"
   convert "$QE_WORK/screen.png" -crop "$(frame_of "$1")" +repage "$QE_PICTURES/$2"
   qe_log "saved $QE_PICTURES/$2"
 }
 
-sleep 1
 photograph "$main" linux-main-dialog.png
 
 # "見る(&L)": the log viewer, with the lines logged so far, numbered.
@@ -38,27 +39,31 @@ qe_open_log_viewer
 viewer=$QE_VIEWER
 power_set "$QE_POWER" 0 Discharging 36
 qe_wait_caption '^36%' 10
-sleep 1
 photograph "$viewer" linux-log-viewer.png
 
 # "ｻｳﾝﾄﾞ(&S)...": modal to the main window.
 qe_keys "$main" alt+s
 qe_until 10 "the sound dialog did not open" bash -c "xdotool search --onlyvisible --name '^ｻｳﾝﾄﾞﾌｧｲﾙの設定$' >/dev/null"
 sound=$(qe_window_named 'ｻｳﾝﾄﾞﾌｧｲﾙの設定')
-sleep 1
 photograph "$sound" linux-sound-dialog.png
 
 # The main window takes no keys now: its exit ("終了(&E)") does nothing.
+# The log viewer does: Escape closes it, and once it is gone the program
+# has handled the exit's keys before it.
 qe_keys "$main" alt+e
-sleep 1
-wine_pid_gone "$QE_PID" && qe_fail "the main window's exit ran under the modal sound dialog"
-# The log viewer does: Escape closes it.
 qe_keys "$viewer" Escape
 qe_until 5 "the log viewer was blocked by the sound dialog" gone 'ﾛｸﾞ'
+wine_pid_gone "$QE_PID" && qe_fail "the main window's exit ran under the modal sound dialog"
 [ -n "$(qe_window_named 'ｻｳﾝﾄﾞﾌｧｲﾙの設定')" ] || qe_fail "the sound dialog closed with the viewer"
 
+# Nor did the exit wait for the sound dialog: the main window still opens
+# the viewer once the dialog is gone.
 qe_keys "$sound" Escape
 qe_until 5 "Escape did not cancel the sound dialog" gone 'ｻｳﾝﾄﾞﾌｧｲﾙの設定'
+qe_open_log_viewer
+wine_pid_gone "$QE_PID" && qe_fail "the main window's exit ran after the sound dialog"
+qe_keys "$QE_VIEWER" Escape
+qe_until 5 "Escape did not close the log viewer" gone 'ﾛｸﾞ'
 qe_keys "$main" alt+e
 qe_wait_exit 10
 [ "$QE_STATUS" = 0 ] || qe_fail "exit code $QE_STATUS"

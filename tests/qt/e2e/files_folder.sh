@@ -30,7 +30,9 @@ Cmanip.Sasksuspendok = 1 "
 mkdir -p "$broken"
 cp "$CELLWARDEN_BIN" "$broken/celwrd"
 run "$broken/celwrd"
-! grep -q '^Cmanip.Sasksuspendok = 1 ' "$broken/celwrd.INI" || qe_fail "the folder's name split the settings file"
+[ -f "$broken/celwrd.INI" ] || qe_fail "no settings beside the program: $(ls "$broken")"
+asks=$(grep -a '^Cmanip.Sasksuspendok = ' "$broken/celwrd.INI" | tr -d '\r')
+[ "$asks" = 'Cmanip.Sasksuspendok = 0' ] || qe_fail "the folder's name split the settings file: [$asks]"
 
 installed=$QE_WORK/installed
 config=$HOME/.config/cellwarden

@@ -72,13 +72,19 @@ $QE_TRAY context
 qe_until 10 "no menu popped up" bash -c "[ \$(xdotool search --onlyvisible --pid $QE_PID 2>/dev/null | wc -l) -ge 2 ]"
 xdotool key Up Return
 qe_wait_exit 10
+[ "$QE_STATUS" = 0 ] || qe_fail "exit code $QE_STATUS"
 [ "$(qe_ini Cscreen.Sshowtasktray)" = 1 ] || qe_fail "the tray icon's default was not saved"
 [ "$(qe_ini Csound.Sdischargefilename)" = power-unplug ] || qe_fail "the sounds' defaults were not saved"
 
 # Once only: the next start keeps the window put away.
 qe_start
 qe_wait_caption '^95%' 20
-qe_until 10 "the main window did not start minimised" bash -c "xprop -id $(qe_main_window) WM_STATE | grep -q Iconic"
-sleep 1
-xprop -id "$(qe_main_window)" WM_STATE | grep -q Iconic || qe_fail "the main window showed on a start with settings"
+main=$(qe_main_window)
+iconic() { xprop -id "$main" WM_STATE | grep -q Iconic; }
+qe_until 10 "the main window did not start minimised" iconic
+# Whatever the start does to the window it has asked by its second refresh,
+# and the window manager has done it once it answers.
+qe_wait_refreshes 2 10
+qe_wm_sync
+iconic || qe_fail "the main window showed on a start with settings"
 qe_log "passed"

@@ -15,12 +15,13 @@
 # subreaper, so nothing escapes to PID 1; a test killed on its CTest timeout
 # takes all of it along). A new test starts the program with qe_start (or a
 # process of its own in the background with `&`, ending it itself by $!),
-# and waits with qe_until / qe_wait_caption / qe_wait_exit, never with a
-# bare sleep: every wait is bounded and lasts at least $QE_MIN_WAIT seconds
-# (30), since a loaded machine is slow; a wait that is met returns at once.
-# A piece of the desktop that does not come up is started once more
-# ("retrying: ..." in the output): that failure is the machine's, not the
-# program's.
+# and waits with qe_until / qe_wait_caption / qe_wait_refreshes /
+# qe_wait_exit, never with a bare sleep: every wait is bounded and lasts at
+# least $QE_MIN_WAIT seconds (30), since a loaded machine is slow; a wait
+# that is met returns at once. A piece of the desktop that does not come up
+# is started once more ("retrying: ..." in the output): that failure is the
+# machine's, not the program's. What this suite shares with the Wine one is
+# in tests/e2e/common.sh.
 #
 # Set by CTest (ui/qt/e2e.cmake); the defaults suit a run by hand:
 #   CELLWARDEN_BIN  the program under test
@@ -37,13 +38,29 @@ QE_PID=
 QE_PIDS=()
 QE_PYTHON=/usr/bin/python3
 QE_TRAY="$QE_PYTHON $QE_SOURCE/tests/qt/e2e/tray_host.py"
+QE_FAILED=0
 
-qe_log() { echo "[$QE_NAME $(date +%T)] $*"; }
+. "$QE_SOURCE/tests/e2e/common.sh"
+harness_names QE
+HARNESS_BINARY=$CELLWARDEN_BIN
+HARNESS_BINARY_NAME=celwrd
+HARNESS_OUTPUT=$QE_WORK/program.log
 
-qe_fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+# The shared helpers by this suite's names.
+qe_log() { harness_log "$@"; }
+qe_fail() { harness_fail "$@"; }
+qe_begin() { harness_begin "$@"; }
+qe_end() { harness_end "$@"; }
+qe_bound() { harness_bound "$@"; }
+qe_start() { harness_start "$@"; }
+qe_wait_exit() { harness_wait_exit "$@"; }
+qe_wait_caption() { harness_wait_caption "$@"; }
+qe_wait_refreshes() { harness_wait_refreshes "$@"; }
+qe_until() { harness_until "$@"; }
+qe_write_ini() { harness_write_ini "$@"; }
+qe_ini() { harness_ini "$@"; }
+qe_write_script() { harness_write_script "$@"; }
+qe_screenshot() { harness_screenshot "$@"; }
 
 # A permissive bus of our own, NAME (session or system), on a socket in
 # QE_WORK; its address goes to QE_BUS_ADDRESS and its pid joins QE_PIDS.
@@ -87,25 +104,15 @@ qe_service() {
   qe_fail "$what did not start, twice: $(tail -n 5 "$log")"
 }
 
-qe_begin() {
-  [ "$(id -u)" = 0 ] || qe_fail "end-to-end tests need root (a mount namespace for the fake battery)"
-  if [ -z "${QE_IN_NAMESPACE:-}" ]; then
-    export QE_IN_NAMESPACE=1
-    wine_exec_subreaper unshare --mount --propagation private bash "$0" "$@"
-  fi
-  trap qe_end EXIT
-  trap 'exit 130' INT TERM
-  rm -rf "$QE_WORK"
-  mkdir -p "$QE_WORK"
+harness_prepare() {
   [ -x "$CELLWARDEN_BIN" ] || qe_fail "no program at $CELLWARDEN_BIN: build it first (scripts/test builds build/native/celwrd)"
   for tool in Xvfb openbox dbus-daemon gdbus xdotool; do
     command -v "$tool" >/dev/null || qe_fail "$tool is missing"
   done
   $QE_PYTHON -c 'import dbusmock' 2>/dev/null || qe_fail "python3-dbusmock is missing"
+}
 
-  QE_POWER=$QE_WORK/power
-  power_tree_make "$QE_POWER"
-  power_tree_bind "$QE_POWER" || qe_fail "could not install the fake battery"
+harness_desktop_start() {
   wine_xvfb_start "$QE_WORK" || qe_fail "no X server"
   QE_PIDS+=("$WINE_XVFB_PID")
   # A window manager, as on a desktop: windows minimise, take the focus
@@ -134,11 +141,29 @@ qe_begin() {
   mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
   chmod 700 "$XDG_RUNTIME_DIR"
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 QT_QPA_PLATFORM=xcb
-  QE_PROGRAM=$QE_WORK/program
-  QE_CWD=$QE_WORK/cwd
-  mkdir -p "$QE_PROGRAM" "$QE_CWD"
-  cp "$CELLWARDEN_BIN" "$QE_PROGRAM/celwrd"
-  qe_log "work directory $QE_WORK, display $DISPLAY"
+}
+
+# The program at once (a test that failed has nothing to save), then the
+# pieces of the desktop by their ids.
+harness_desktop_stop() {
+  [ -z "$QE_PID" ] || kill -KILL "$QE_PID" 2>/dev/null
+  local pid
+  for pid in "${QE_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null; done
+  for pid in "${QE_PIDS[@]}"; do wine_wait_for 5 wine_pid_gone "$pid" || kill -KILL "$pid" 2>/dev/null; done
+}
+
+harness_exec() {
+  exec "$@"
+}
+
+harness_caption() {
+  qe_caption
+}
+
+harness_show_output() {
+  [ -f "$QE_WORK/program.log" ] || return 0
+  echo "--- the program's output" >&2
+  cat "$QE_WORK/program.log" >&2
 }
 
 qe_wm_ready() {
@@ -149,46 +174,6 @@ qe_logind_ready() {
   gdbus introspect --system --dest org.freedesktop.login1 --object-path /org/freedesktop/login1 >/dev/null 2>&1
 }
 
-qe_end() {
-  local status=$?
-  trap - EXIT INT TERM
-  [ -z "$QE_PID" ] || kill -KILL "$QE_PID" 2>/dev/null
-  local pid left
-  for pid in "${QE_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null; done
-  for pid in "${QE_PIDS[@]}"; do wine_wait_for 5 wine_pid_gone "$pid" || kill -KILL "$pid" 2>/dev/null; done
-  left=$(wine_end_descendants 5)
-  [ -z "$left" ] || qe_log "ended what was left running: $(echo $left)"
-  if [ "$status" != 0 ] && [ -f "$QE_WORK/program.log" ]; then
-    echo "--- the program's output" >&2
-    cat "$QE_WORK/program.log" >&2
-  fi
-  exit "$status"
-}
-
-# The bound of a wait: SECONDS, or QE_MIN_WAIT when that is longer.
-qe_bound() {
-  echo $(($1 > QE_MIN_WAIT ? $1 : QE_MIN_WAIT))
-}
-
-# Starts the program in the background with ARGS, from $QE_CWD.
-qe_start() {
-  [ -z "$QE_PID" ] || qe_fail "the program is already running"
-  (cd "$QE_CWD" && exec "$QE_PROGRAM/celwrd" "$@") >>"$QE_WORK/program.log" 2>&1 &
-  QE_PID=$!
-  qe_log "started celwrd $* (pid $QE_PID)"
-}
-
-# Waits at most SECONDS for the program to end; sets QE_STATUS.
-qe_wait_exit() {
-  local seconds
-  seconds=$(qe_bound "$1")
-  WINE_PID=$QE_PID
-  wine_wait_exit "$seconds" || qe_fail "the program did not end within $seconds s"
-  QE_STATUS=$WINE_STATUS
-  QE_PID=
-  qe_log "the program ended with exit code $QE_STATUS"
-}
-
 # The main window: the program's first window, visible or not.
 qe_main_window() {
   xdotool search --pid "$QE_PID" --classname celwrd 2>/dev/null | head -n 1
@@ -197,26 +182,6 @@ qe_main_window() {
 qe_caption() {
   local id
   id=$(qe_main_window) && [ -n "$id" ] && xdotool getwindowname "$id"
-}
-
-# Waits at most SECONDS until the caption matches PATTERN (extended
-# regular expression); leaves it in QE_CAPTION.
-qe_wait_caption() {
-  local pattern=$1 seconds deadline
-  seconds=$(qe_bound "$2")
-  deadline=$((SECONDS + seconds))
-  while :; do
-    QE_CAPTION=$(qe_caption) && grep -Eq -- "$pattern" <<<"$QE_CAPTION" && return 0
-    [ "$SECONDS" -lt "$deadline" ] || qe_fail "the caption did not match /$pattern/ within $seconds s: '$QE_CAPTION'"
-    sleep 0.2
-  done
-}
-
-qe_until() {
-  local seconds what=$2
-  seconds=$(qe_bound "$1")
-  shift 2
-  wine_wait_for "$seconds" "$@" || qe_fail "$what (waited $seconds s)"
 }
 
 # The tray's tip is the caption: both read until they agree (the tip
@@ -234,20 +199,6 @@ qe_wait_tip_is_caption() {
     qe_fail "the tip '$QE_TIP' is not the caption '$QE_CAPTION' (waited $seconds s)"
 }
 
-# The settings file from KEY = VALUE lines, CR LF ended as the program writes it.
-qe_write_ini() {
-  printf '%s\r\n' "$@" >"$QE_PROGRAM/celwrd.INI"
-}
-
-qe_ini() {
-  grep -a "^$1 = " "$QE_PROGRAM/celwrd.INI" | head -n 1 | sed 's/^[^=]*= //' | tr -d '\r'
-}
-
-# The event script beside the program from its lines, CR LF ended.
-qe_write_script() {
-  printf '%s\r\n' "$@" >"$QE_PROGRAM/AUTOEXEC.CLW"
-}
-
 # A signal of the mock logind: NAME (PrepareForSleep, PrepareForShutdown)
 # with the boolean VALUE.
 qe_logind_signal() {
@@ -259,6 +210,19 @@ qe_logind_signal() {
 qe_inhibitors() {
   gdbus call --system --dest org.freedesktop.login1 --object-path /org/freedesktop/login1 \
     --method org.freedesktop.login1.Manager.ListInhibitors
+}
+
+# Returns once the window manager has done all it was asked before: it
+# takes requests in order, and the answer to this one shows on the root
+# window (one more desktop, then as many as before).
+qe_wm_sync() {
+  local desktops
+  desktops=$(xdotool get_num_desktops) || qe_fail "no window manager to ask"
+  desktops_are() { [ "$(xdotool get_num_desktops)" = "$1" ]; }
+  xdotool set_num_desktops $((desktops + 1))
+  qe_until 10 "the window manager did not add a desktop" desktops_are $((desktops + 1))
+  xdotool set_num_desktops "$desktops"
+  qe_until 10 "the window manager did not remove the desktop" desktops_are "$desktops"
 }
 
 # The visible window titled TITLE (exactly), or nothing.
@@ -289,8 +253,4 @@ qe_keys() {
   xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
   sleep 0.2
   xdotool key --clearmodifiers "$@"
-}
-
-qe_screenshot() {
-  wine_screenshot "$1"
 }

@@ -42,4 +42,5 @@ expect_markers "after Cancel switched logging off again" 'Open Close Open Close 
 qe_show_main
 qe_keys "$QE_MAIN" alt+e
 qe_wait_exit 20
+[ "$QE_STATUS" = 0 ] || qe_fail "exit code $QE_STATUS"
 expect_markers "after the exit with logging off" 'Open Close Open Close Open Close '

@@ -26,7 +26,10 @@ hidden() { xwininfo -id "$main" | grep -q IsUnMapped; }
 shown() { ! iconic && ! hidden; }
 in_front() { shown && [ "$(xdotool getwindowfocus)" = "$main" ]; }
 qe_until 10 "the main window did not start minimised" iconic
-sleep 2  # two refreshes of the display: it must not hide without an icon
+# Two refreshes of the display later, and once the window manager has done
+# all it was asked, it has not hidden without an icon.
+qe_wait_refreshes 2 10
+qe_wm_sync
 iconic || qe_fail "the main window hid with no tray icon to bring it back"
 
 # The panel comes: the icon registers, and the window hides behind it.
@@ -54,7 +57,8 @@ second_start
 qe_until 10 "a second start did not bring the minimised window to the front" in_front
 qe_keys "$main" Return
 qe_until 10 "OK did not put the window away" iconic
-sleep 2
+qe_wait_refreshes 2 10
+qe_wm_sync
 iconic || qe_fail "the window hid with the tray icon off"
 second_start
 qe_until 10 "a second start did not bring the window to the front again" in_front

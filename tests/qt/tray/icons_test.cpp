@@ -9,7 +9,7 @@
 #include <set>
 
 #include "resources/resource_ids.h"
-#include "tools/icons/icon_art.h"
+#include "resources/icon_art.h"
 #include "ui/qt/icons.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "spin_until.h"
 #include "status_notifier_watcher.h"
 #include "test_desktop.h"
-#include "tools/icons/icon_art.h"
+#include "resources/icon_art.h"
 #include "ui/qt/tray.h"
 
 // Counts the item's change signals as a panel receives them.
