@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/lifecycle.h"
 #include "app/power_broadcast.h"
+#include "monitor/health_watch.h"
 #include "monitor/local_time.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
@@ -138,6 +139,7 @@ void resetProgramState() {
     powerEventHold = 1;
     trayOwner = 0;
     suspendStepsDone = false;
+    resetHealthWatch();
     for (WindowPlacement& p : dialogPlacements) p = {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0};
 }
 
