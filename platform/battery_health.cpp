@@ -71,5 +71,7 @@ void setHealthText(char* out, size_t size, const char* text, size_t length) {
         memcpy(out + written, piece, take);
         written += take;
     }
+    // A text cut short may end in a blank, which the next reading would drop.
+    while (written > 0 && out[written - 1] == ' ') --written;
     out[written] = '\0';
 }
