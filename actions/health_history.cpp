@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string_view>
 
 #include "base/program.h"
 #include "base/text_util.h"
@@ -12,7 +13,7 @@
 namespace {
 
 struct NumberKey {
-    const char* key;
+    std::string_view key;
     int64_t BatteryHealth::*field;
 };
 
@@ -25,7 +26,7 @@ const NumberKey kNumbers[] = {
 };
 
 struct TextKey {
-    const char* key;
+    std::string_view key;
     size_t offset;
     size_t size;
 };
@@ -104,19 +105,14 @@ bool parseNumber(const char* p, const char* end, int64_t* out) {
     return true;
 }
 
-bool keyIs(const char* key, size_t length, const char* name) {
-    return strlen(name) == length && memcmp(key, name, length) == 0;
-}
-
 // One key=value pair into the record; false for the time when it is not one.
-bool takePair(const char* key, size_t keyLength, const char* value, const char* end, HealthRecord* out,
-              bool* haveTime) {
-    if (keyIs(key, keyLength, "time")) {
+bool takePair(std::string_view key, const char* value, const char* end, HealthRecord* out, bool* haveTime) {
+    if (key == "time") {
         *haveTime = parseTime(value, end, &out->time, &out->offsetMinutes);
         return *haveTime;
     }
     for (const NumberKey& number : kNumbers) {
-        if (!keyIs(key, keyLength, number.key)) continue;
+        if (key != number.key) continue;
         int64_t parsed;
         // A value out of its range is no reading; the rest of the line stands.
         if (parseNumber(value, end, &parsed) && (parsed >= 0 || number.field == &BatteryHealth::powerMw))
@@ -124,7 +120,7 @@ bool takePair(const char* key, size_t keyLength, const char* value, const char* 
         return true;
     }
     for (const TextKey& text : kTexts)
-        if (keyIs(key, keyLength, text.key))
+        if (key == text.key)
             setHealthText(textField(out->battery, text), text.size, value, static_cast<size_t>(end - value));
     return true;
 }
@@ -142,7 +138,7 @@ size_t formatHistoryLine(const HealthRecord& record, char* out, size_t size) {
         const char* value = textField(record.battery, text);
         size_t length = strnlen(value, text.size);
         if (length == 0) continue;
-        appendFormatted(line, "\t%s=", text.key);
+        appendFormatted(line, "\t%.*s=", static_cast<int>(text.key.size()), text.key.data());
         // A tab or line end in a text would break the line.
         for (size_t i = 0; i < length; ++i) {
             char c = static_cast<unsigned char>(value[i]) < 0x20 ? ' ' : value[i];
@@ -152,7 +148,7 @@ size_t formatHistoryLine(const HealthRecord& record, char* out, size_t size) {
     for (const NumberKey& number : kNumbers) {
         int64_t value = record.battery.*number.field;
         if (value == kHealthUnknown) continue;
-        appendFormatted(line, "\t%s=", number.key);
+        appendFormatted(line, "\t%.*s=", static_cast<int>(number.key.size()), number.key.data());
         appendDecimal(line, value);
     }
     if (line.overflowed) {
@@ -171,7 +167,8 @@ bool parseHistoryLine(const char* line, size_t length, HealthRecord* out) {
         const char* fieldEnd = static_cast<const char*>(memchr(field, '\t', static_cast<size_t>(end - field)));
         if (!fieldEnd) fieldEnd = end;
         const char* equals = static_cast<const char*>(memchr(field, '=', static_cast<size_t>(fieldEnd - field)));
-        if (equals && !takePair(field, static_cast<size_t>(equals - field), equals + 1, fieldEnd, out, &haveTime))
+        if (equals && !takePair(std::string_view(field, static_cast<size_t>(equals - field)), equals + 1, fieldEnd, out,
+                                &haveTime))
             return false;
         field = fieldEnd + 1;
     }
