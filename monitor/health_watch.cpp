@@ -11,13 +11,15 @@ struct Watch {
     bool fullWanted;   // asked for while a power reading ran
     bool powerWatched;
     int64_t nextFullMs;   // local ms at which the hourly reading falls due; -1: none yet
+    int64_t lastFullMs;   // local ms of the latest full reading's start
     int64_t lastPowerMs;  // local ms of the latest power reading's start
     uint32_t count;
     bool haveLatest;
     HealthReading latest;
 };
 
-Watch watch{false, false, false, false, -1, -1, 0, false, {}};
+constexpr Watch kStart{false, false, false, false, -1, -1, -1, 0, false, {}};
+Watch watch = kStart;
 
 void start(bool full, int64_t nowMs) {
     if (watch.running) {
@@ -26,8 +28,12 @@ void start(bool full, int64_t nowMs) {
     }
     watch.running = true;
     watch.runningFull = full;
-    if (full) watch.fullWanted = false;
-    else watch.lastPowerMs = nowMs;
+    if (full) {
+        watch.fullWanted = false;
+        watch.lastFullMs = nowMs;
+    } else {
+        watch.lastPowerMs = nowMs;
+    }
     platformStartHealthRead(!full);
 }
 
@@ -48,6 +54,9 @@ void take(const LocalTime& now) {
 void requestHealthReading(const LocalTime& now) {
     int64_t nowMs = countOf(now, nowCount);
     if (nowMs >= 0) watch.nextFullMs = nowMs + kHealthReadEveryMs;
+    // The hour's reading started in this very tick (the first after a
+    // resume): it is the one asked for.
+    if (nowMs >= 0 && nowMs == watch.lastFullMs) return;
     start(true, nowMs);
     take(now);
 }
@@ -80,6 +89,6 @@ const HealthReading* latestHealth() { return watch.haveLatest ? &watch.latest : 
 uint32_t healthReadingCount() { return watch.count; }
 
 void resetHealthWatch() {
-    watch = Watch{false, false, false, false, -1, -1, 0, false, {}};
+    watch = kStart;
     resetHealthHistory();
 }
