@@ -4,6 +4,7 @@
 #include "actions/event_script.h"
 #include "actions/sound_alerts.h"
 #include "base/program.h"
+#include "monitor/health_watch.h"
 #include "monitor/local_time.h"
 #include "monitor/presentation.h"
 #include "monitor/sampler.h"
@@ -180,6 +181,8 @@ static bool handleChanges(BatteryStatus& b) {
         b.percentChanged[kMainTickSlot] = 0;
         handleKindChange(b.kind, p);
         prevKind = b.kind;
+        // The start, a resume or another kind: the batteries may have changed.
+        requestHealthReading(b.now);
         return true;
     }
     if (!b.percentChanged[kMainTickSlot]) return false;
@@ -193,6 +196,7 @@ static bool handleChanges(BatteryStatus& b) {
 void mainTick() {
     BatteryStatus& b = liveSettings.Cbattery;
     bool moved = sampleBattery(b);
+    if (moved) healthAfterQuery(b.now);
     moved |= handleChanges(b);
     if (stepGrid(displayStamp, displayCount, b.now, liveSettings.Cscreen.Sdisplayinterval) != GridStep::NotDue) {
         moved = true;
@@ -228,6 +232,7 @@ static bool logIfDue(BatteryStatus& b, const ClogfileGroup& log) {
 void logTick() {
     BatteryStatus& b = liveSettings.Cbattery;
     bool moved = sampleBattery(b);
+    if (moved) healthAfterQuery(b.now);
     moved |= logIfDue(b, liveSettings.Clogfile);
     if (moved) armMonitorTimers();
 }

@@ -6,6 +6,7 @@
 #include <set>
 #include <string_view>
 
+#include "platform/sim/sim_battery_health.h"
 #include "platform/time_count.h"
 
 namespace {
@@ -395,6 +396,7 @@ namespace sim {
 
 void reset() {
     state = State{};
+    resetBatteryHealth();
     state.caption.reserve(256);  // a caption never needs more
     setClock(2026, 1, 5, 9, 0, 0);
 }

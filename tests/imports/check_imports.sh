@@ -3,7 +3,7 @@
 # system always loads from its own directory, so that no DLL planted beside
 # it is loaded instead; and being linked statically, no compiler runtime.
 # Usage: check_imports.sh EXE...
-allowed="kernel32.dll user32.dll gdi32.dll shell32.dll comdlg32.dll advapi32.dll msvcrt.dll ole32.dll shlwapi.dll comctl32.dll"
+allowed="kernel32.dll user32.dll gdi32.dll shell32.dll comdlg32.dll advapi32.dll msvcrt.dll ole32.dll shlwapi.dll comctl32.dll setupapi.dll"
 status=0
 for exe in "$@"; do
     if [ ! -f "$exe" ]; then

@@ -6,8 +6,10 @@
 
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
+#include "actions/health_history.h"
 #include "app/power_broadcast.h"
 #include "base/refused_files.h"
+#include "monitor/health_watch.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
 #include "platform/sim/sim_platform.h"
@@ -30,6 +32,8 @@ protected:
         setEventScriptObserver(nullptr);
         setLogLineObserver(nullptr);
         resetRefusedFileNotices();
+        resetHealthWatch();
+        setHistoryLineObserver(nullptr);
     }
 };
 

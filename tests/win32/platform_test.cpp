@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "platform/battery_health.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_platform.h"
@@ -863,6 +864,37 @@ int testPower(int argc, char** argv) {
     return failures;
 }
 
+// ---------------------------------------------------------------- health
+
+// Wine lists no battery device: every way of reading gives none, and the
+// reading on its own thread comes back all the same.
+int testHealth() {
+    HealthReading reading;
+    reading.count = 99;
+    CHECK(platformReadHealthNow(&reading));
+    CHECK(reading.count == 0);
+    CHECK(!platformFinishHealthRead(&reading));  // none started
+    for (int round = 0; round < 2; ++round) {
+        platformStartHealthRead(round == 1);
+        platformStartHealthRead(false);  // while one runs: dropped
+        reading.count = 99;
+        bool taken = false;
+        for (int waited = 0; waited < 10000 && !taken; waited += 10) {
+            taken = platformFinishHealthRead(&reading);
+            if (!taken) Sleep(10);
+        }
+        CHECK(taken);
+        CHECK(reading.count == 0);
+        CHECK(!platformFinishHealthRead(&reading));  // once per read
+    }
+    TIME_ZONE_INFORMATION zone;
+    DWORD which = GetTimeZoneInformation(&zone);
+    LONG bias = zone.Bias + (which == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : which == TIME_ZONE_ID_STANDARD ? zone.StandardBias : 0);
+    printf("utc offset %d minutes, zone bias %ld\n", platformUtcOffsetMinutes(), static_cast<long>(bias));
+    CHECK(platformUtcOffsetMinutes() == -bias);
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -880,7 +912,8 @@ int main(int argc, char** argv) {
     else if (strcmp(group, "dlls-planted") == 0) return testDllsPlanted();
     else if (strcmp(group, "windows") == 0) result = testWindows();
     else if (strcmp(group, "power") == 0) result = testPower(argc, argv);
-    else printf("usage: platform_test text|files|owners DIR|acls|timers|programs|dlls|windows|power AC FLAG PERCENT\n");
+    else if (strcmp(group, "health") == 0) result = testHealth();
+    else printf("usage: platform_test text|files|owners DIR|acls|timers|programs|dlls|windows|health|power AC FLAG PERCENT\n");
     if (result == 0) printf("%s: all passed\n", group);
     return result == 0 || result == kSkipped ? result : 1;
 }

@@ -1,5 +1,8 @@
 // celwrd-chart: draws a battery log as an SVG chart.
 //   celwrd-chart [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--title TEXT] LOGFILE > chart.svg
+// On Windows it is also the console's way to the batteries' health, which
+// celwrd.exe, having no console, cannot print:
+//   celwrd-chart --health[=json]
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,12 +12,66 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
+#include <cstring>
+
+#include "actions/health_history.h"
+#include "app/health_command.h"
+#include "platform/battery_health.h"
 #include "svg_text.h"
+
+namespace {
+
+// The history beside the program, as celwrd.exe beside it keeps it; its
+// path in the system's code page, as the program's own files are.
+void historyBesideProgram(char (&out)[MAX_PATH * 2]) {
+    out[0] = '\0';
+    DWORD length = GetModuleFileNameA(nullptr, out, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    char* name = out;
+    for (char* p = out; *p; ++p)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    strcpy(name, kHistoryFileName);
+}
+
+// UTF-8 as it is to a file or pipe; to a console as UTF-16, which shows
+// Japanese whatever its code page.
+bool writeOut(const char* text, size_t length) {
+    HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode;
+    if (!GetConsoleMode(console, &mode)) return fwrite(text, 1, length, stdout) == length && fflush(stdout) == 0;
+    static wchar_t wide[kHealthReportSize];
+    int count = MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(length), wide, kHealthReportSize);
+    DWORD written = 0;
+    return count >= 0 && WriteConsoleW(console, wide, static_cast<DWORD>(count), &written, nullptr) &&
+           written == static_cast<DWORD>(count);
+}
+
+int printHealth(HealthCommand command) {
+    if (command == HealthCommand::Bad) {
+        fputs("celwrd-chart: --health takes json, or nothing\n", stderr);
+        return 2;
+    }
+    static HealthReading reading;
+    if (!platformReadHealthNow(&reading)) reading.count = 0;  // no device class to ask: no battery
+    char history[MAX_PATH * 2];
+    historyBesideProgram(history);
+    static char report[kHealthReportSize];
+    size_t length = renderHealthCommand(command, reading, history, report, sizeof report);
+    return writeOut(report, length) ? 0 : 1;
+}
+
+}  // namespace
 
 // The wide command line, so that a Japanese title or file name arrives
 // whatever the console's code page.
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 2) {
+        char word[32];
+        if (WideCharToMultiByte(CP_UTF8, 0, argv[1], -1, word, sizeof word, nullptr, nullptr) > 0)
+            if (HealthCommand command = healthCommandOf(word); command != HealthCommand::None) return printHealth(command);
+    }
     std::vector<std::string> texts;
     for (int i = 0; i < argc; ++i) {
         std::u16string wide;

@@ -8,13 +8,16 @@
 
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
+#include "actions/health_history.h"
 #include "app/apply_settings.h"
 #include "app/command_line.h"
 #include "app/lifecycle.h"
 #include "app/power_broadcast.h"
+#include "monitor/health_watch.h"
 #include "monitor/local_time.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
+#include "platform/sim/sim_battery_health.h"
 #include "platform/sim/sim_platform.h"
 #include "settings/settings_file.h"
 
@@ -119,6 +122,27 @@ void onCall(const sim::Call& call) {
 
 void onScript(int trigger) { printAt(now(), "script %d", trigger); }
 
+void onHistoryLine(const char* line) { printText(now(), "history ", line); }
+
+// The batteries as the trace's health lines last said: a line replaces
+// the battery of its name, or adds it.
+HealthReading batteries;
+
+void setBatteryHealth(const BatteryHealth& battery, bool removed) {
+    int at = 0;
+    while (at < batteries.count && strcmp(batteries.batteries[at].name, battery.name) != 0) ++at;
+    if (removed) {
+        if (at == batteries.count) return;
+        for (int i = at; i + 1 < batteries.count; ++i) batteries.batteries[i] = batteries.batteries[i + 1];
+        --batteries.count;
+    } else if (at < batteries.count) {
+        batteries.batteries[at] = battery;
+    } else if (at < kMostBatteries) {
+        batteries.batteries[batteries.count++] = battery;
+    }
+    sim::setBatteryHealth(batteries);
+}
+
 void onLogLine(const char* line, const char* filePath) {
     LocalTime t = now();
     if (filePath) printText(t, "file ", filePath);
@@ -138,6 +162,8 @@ void resetProgramState() {
     powerEventHold = 1;
     trayOwner = 0;
     suspendStepsDone = false;
+    resetHealthWatch();
+    batteries = HealthReading{};
     for (WindowPlacement& p : dialogPlacements) p = {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0};
 }
 
@@ -216,6 +242,7 @@ bool handle(const TraceLine& line) {
     case TraceEvent::None:
         sim::setPower(line.reading.acLineStatus, line.reading.batteryFlag, line.reading.batteryLifePercent);
         return true;
+    case TraceEvent::Health: setBatteryHealth(line.battery, line.removed); return true;
     case TraceEvent::Suspend: onPowerBroadcast(kPbtQuerySuspend); return true;
     case TraceEvent::Standby: onPowerBroadcast(kPbtQueryStandby); return true;
     case TraceEvent::Resume: onPowerBroadcast(kPbtResumeSuspend); return true;
@@ -252,6 +279,7 @@ bool startReplay(const ReplaySetup& setup, const TraceLine& first, const PowerRe
     sim::setCallObserver(onCall);
     setEventScriptObserver(onScript);
     setLogLineObserver(onLogLine);
+    setHistoryLineObserver(onHistoryLine);
     startProgram();
     running = true;
     closed = false;
@@ -277,6 +305,7 @@ void finishReplay() {
     sim::setCallObserver(nullptr);
     setEventScriptObserver(nullptr);
     setLogLineObserver(nullptr);
+    setHistoryLineObserver(nullptr);
 }
 
 bool runReplay(const ReplaySetup& setup, const std::vector<TraceLine>& lines, FILE* printTo) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "actions/health_history.h"
 #include "monitor/local_time.h"
 
 namespace {
@@ -80,6 +81,32 @@ bool parseEvent(const char*& p, TraceEvent* event) {
     return false;
 }
 
+// "health KEY=VALUE ... [removed]": the pairs read as a line of the
+// health history, blank-separated here.
+bool parseHealth(const char*& p, TraceLine* out) {
+    if (strncmp(p, "health", 6) != 0 || (p[6] != '\0' && !isBlank(p[6]))) return false;
+    p += 6;
+    char line[kHistoryLineSize] = "time=2000-01-01T00:00:00Z";
+    size_t length = strlen(line);
+    for (skipBlanks(p); *p != '\0'; skipBlanks(p)) {
+        const char* word = p;
+        while (*p != '\0' && !isBlank(*p)) ++p;
+        size_t size = static_cast<size_t>(p - word);
+        if (size == 7 && strncmp(word, "removed", 7) == 0) {
+            out->removed = true;
+            continue;
+        }
+        if (!memchr(word, '=', size) || length + 1 + size >= sizeof line) return false;
+        line[length++] = '\t';
+        memcpy(line + length, word, size);
+        length += size;
+    }
+    HealthRecord record;
+    if (!parseHistoryLine(line, length, &record)) return false;
+    out->battery = record.battery;
+    return true;
+}
+
 }  // namespace
 
 TraceParse parseTraceLine(const char* text, TraceLine* out, const char** error) {
@@ -103,8 +130,14 @@ TraceParse parseTraceLine(const char* text, TraceLine* out, const char** error) 
             *error = "expected three status bytes 0..255: AC FLAG PERCENT";
             return TraceParse::Error;
         }
+    } else if (strncmp(p, "health", 6) == 0) {
+        out->event = TraceEvent::Health;
+        if (!parseHealth(p, out)) {
+            *error = "expected health bat=NAME and KEY=VALUE pairs of the health history, or removed";
+            return TraceParse::Error;
+        }
     } else if (!parseEvent(p, &out->event)) {
-        *error = "expected AC FLAG PERCENT or one of suspend, standby, resume, endsession, exit";
+        *error = "expected AC FLAG PERCENT, health, or one of suspend, standby, resume, endsession, exit";
         return TraceParse::Error;
     }
     skipBlanks(p);

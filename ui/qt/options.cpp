@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "actions/health_history.h"
+#include "app/health_command.h"
+#include "platform/battery_health.h"
 #include "platform/linux/linux_platform.h"
 
 namespace {
@@ -15,6 +18,7 @@ constexpr char kVersion[] = "Cellwarden 1.05A\n";
 constexpr char kHelp[] =
     "Usage: celwrd [-A] [-$]\n"
     "       celwrd --autostart on|off\n"
+    "       celwrd --health[=json]\n"
     "       celwrd --help | --version\n"
     "\n"
     "Cellwarden watches the battery from the notification area: the charge, the time\n"
@@ -24,6 +28,8 @@ constexpr char kHelp[] =
     "  -$               write the main window's activations to CELWRDDB.LOG\n"
     "  --autostart on   start Cellwarden at log-in (~/.config/autostart/cellwarden.desktop)\n"
     "  --autostart off  no longer start it at log-in\n"
+    "  --health         print each battery's capacity, wear, cycles and power, and the\n"
+    "                   forecast from its history (CELWRDHL.LOG); =json: as JSON\n"
     "  --help           show this and end\n"
     "  --version        show the version and end\n"
     "\n"
@@ -67,6 +73,26 @@ int autostart(const char* setting) {
     return 0;
 }
 
+// The batteries read at once, the history where the program keeps it.
+int health(HealthCommand command) {
+    if (command == HealthCommand::Bad) {
+        fputs("celwrd: --health takes json, or nothing\n", stderr);
+        return 2;
+    }
+    static HealthReading reading;
+    if (!platformReadHealthNow(&reading)) reading.count = 0;  // no power-supply class: no battery
+    char program[PATH_MAX], files[PATH_MAX] = "", history[PATH_MAX] = "";
+    if (linuxProgramPath(program, sizeof program)) {
+        if (char* slash = strrchr(program, '/')) slash[1] = '\0';
+        linuxFilesFolder(program, files, sizeof files);
+        if (files[0] && snprintf(history, sizeof history, "%s%s", files, kHistoryFileName) >= PATH_MAX)
+            history[0] = '\0';
+    }
+    static char report[kHealthReportSize];
+    size_t length = renderHealthCommand(command, reading, history, report, sizeof report);
+    return fwrite(report, 1, length, stdout) == length && fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int handleStandaloneOptions(int argc, char** argv) {
@@ -76,6 +102,7 @@ int handleStandaloneOptions(int argc, char** argv) {
         if (strcmp(word, "--version") == 0) return fputs(kVersion, stdout) < 0 ? 1 : 0;
         if (strcmp(word, "--autostart") == 0) return autostart(i + 1 < argc ? argv[i + 1] : nullptr);
         if (strncmp(word, "--autostart=", 12) == 0) return autostart(word + 12);
+        if (HealthCommand command = healthCommandOf(word); command != HealthCommand::None) return health(command);
     }
     return -1;
 }

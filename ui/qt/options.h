@@ -1,5 +1,5 @@
 // The options a Linux user expects of a program, handled before anything
-// needs a display: --help, --version and --autostart on|off.
+// needs a display: --help, --version, --autostart on|off and --health[=json].
 #pragma once
 
 // Handles them when argv holds one (the first that does counts): prints to

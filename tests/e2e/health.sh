@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Battery health under Wine, which lists no battery device: the readings
+# at the start and at each change of the power kind find no battery, the
+# program runs on with its estimate as before and writes no history, and
+# celwrd-chart.exe --health says there is no battery, as text and as JSON.
+# Wine's trace shows each listing of the battery devices.
+E2E_WINEDEBUG=fixme-all,trace+setupapi
+. "$(dirname "$0")/harness.sh"
+e2e_begin "$@"
+battery_listings() { grep -ac 'SetupDiGetClassDevs.*72631e54-78a4-11d0-bcf7-00aa00b7b32a' "$E2E_WORK/wine.log"; }
+
+e2e_write_ini 'Cscreen.Sdisplayitems[0] = 1' 'Cscreen.Sdisplayitems[1] = 2' 'Cscreen.Sdisplayitems[2] = 0' \
+  'Cscreen.Sdisplayitems[3] = 0' 'Cscreen.Sdisplayitems[4] = 0' \
+  'Cscreen.Sdisplayinterval = 500' 'Cbattery.Scheckinterval = 500' 'Clogfile.Sneedsavelogfile = 1'
+cp "$(dirname "$CELLWARDEN_EXE")/celwrd-chart.exe" "$E2E_PROGRAM/" || e2e_fail "no celwrd-chart.exe beside $CELLWARDEN_EXE"
+
+# The program has seen a kind once the log has a status line of it.
+kind_seen() { [ "$(grep -ac "^$1 " "$E2E_PROGRAM/CELWRD.LOG" 2>/dev/null)" = "$2" ]; }
+listed() { [ "$(battery_listings)" -ge "$1" ]; }
+
+power_set "$E2E_POWER" 1 Charging 50
+e2e_start
+e2e_driver --wait 30000 caption >/dev/null || e2e_fail "no main window"
+e2e_wait_caption '^50% 0s$' 10
+e2e_until 10 "no reading at the start" listed 1
+
+# Each change of kind reads the batteries again.
+for round in 1 2; do
+  power_set "$E2E_POWER" 0 Discharging 50
+  e2e_until 10 "the unplugging was not seen" kind_seen Discharge "$round"
+  e2e_until 10 "no reading at the unplugging $round" listed $((2 * round))
+  power_set "$E2E_POWER" 1 Charging 50
+  e2e_until 10 "the plugging in was not seen" kind_seen Charge $((round + 1))
+  e2e_until 10 "no reading at the plugging in $round" listed $((2 * round + 1))
+done
+
+# The estimate as before: the first step after the kind change starts the
+# measurement, the next one, 3 s later, gives the seconds per 1 %.
+power_set "$E2E_POWER" 0 Discharging 50
+sleep 1
+power_set "$E2E_POWER" 0 Discharging 49
+e2e_wait_caption '^49% 0s$' 5
+started=$SECONDS
+sleep 3
+power_set "$E2E_POWER" 0 Discharging 48
+e2e_wait_caption '^48% [1-9][0-9]*s$' 5
+rate=$(awk '{ print $2 }' <<<"$E2E_CAPTION")
+rate=${rate%s}
+took=$((SECONDS - started + 1))
+[ "$rate" -ge 3 ] && [ "$rate" -le "$took" ] || e2e_fail "measured ${rate}s per 1 %, not between 3 and $took s"
+
+# A reading taken at the next tick would have written by now.
+sleep 2
+e2e_driver caption >/dev/null || e2e_fail "the program no longer answers"
+e2e_until 10 "no reading at the last unplugging" listed 6
+[ ! -e "$E2E_PROGRAM/CELWRDHL.LOG" ] || e2e_fail "a history without a battery: $(cat "$E2E_PROGRAM/CELWRDHL.LOG")"
+
+chart() {
+  (cd "$E2E_CWD" && wine_bounded 60 "${WINE[@]}" "$E2E_PROGRAM/celwrd-chart.exe" "$@" 2>>"$E2E_WORK/wine.log") | tr -d '\r'
+}
+json=$(chart --health=json)
+e2e_expect_eq '{"batteries":[]}' "$json" "celwrd-chart.exe --health=json"
+text=$(chart --health)
+e2e_expect_eq 'ﾊﾞｯﾃﾘｰがありません' "$text" "celwrd-chart.exe --health"
+(cd "$E2E_CWD" && wine_bounded 60 "${WINE[@]}" "$E2E_PROGRAM/celwrd-chart.exe" --health=xml >/dev/null 2>&1)
+e2e_expect_eq 2 "$?" "the exit code of celwrd-chart.exe --health=xml"
+e2e_driver exit
+e2e_wait_exit 20
+[ ! -e "$E2E_PROGRAM/CELWRDHL.LOG" ] || e2e_fail "a history without a battery after the exit"
+e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd-chart.exe celwrd.INI celwrd.LCK CELWRD.LOG
