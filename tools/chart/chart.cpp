@@ -181,101 +181,9 @@ double valueY(const PlotArea& plot, double value, double top) {
 
 double chargeY(int percent) { return valueY(kChargePlot, percent, 100); }
 
-// ------------------------------------------------------------- time axis
-
-namespace {
-
-struct AxisStep {
-    int64_t seconds;  // a fixed step, or
-    int months;       // calendar months
-};
-
-constexpr AxisStep kSteps[] = {
-    {1, 0},      {2, 0},      {5, 0},         {10, 0},        {15, 0},    {30, 0},
-    {60, 0},     {120, 0},    {300, 0},       {600, 0},       {900, 0},   {1800, 0},   {3600, 0},
-    {7200, 0},   {10800, 0},  {21600, 0},     {43200, 0},     {86400, 0}, {172800, 0},
-    // Day 0 of the count was a Monday: weeks start on Mondays.
-    {604800, 0}, {1209600, 0}, {0, 1},        {0, 2},         {0, 3},     {0, 6},      {0, 12},
-    {0, 24},     {0, 60},     {0, 120},       {0, 240},       {0, 600},   {0, 1200},   {0, 2400},
-    {0, 6000},   {0, 12000},  {0, 24000},     {0, 60000},     {0, 120000},
-};
-
-LocalTime civil(int64_t seconds) { return fromTimeCount(seconds * kCountsPerSecond); }
-
-int64_t firstOfMonth(int64_t monthIndex) {
-    LocalTime t{static_cast<uint16_t>(monthIndex / 12), static_cast<uint16_t>(monthIndex % 12 + 1), 0, 1, 0, 0, 0, 0};
-    int64_t count;
-    if (!toTimeCount(t, &count)) return INT64_MAX;
-    return count / kCountsPerSecond;
-}
-
-double stepLength(const AxisStep& step) {
-    return step.months ? step.months * 30.436875 * kSecondsPerDay : static_cast<double>(step.seconds);
-}
-
-void labelTick(TimeTick& tick, const AxisStep& step, const LocalTime* previous) {
-    LocalTime t = civil(tick.time);
-    tick.date[0] = '\0';
-    if (step.months >= 12) {
-        formatText(tick.label, "%d", t.year);
-    } else if (step.months > 0) {
-        formatText(tick.label, "%d/%02d", t.year, t.month);
-    } else if (step.seconds >= kSecondsPerDay) {
-        formatText(tick.label, "%02d/%02d", t.month, t.day);
-        if (!previous || previous->year != t.year) formatText(tick.date, "%d", t.year);
-    } else {
-        if (step.seconds < 60)
-            formatText(tick.label, "%d:%02d:%02d", t.hour, t.minute, t.second);
-        else
-            formatText(tick.label, "%d:%02d", t.hour, t.minute);
-        if (!previous || previous->day != t.day || previous->month != t.month || previous->year != t.year)
-            formatText(tick.date, "%02d/%02d", t.month, t.day);
-    }
-}
-
-}  // namespace
-
-int timeTicks(int64_t start, int64_t end, int maxTicks, TimeTick (&out)[kMaxTimeTicks]) {
-    if (end <= start) return 0;
-    maxTicks = std::clamp(maxTicks, 2, kMaxTimeTicks);
-    const AxisStep* step = &kSteps[std::size(kSteps) - 1];
-    for (const AxisStep& s : kSteps) {
-        if (static_cast<double>(end - start) / stepLength(s) <= maxTicks - 1) {
-            step = &s;
-            break;
-        }
-    }
-    int count = 0;
-    LocalTime previous{};
-    if (step->months == 0) {
-        int64_t t = (start + step->seconds - 1) / step->seconds * step->seconds;
-        for (; t <= end && count < maxTicks; t += step->seconds) {
-            out[count].time = t;
-            labelTick(out[count], *step, count ? &previous : nullptr);
-            previous = civil(t);
-            ++count;
-        }
-    } else {
-        LocalTime s = civil(start);
-        int64_t month = static_cast<int64_t>(s.year) * 12 + s.month - 1;
-        month = (month + step->months - 1) / step->months * step->months;
-        if (firstOfMonth(month) < start) month += step->months;
-        for (; count < maxTicks; month += step->months) {
-            int64_t t = firstOfMonth(month);
-            if (t > end) break;
-            out[count].time = t;
-            labelTick(out[count], *step, nullptr);
-            ++count;
-        }
-    }
-    return count;
-}
-
 // ------------------------------------------------------------- the SVG
 
 namespace {
-
-const char* const kFontFamily = "'ＭＳ Ｐゴシック', 'MS PGothic', IPAPGothic, sans-serif";
 
 struct BandStyle {
     int state;
@@ -295,30 +203,13 @@ const BandStyle kBandStyles[] = {
 const char* const kChargeColour = "#c27800";
 const char* const kDischargeColour = "#1f5fa8";
 
-void add(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-void add(std::string& out, const char* format, ...) {
-    char piece[512];
-    va_list args;
-    va_start(args, format);
-    int n = vsnprintf(piece, sizeof piece, format, args);
-    va_end(args);
-    if (n > 0) out.append(piece, std::min(static_cast<size_t>(n), sizeof piece - 1));
-}
-
-void addText(std::string& out, double x, double y, const char* attributes, const char* text) {
-    add(out, "<text x=\"%.1f\" y=\"%.1f\"%s>", x, y, attributes);
-    appendXmlText(out, text, 400);
-    out += "</text>\n";
-}
-
 void addDefs(std::string& out) {
     out += "<defs>\n";
     out += "<pattern id=\"gap\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" "
            "patternTransform=\"rotate(45)\"><rect width=\"6\" height=\"6\" fill=\"#ffffff\"/>"
            "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"6\" stroke=\"#a8a8a8\" stroke-width=\"2\"/></pattern>\n";
     for (const auto& [id, plot] : {std::pair{"charge-clip", kChargePlot}, std::pair{"rate-clip", kRatePlot}})
-        add(out, "<clipPath id=\"%s\"><rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\"/></clipPath>\n", id,
+        addSvg(out, "<clipPath id=\"%s\"><rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\"/></clipPath>\n", id,
             plot.left, plot.top, plot.width, plot.height);
     out += "</defs>\n";
 }
@@ -371,7 +262,7 @@ void addBands(std::string& out, const Chart& chart, const PlotArea& plot, bool g
         int y = plot.top;
         for (size_t i = 0; i < std::size(kBandStyles); ++i) {
             if (stack.height[i] == 0) continue;
-            add(out, "<rect class=\"%s\" x=\"%.1f\" y=\"%d\" width=\"%.1f\" height=\"%d\" fill=\"%s\"/>\n",
+            addSvg(out, "<rect class=\"%s\" x=\"%.1f\" y=\"%d\" width=\"%.1f\" height=\"%d\" fill=\"%s\"/>\n",
                 kBandStyles[i].name, x, y, width, stack.height[i], kBandStyles[i].fill);
             y += stack.height[i];
         }
@@ -380,13 +271,13 @@ void addBands(std::string& out, const Chart& chart, const PlotArea& plot, bool g
 }
 
 void addVertex(std::string& out, const Chart& chart, const ChargePoint& p, bool move) {
-    add(out, "%c%.1f %.1f ", move ? 'M' : 'L', chartX(chart, p.time), chargeY(p.percent));
+    addSvg(out, "%c%.1f %.1f ", move ? 'M' : 'L', chartX(chart, p.time), chargeY(p.percent));
 }
 
 void addChargeLine(std::string& out, const Chart& chart) {
     // Over weeks the days' cycles fill whole columns: let the kinds show through.
     bool dense = span(chart) / kColumns > 3600.0;
-    add(out, "<path id=\"charge\" fill=\"none\" stroke=\"#202020\" stroke-width=\"%s\" stroke-opacity=\"%s\" "
+    addSvg(out, "<path id=\"charge\" fill=\"none\" stroke=\"#202020\" stroke-width=\"%s\" stroke-opacity=\"%s\" "
              "stroke-linejoin=\"round\" clip-path=\"url(#charge-clip)\" d=\"",
         dense ? "1" : "1.5", dense ? "0.45" : "1");
     bool drawing = false;
@@ -411,58 +302,6 @@ void addChargeLine(std::string& out, const Chart& chart) {
     out += "\"/>\n";
 }
 
-void addTimeAxis(std::string& out, const Chart& chart, const PlotArea& plot) {
-    TimeTick ticks[kMaxTimeTicks];
-    int count = timeTicks(chart.start, chart.end, plot.width / 75, ticks);
-    for (int i = 0; i < count; ++i) {
-        double x = chartX(chart, ticks[i].time);
-        add(out, "<line x1=\"%.1f\" y1=\"%d\" x2=\"%.1f\" y2=\"%d\" stroke=\"#000000\" stroke-opacity=\"0.12\"/>\n",
-            x, plot.top, x, plot.top + plot.height + 4);
-        addText(out, x, plot.top + plot.height + 17, " text-anchor=\"middle\"", ticks[i].label);
-        if (ticks[i].date[0]) addText(out, x, plot.top + plot.height + 31, " text-anchor=\"middle\" fill=\"#555555\"",
-                                      ticks[i].date);
-    }
-}
-
-// Horizontal grid lines with their values at the left.
-void addValueAxis(std::string& out, const PlotArea& plot, double top, double step) {
-    for (double value = 0; value <= top + step / 2; value += step) {
-        double y = valueY(plot, value, top);
-        add(out, "<line x1=\"%d\" y1=\"%.1f\" x2=\"%d\" y2=\"%.1f\" stroke=\"#000000\" stroke-opacity=\"0.12\"/>\n",
-            plot.left - 4, y, plot.left + plot.width, y);
-        char label[24];
-        formatText(label, "%g", value);
-        addText(out, plot.left - 7, y + 4, " text-anchor=\"end\"", label);
-    }
-}
-
-void addFrame(std::string& out, const PlotArea& plot) {
-    add(out, "<rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\" fill=\"none\" stroke=\"#404040\"/>\n", plot.left,
-        plot.top, plot.width, plot.height);
-}
-
-// Legend entries from the right edge of a plot leftwards.
-struct LegendEntry {
-    const char* label;
-    const char* fill;
-    bool dot;
-};
-
-void addLegend(std::string& out, const PlotArea& plot, double y, const LegendEntry* entries, int count) {
-    double x = plot.left + plot.width;
-    for (int i = count - 1; i >= 0; --i) {
-        x -= textWidth(entries[i].label, 12);
-        addText(out, x, y, "", entries[i].label);
-        x -= 17;
-        if (entries[i].dot)
-            add(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"4\" fill=\"%s\"/>\n", x + 6, y - 4, entries[i].fill);
-        else
-            add(out, "<rect x=\"%.1f\" y=\"%.1f\" width=\"12\" height=\"12\" fill=\"%s\" stroke=\"#808080\"/>\n", x,
-                y - 10, entries[i].fill);
-        x -= 14;
-    }
-}
-
 // A round top for the rate plot: 1, 2 or 5 times a power of ten per step.
 void rateScale(double highest, double* top, double* step) {
     if (highest <= 0) highest = 60;
@@ -483,7 +322,7 @@ void addRates(std::string& out, const Chart& chart, double top) {
             if (sum->count == 0) continue;
             double x = kRatePlot.left + sum->offsetSum / sum->count * kRatePlot.width / span(chart);
             double y = valueY(kRatePlot, sum->rateSum / sum->count, top);
-            add(out, "<circle class=\"%s\" cx=\"%.1f\" cy=\"%.1f\" r=\"2\" fill=\"%s\"/>\n", name, x, y, colour);
+            addSvg(out, "<circle class=\"%s\" cx=\"%.1f\" cy=\"%.1f\" r=\"2\" fill=\"%s\"/>\n", name, x, y, colour);
         }
     }
     out += "</g>\n";
@@ -499,7 +338,7 @@ double highestRate(const Chart& chart) {
 }
 
 void addRange(std::string& out, const Chart& chart) {
-    LocalTime a = civil(chart.start), b = civil(chart.end);
+    LocalTime a = localTimeAt(chart.start), b = localTimeAt(chart.end);
     char text[80];
     if (chart.end - chart.start < 3600)
         formatText(text, "%d/%02d/%02d %d:%02d:%02d 〜 %d:%02d:%02d", a.year, a.month, a.day, a.hour, a.minute,
@@ -507,44 +346,44 @@ void addRange(std::string& out, const Chart& chart) {
     else
         formatText(text, "%d/%02d/%02d %d:%02d 〜 %d/%02d/%02d %d:%02d", a.year, a.month, a.day, a.hour, a.minute,
                    b.year, b.month, b.day, b.hour, b.minute);
-    addText(out, kChargePlot.left + kChargePlot.width, 32, " text-anchor=\"end\" fill=\"#555555\"", text);
+    addSvgText(out, kChargePlot.left + kChargePlot.width, 32, " text-anchor=\"end\" fill=\"#555555\"", text);
 }
 
 }  // namespace
 
 void writeChartSvg(const Chart& chart, const char* title, std::string& out) {
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    add(out, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" ",
+    addSvg(out, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" ",
         kChartWidth, kChartHeight, kChartWidth, kChartHeight);
-    add(out, "font-family=\"%s\" font-size=\"12\" fill=\"#202020\">\n", kFontFamily);
+    addSvg(out, "font-family=\"%s\" font-size=\"12\" fill=\"#202020\">\n", kFontFamily);
     out += "<title>";
     appendXmlText(out, title, 400);
     out += "</title>\n";
     addDefs(out);
-    add(out, "<rect width=\"%d\" height=\"%d\" fill=\"#ffffff\"/>\n", kChartWidth, kChartHeight);
-    addText(out, kChargePlot.left, 32, " font-size=\"18\" font-weight=\"bold\"", title);
+    addSvg(out, "<rect width=\"%d\" height=\"%d\" fill=\"#ffffff\"/>\n", kChartWidth, kChartHeight);
+    addSvgText(out, kChargePlot.left, 32, " font-size=\"18\" font-weight=\"bold\"", title);
 
     // The charge, on the power kinds.
-    addText(out, kChargePlot.left, kChargePlot.top - 12, " font-weight=\"bold\"", "電池容量 (%)");
+    addSvgText(out, kChargePlot.left, kChargePlot.top - 12, " font-weight=\"bold\"", "電池容量 (%)");
     LegendEntry kinds[std::size(kBandStyles)];
     for (size_t i = 0; i < std::size(kBandStyles); ++i) kinds[i] = {kBandStyles[i].label, kBandStyles[i].fill, false};
     addLegend(out, kChargePlot, kChargePlot.top - 12, kinds, static_cast<int>(std::size(kinds)));
     out += "<g id=\"bands\">\n";
     if (chart.haveEvents) addBands(out, chart, kChargePlot, false);
     out += "</g>\n";
-    addValueAxis(out, kChargePlot, 100, 20);
+    addValueAxis(out, kChargePlot, 0, 100, 20);
     if (chart.haveEvents) {
         addRange(out, chart);
-        addTimeAxis(out, chart, kChargePlot);
+        addTimeAxis(out, kChargePlot, chart.start, chart.end);
         addChargeLine(out, chart);
     } else {
-        addText(out, kChargePlot.left + kChargePlot.width / 2.0, kChargePlot.top + kChargePlot.height / 2.0,
+        addSvgText(out, kChargePlot.left + kChargePlot.width / 2.0, kChargePlot.top + kChargePlot.height / 2.0,
                 " text-anchor=\"middle\" font-size=\"16\" fill=\"#808080\"", "記録がありません");
     }
     addFrame(out, kChargePlot);
 
     // The seconds per 1 %, which grow shorter as the battery wears.
-    addText(out, kRatePlot.left, kRatePlot.top - 12, " font-weight=\"bold\"", "バッテリー1%の充放電時間 (秒)");
+    addSvgText(out, kRatePlot.left, kRatePlot.top - 12, " font-weight=\"bold\"", "バッテリー1%の充放電時間 (秒)");
     const LegendEntry rates[] = {{"充電", kChargeColour, true}, {"放電", kDischargeColour, true}};
     addLegend(out, kRatePlot, kRatePlot.top - 12, rates, 2);
     double top, step;
@@ -552,9 +391,9 @@ void writeChartSvg(const Chart& chart, const char* title, std::string& out) {
     out += "<g id=\"rate-gaps\">\n";
     if (chart.haveEvents) addBands(out, chart, kRatePlot, true);
     out += "</g>\n";
-    addValueAxis(out, kRatePlot, top, step);
+    addValueAxis(out, kRatePlot, 0, top, step);
     if (chart.haveEvents) {
-        addTimeAxis(out, chart, kRatePlot);
+        addTimeAxis(out, kRatePlot, chart.start, chart.end);
         addRates(out, chart, top);
     }
     addFrame(out, kRatePlot);

@@ -10,10 +10,8 @@
 #include <vector>
 
 #include "log_reader.h"
-
-struct PlotArea {
-    int left, top, width, height;
-};
+#include "svg_draw.h"
+#include "time_axis.h"
 
 constexpr int kChartWidth = 1000;
 constexpr int kChartHeight = 700;
@@ -78,25 +76,11 @@ struct Chart {
 void startChart(Chart& chart, int64_t start, int64_t end);
 void addToChart(Chart& chart, const LogEvent& event);
 
-// Room above the highest value, so a line at 100 % is not hidden by the frame.
-constexpr int kHeadroom = 8;
-
 // x of a time on the plots; y of a value on a plot whose scale ends at
 // `top`, and of a percent on the charge plot.
 double chartX(const Chart& chart, int64_t time);
 double valueY(const PlotArea& plot, double value, double top);
 double chargeY(int percent);
-
-// Ticks of the time axis: a step from minutes to years that gives at most
-// `maxTicks` of them. `date` is the line below the label, written where the
-// day (or, for steps of days, the year) changes.
-struct TimeTick {
-    int64_t time;
-    char label[16];
-    char date[16];
-};
-constexpr int kMaxTimeTicks = 24;
-int timeTicks(int64_t start, int64_t end, int maxTicks, TimeTick (&out)[kMaxTimeTicks]);
 
 // The whole SVG document. `title` is UTF-8 (anything else is replaced).
 void writeChartSvg(const Chart& chart, const char* title, std::string& out);

@@ -7,11 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "time_axis.h"
+
 // The program's lines are under 128 characters; a line longer than this is
 // not one of them and is skipped without being looked at.
 constexpr size_t kMaxLogLine = 256;
-
-constexpr int64_t kSecondsPerDay = 86400;
 
 enum class LogLineType { Open, Close, Status, Unreadable };
 
