@@ -66,50 +66,21 @@ void textLine(TextBuffer& out, const char* name, const char* value) {
     appendString(out, "\n");
 }
 
-// "57.00 Wh (3900 mAh)", "3900 mAh", "5000 (relative)" or "-".
 void capacityLine(TextBuffer& out, const char* name, int64_t mwh, int64_t mah, int64_t relative) {
     label(out, name);
-    if (mwh != kHealthUnknown) {
-        appendMilli(out, mwh, 2, false);
-        appendString(out, " Wh");
-        if (mah != kHealthUnknown) appendString(out, " (");
-    }
-    if (mah != kHealthUnknown) {
-        appendDecimal(out, mah);
-        appendString(out, " mAh");
-        if (mwh != kHealthUnknown) appendString(out, ")");
-    }
-    if (mwh == kHealthUnknown && mah == kHealthUnknown) {
-        if (relative != kHealthUnknown) {
-            appendDecimal(out, relative);
-            appendString(out, " ");
-            appendString(out, healthTexts().relative);
-        } else {
-            appendString(out, healthTexts().unknown);
-        }
-    }
+    appendCapacityText(out, mwh, mah, relative);
     appendString(out, "\n");
 }
 
 void permilleLine(TextBuffer& out, const char* name, int32_t permille) {
     label(out, name);
-    if (permille < 0) {
-        appendString(out, healthTexts().unknown);
-    } else {
-        appendPermille(out, permille);
-        appendString(out, " %");
-    }
+    appendPermilleText(out, permille);
     appendString(out, "\n");
 }
 
 void milliLine(TextBuffer& out, const char* name, int64_t milli, const char* unit) {
     label(out, name);
-    if (milli == kHealthUnknown) {
-        appendString(out, healthTexts().unknown);
-    } else {
-        appendMilli(out, milli, 2, false);
-        appendString(out, unit);
-    }
+    appendMilliText(out, milli, unit);
     appendString(out, "\n");
 }
 
@@ -119,20 +90,11 @@ void formatPoints(char (&out)[32], double points) {
 }
 
 void forecastLines(TextBuffer& out, const HealthForecast& forecast) {
-    const HealthTexts& texts = healthTexts();
-    char points[32];
-    label(out, texts.pace);
-    formatPoints(points, forecast.pointsPerMonth);
-    appendFormatted(out, texts.pacePerMonth, points);
-    if (forecast.perCycles) {
-        formatPoints(points, forecast.pointsPer100Cycles);
-        appendString(out, texts.listSeparator);
-        appendFormatted(out, texts.pacePerCycles, points);
-    }
+    label(out, healthTexts().pace);
+    appendPaceText(out, forecast);
     appendString(out, "\n");
-    label(out, texts.forecast);
-    if (forecast.reaches) appendFormatted(out, texts.reachesIn, forecast.year, forecast.month);
-    else appendString(out, texts.neverReaches);
+    label(out, healthTexts().forecast);
+    appendForecastText(out, forecast);
     appendString(out, "\n");
 }
 
@@ -257,6 +219,64 @@ void jsonBattery(TextBuffer& out, const BatteryHealth& b) {
 }
 
 }  // namespace
+
+// "57.00 Wh (3900 mAh)", "3900 mAh", "5000 (relative)" or "-".
+void appendCapacityText(TextBuffer& out, int64_t mwh, int64_t mah, int64_t relative) {
+    if (mwh != kHealthUnknown) {
+        appendMilli(out, mwh, 2, false);
+        appendString(out, " Wh");
+        if (mah != kHealthUnknown) appendString(out, " (");
+    }
+    if (mah != kHealthUnknown) {
+        appendDecimal(out, mah);
+        appendString(out, " mAh");
+        if (mwh != kHealthUnknown) appendString(out, ")");
+    }
+    if (mwh == kHealthUnknown && mah == kHealthUnknown) {
+        if (relative != kHealthUnknown) {
+            appendDecimal(out, relative);
+            appendString(out, " ");
+            appendString(out, healthTexts().relative);
+        } else {
+            appendString(out, healthTexts().unknown);
+        }
+    }
+}
+
+void appendPermilleText(TextBuffer& out, int32_t permille) {
+    if (permille < 0) {
+        appendString(out, healthTexts().unknown);
+    } else {
+        appendPermille(out, permille);
+        appendString(out, " %");
+    }
+}
+
+void appendMilliText(TextBuffer& out, int64_t milli, const char* unit) {
+    if (milli == kHealthUnknown) {
+        appendString(out, healthTexts().unknown);
+    } else {
+        appendMilli(out, milli, 2, false);
+        appendString(out, unit);
+    }
+}
+
+void appendPaceText(TextBuffer& out, const HealthForecast& forecast) {
+    const HealthTexts& texts = healthTexts();
+    char points[32];
+    formatPoints(points, forecast.pointsPerMonth);
+    appendFormatted(out, texts.pacePerMonth, points);
+    if (forecast.perCycles) {
+        formatPoints(points, forecast.pointsPer100Cycles);
+        appendString(out, texts.listSeparator);
+        appendFormatted(out, texts.pacePerCycles, points);
+    }
+}
+
+void appendForecastText(TextBuffer& out, const HealthForecast& forecast) {
+    if (forecast.reaches) appendFormatted(out, healthTexts().reachesIn, forecast.year, forecast.month);
+    else appendString(out, healthTexts().neverReaches);
+}
 
 BatteryHealth combinedHealth(const HealthReading& reading) {
     BatteryHealth all = unknownBatteryHealth();

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "actions/health_forecast.h"
+#include "base/text_util.h"
 #include "platform/battery_health.h"
 
 // Health and wear in tenths of a percent, for display: health at most
@@ -36,3 +37,13 @@ size_t formatHealthText(const HealthReading& reading, const HealthTrends* trends
 // numbers carry no unit, power_w is negative while discharging. Returns
 // the length; 0 (and an empty text) when it does not fit.
 size_t formatHealthJson(const HealthReading& reading, char* out, size_t size);
+
+// One value as the text report shows it, without its label: a capacity
+// ("57.00 Wh (3900 mAh)", "3900 mAh", "5000 (relative)"), a percentage of
+// tenths ("89.9 %"), thousandths with their unit ("-8.12 W"); the unknown
+// text where there is none. Then the pace of the wear and the forecast.
+void appendCapacityText(TextBuffer& out, int64_t mwh, int64_t mah, int64_t relative);
+void appendPermilleText(TextBuffer& out, int32_t permille);
+void appendMilliText(TextBuffer& out, int64_t milli, const char* unit);
+void appendPaceText(TextBuffer& out, const HealthForecast& forecast);
+void appendForecastText(TextBuffer& out, const HealthForecast& forecast);
