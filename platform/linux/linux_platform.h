@@ -1,7 +1,7 @@
 // The Linux side of the platform seam: what the front end lends the
 // platform layer (its windows, its tray, its event loop's timers, the
 // desktop's notifications), and the few knobs of the sound player. Included only by platform/linux/, the
-// Linux front end and their tests.
+// Linux front end and their tests (and celwrd-chart, for the program's folders).
 #pragma once
 
 #include <cstddef>
@@ -70,6 +70,9 @@ bool linuxProgramPath(char* out, size_t size);
 // when that folder cannot be named or made; `out` then names it all the
 // same where it can.
 bool linuxFilesFolder(const char* programFolder, char* out, size_t size);
+// The same folder named and not made, for a program that only reads
+// there (celwrd-chart); `beside` says which of the two it is.
+bool linuxFilesFolderName(const char* programFolder, char* out, size_t size, bool* beside);
 
 // The first of the program and the folders above it, up to /, that
 // someone other than the user and root could write, and so put another

@@ -36,10 +36,11 @@ bool linuxProgramPath(char* out, size_t size) {
     return true;
 }
 
-bool linuxFilesFolder(const char* programFolder, char* out, size_t size) {
+bool linuxFilesFolderName(const char* programFolder, char* out, size_t size, bool* beside) {
     if (!out || size == 0) return false;
     out[0] = '\0';
-    if (keepsFilesBeside(programFolder)) {
+    *beside = keepsFilesBeside(programFolder);
+    if (*beside) {
         const int length = snprintf(out, size, "%s", programFolder);
         return length >= 0 && static_cast<size_t>(length) < size;
     }
@@ -47,5 +48,11 @@ bool linuxFilesFolder(const char* programFolder, char* out, size_t size) {
         out[0] = '\0';
         return false;
     }
-    return makeUserFolders(out);
+    return true;
+}
+
+bool linuxFilesFolder(const char* programFolder, char* out, size_t size) {
+    bool beside;
+    if (!linuxFilesFolderName(programFolder, out, size, &beside)) return false;
+    return beside || makeUserFolders(out);
 }

@@ -1,5 +1,6 @@
-// celwrd-chart: draws a battery log as an SVG chart.
-//   celwrd-chart [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--title TEXT] LOGFILE > chart.svg
+// celwrd-chart: draws a battery log or the health history as an SVG chart,
+// or both as the battery report (chart_run.h has the command line); files
+// not named are looked for where celwrd keeps its files.
 // On Windows it is also the console's way to the batteries' health, which
 // celwrd.exe, having no console, cannot print:
 //   celwrd-chart --health[=json]
@@ -48,6 +49,29 @@ bool writeOut(const char* text, size_t length) {
            written == static_cast<DWORD>(count);
 }
 
+// Beside the program, as celwrd.exe keeps its files; in UTF-8, as the
+// chart opens them.
+std::string folderOfProgram() {
+    wchar_t path[32768];
+    DWORD length = GetModuleFileNameW(nullptr, path, sizeof path / sizeof path[0]);
+    if (length == 0 || length >= sizeof path / sizeof path[0]) return std::string();
+    std::u16string wide;
+    for (DWORD i = 0; i < length; ++i) wide += static_cast<char16_t>(path[i]);
+    std::string utf8 = utf16ToUtf8(wide.c_str());
+    size_t slash = utf8.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : utf8.substr(0, slash + 1);
+}
+
+// The settings file's texts are in the system's code page.
+std::string systemTextToUtf8(const char* text) {
+    int count = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (count <= 0) return std::string();
+    std::vector<wchar_t> wide(static_cast<size_t>(count));
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), count);
+    std::u16string converted(wide.begin(), wide.end() - 1);
+    return utf16ToUtf8(converted.c_str());
+}
+
 int printHealth(HealthCommand command) {
     if (command == HealthCommand::Bad) {
         fputs("celwrd-chart: --health takes json, or nothing\n", stderr);
@@ -83,8 +107,32 @@ int wmain(int argc, wchar_t** argv) {
     args.push_back(nullptr);
     // The SVG as it is, without CR before each LF.
     _setmode(_fileno(stdout), _O_BINARY);
-    return runChart(argc, args.data(), stdout, stderr);
+    ChartHost host{folderOfProgram(), systemTextToUtf8};
+    return runChart(argc, args.data(), stdout, stderr, &host);
 }
 #else
-int main(int argc, char** argv) { return runChart(argc, argv, stdout, stderr); }
+#include <climits>
+#include <cstring>
+
+#include "platform/linux/linux_platform.h"
+
+namespace {
+
+// Where celwrd beside this program keeps its files: beside it in a folder
+// of the user's, else the configuration folder. Only named, never made.
+std::string filesFolder() {
+    char program[PATH_MAX], files[PATH_MAX];
+    if (!linuxProgramPath(program, sizeof program)) return std::string();
+    const char* slash = strrchr(program, '/');
+    const std::string folder(program, slash ? static_cast<size_t>(slash - program + 1) : 0);
+    bool beside;
+    return linuxFilesFolderName(folder.c_str(), files, sizeof files, &beside) ? std::string(files) : std::string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ChartHost host{filesFolder(), nullptr};
+    return runChart(argc, argv, stdout, stderr, &host);
+}
 #endif

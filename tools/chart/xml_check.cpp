@@ -206,12 +206,16 @@ bool readElements(Reader& r, std::vector<XmlElement>& elements) {
 
 }  // namespace
 
-bool readXml(const std::string& document, std::vector<XmlElement>& elements, std::string& error) {
+namespace {
+
+bool readDocument(const std::string& document, const char* prolog, std::vector<XmlElement>& elements,
+                  std::string& error) {
     Reader r{document, 0, {}};
     elements.clear();
     bool ok = checkCharacters(r);
     r.p = 0;
-    if (ok && !r.startsWith("<?xml ")) ok = r.fail("no XML declaration");
+    if (ok && !r.startsWith(prolog)) ok = r.fail(prolog[1] == '?' ? "no XML declaration" : "no <!DOCTYPE html>");
+    if (ok && prolog[1] == '!') r.p += strlen(prolog);
     if (ok) ok = readMisc(r);
     if (ok && (r.atEnd() || r.s[r.p] != '<')) ok = r.fail("no root element");
     if (ok) ok = readElements(r, elements);
@@ -219,4 +223,14 @@ bool readXml(const std::string& document, std::vector<XmlElement>& elements, std
     if (ok && !r.atEnd()) ok = r.fail("more after the root element");
     error = r.error;
     return ok;
+}
+
+}  // namespace
+
+bool readXml(const std::string& document, std::vector<XmlElement>& elements, std::string& error) {
+    return readDocument(document, "<?xml ", elements, error);
+}
+
+bool readHtml(const std::string& document, std::vector<XmlElement>& elements, std::string& error) {
+    return readDocument(document, "<!DOCTYPE html>", elements, error);
 }

@@ -18,3 +18,7 @@ struct XmlElement {
 // False with `error` saying where it first went wrong. On success the
 // elements in document order.
 bool readXml(const std::string& document, std::vector<XmlElement>& elements, std::string& error);
+
+// The same for an HTML page written as XML: "<!DOCTYPE html>" in place of
+// the declaration.
+bool readHtml(const std::string& document, std::vector<XmlElement>& elements, std::string& error);
