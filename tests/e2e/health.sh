@@ -68,3 +68,13 @@ e2e_driver exit
 e2e_wait_exit 20
 [ ! -e "$E2E_PROGRAM/CELWRDHL.LOG" ] || e2e_fail "a history without a battery after the exit"
 e2e_expect_files "$E2E_PROGRAM" celwrd.exe celwrd-chart.exe celwrd.INI celwrd.LCK CELWRD.LOG
+
+# The battery report from the files beside the programs: the log the
+# program wrote and a history put there, texts of which are escaped.
+printf '#cellwarden-health\tversion=1\r\ntime=2026-12-08T09:00:00+09:00\tbat=BAT0\tmaker=<SMP>\tdesign_mwh=57020\tfull_mwh=51318\r\n' \
+  >"$E2E_PROGRAM/CELWRDHL.LOG"
+page=$(chart --report)
+for shown in 'ﾊﾞｯﾃﾘｰﾛｸﾞ: .*CELWRD\.LOG ([0-9]*行)' '健全度の履歴: .*CELWRDHL\.LOG (1行)' '&lt;SMP&gt;' '90\.0 %' \
+  'id="charge"' 'class="health-line"' '<tr class="whole"><td>全期間</td><td class="n">[12]</td>'; do
+  grep -q "$shown" <<<"$page" || e2e_fail "celwrd-chart.exe --report shows no $shown: $(head -c 2000 <<<"$page")"
+done

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "chart_run.h"
+#include "test_output.h"
 #include "xml_check.h"
 
 namespace {
@@ -26,16 +27,6 @@ void put(const std::string& path, const char* data, size_t size) {
     if (!file) abort();
     if (size) fwrite(data, 1, size, file);
     fclose(file);
-}
-
-std::string contentOf(FILE* file) {
-    std::string text;
-    rewind(file);
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-    fclose(file);
-    return text;
 }
 
 std::string runTool(std::vector<std::string> args, const std::string& files) {

@@ -352,13 +352,7 @@ void addRange(std::string& out, const Chart& chart) {
 }  // namespace
 
 void writeChartSvg(const Chart& chart, const char* title, std::string& out) {
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    addSvg(out, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" ",
-        kChartWidth, kChartHeight, kChartWidth, kChartHeight);
-    addSvg(out, "font-family=\"%s\" font-size=\"12\" fill=\"#202020\">\n", kFontFamily);
-    out += "<title>";
-    appendXmlText(out, title, 400);
-    out += "</title>\n";
+    addSvgStart(out, kChartWidth, kChartHeight, title, true);
     addDefs(out);
     addSvg(out, "<rect width=\"%d\" height=\"%d\" fill=\"#ffffff\"/>\n", kChartWidth, kChartHeight);
     addSvgText(out, kChargePlot.left, 32, " font-size=\"18\" font-weight=\"bold\"", title);

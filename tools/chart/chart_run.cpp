@@ -86,16 +86,23 @@ FILE* openFile(const char* path) {
 #endif
 }
 
-bool readLog(FILE* file, LogEventSink sink, void* context, LogCounts* counts) {
+// The whole file from its start, piece by piece into `feed`.
+template <typename Feed>
+bool readWhole(FILE* file, Feed feed) {
     if (fseek(file, 0, SEEK_SET) != 0) return false;
-    LogReader reader;
-    startLogReader(reader, sink, context);
     char buffer[1 << 16];
     size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) feedLogReader(reader, buffer, got);
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) feed(buffer, got);
+    return !ferror(file);
+}
+
+bool readLog(FILE* file, LogEventSink sink, void* context, LogCounts* counts) {
+    LogReader reader;
+    startLogReader(reader, sink, context);
+    bool read = readWhole(file, [&](const char* data, size_t size) { feedLogReader(reader, data, size); });
     finishLogReader(reader);
     if (counts) *counts = reader.counts;
-    return !ferror(file);
+    return read;
 }
 
 struct Extent {
@@ -169,15 +176,12 @@ bool drawLog(FILE* file, const ChartOptions& options, Chart& chart, LogCounts& c
 }
 
 bool readHistory(FILE* file, HealthRecordSink sink, void* context, int64_t* records) {
-    if (fseek(file, 0, SEEK_SET) != 0) return false;
     HistoryReader reader;
     startHistoryReader(reader, sink, context);
-    char buffer[1 << 16];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) feedHistoryReader(reader, buffer, got);
+    bool read = readWhole(file, [&](const char* data, size_t size) { feedHistoryReader(reader, data, size); });
     finishHistoryReader(reader);
     if (records) *records = reader.records;
-    return !ferror(file);
+    return read;
 }
 
 HealthWindow windowOf(const ChartOptions& o) { return HealthWindow{o.haveFrom, o.haveTo, o.from, o.to}; }

@@ -10,6 +10,7 @@
 #include "chart_run.h"
 #include "log_test_lines.h"
 #include "settings/battery_status.h"
+#include "test_output.h"
 #include "xml_check.h"
 
 namespace {
@@ -21,16 +22,6 @@ struct ChartRun {
     std::string svg, err;
     std::vector<XmlElement> elements;
 };
-
-std::string contentOf(FILE* file) {
-    std::string text;
-    rewind(file);
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-    fclose(file);
-    return text;
-}
 
 // celwrd-chart OPTIONS... LOG on a log of these bytes; the SVG must be
 // well-formed whatever the log holds.

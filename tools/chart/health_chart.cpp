@@ -332,7 +332,7 @@ void addSeriesLegend(std::string& out, const HealthChart& c) {
         dateText(days, s.firstTime, s.lastTime);
         label += "  ";
         label += days;
-        if (s.replaced) label += reportTexts().replaced;
+        if (s.replaced) label += std::string(" ") + reportTexts().replaced;
         addSvgText(out, p.left + 32, y, " class=\"series-label\"", label.c_str());
     }
     const LegendEntry marks[] = {{reportTexts().noLines, "url(#health-gap)", false}};
@@ -350,13 +350,7 @@ void writeHealthSvg(const HealthChart& c, const char* title, bool standalone, st
     const PlotArea& p = kHealthPlot;
     const ReportTexts& t = reportTexts();
     int height = svgHeight(c);
-    if (standalone) out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    addSvg(out, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" ",
-           kHealthWidth, height, kHealthWidth, height);
-    addSvg(out, "font-family=\"%s\" font-size=\"12\" fill=\"#202020\">\n", kFontFamily);
-    out += "<title>";
-    appendXmlText(out, title, 400);
-    out += "</title>\n";
+    addSvgStart(out, kHealthWidth, height, title, standalone);
     addDefs(out);
     addSvg(out, "<rect width=\"%d\" height=\"%d\" fill=\"#ffffff\"/>\n", kHealthWidth, height);
     addSvgText(out, p.left, 32, " font-size=\"18\" font-weight=\"bold\"", title);

@@ -6,6 +6,7 @@ afternoon, charging in between; the battery wears, so the seconds per 1 %
 fall over the months.
 
     tools/chart/make_long_log.py 500000 > /tmp/long.log
+    tools/chart/make_long_log.py 80000 2026-10-01 > /tmp/autumn.log   (from that day)
 """
 import datetime
 import sys
@@ -27,7 +28,7 @@ def main():
     total = int(sys.argv[1])
     out = sys.stdout
     written = 0
-    day = datetime.date(2024, 1, 1)
+    day = datetime.date.fromisoformat(sys.argv[2]) if len(sys.argv) > 2 else datetime.date(2024, 1, 1)
     n = 0
     while written < total:
         wear = 1.0 - 0.25 * min(n / 700.0, 1.0)

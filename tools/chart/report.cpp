@@ -85,7 +85,10 @@ void batteryTable(std::string& out, const HealthChart& chart, const HealthTrends
         text(out, t.battery);
         out += " ";
         text(out, s.battery.name);
-        if (s.replaced) text(out, reportTexts().replaced);
+        if (s.replaced) {
+            out += " ";
+            text(out, reportTexts().replaced);
+        }
         out += "</th>";
     }
     out += "</tr>\n";
@@ -196,7 +199,9 @@ void usageTable(std::string& out, const Usage& usage) {
     }
     out += "</tr>\n";
     usageRow(out, t.whole, usageOfAll(usage), true);
-    for (const auto& [key, month] : usage.months) {
+    // The latest month first, as the batteries' present comes first.
+    for (auto it = usage.months.rbegin(); it != usage.months.rend(); ++it) {
+        int64_t key = it->first;
         char period[32];
         formatText(period, t.month, static_cast<int>(key / 12), static_cast<int>(key % 12 + 1));
         usageRow(out, period, usageOfMonth(usage, key), false);

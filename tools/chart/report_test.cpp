@@ -12,6 +12,7 @@
 #include "health_chart.h"
 #include "log_test_lines.h"
 #include "settings/battery_status.h"
+#include "test_output.h"
 #include "time_axis.h"
 #include "xml_check.h"
 
@@ -27,16 +28,6 @@ std::string folder() {
 }
 
 void put(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
-
-std::string contentOf(FILE* file) {
-    std::string text;
-    rewind(file);
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-    fclose(file);
-    return text;
-}
 
 struct ToolRun {
     int status;

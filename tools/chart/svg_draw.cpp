@@ -19,6 +19,16 @@ void addSvg(std::string& out, const char* format, ...) {
     if (n > 0) out.append(piece, std::min(static_cast<size_t>(n), sizeof piece - 1));
 }
 
+void addSvgStart(std::string& out, int width, int height, const char* title, bool declaration) {
+    if (declaration) out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    addSvg(out, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" ", width,
+           height, width, height);
+    addSvg(out, "font-family=\"%s\" font-size=\"12\" fill=\"#202020\">\n", kFontFamily);
+    out += "<title>";
+    appendXmlText(out, title, 400);
+    out += "</title>\n";
+}
+
 void addSvgText(std::string& out, double x, double y, const char* attributes, const char* text) {
     addSvg(out, "<text x=\"%.1f\" y=\"%.1f\"%s>", x, y, attributes);
     appendXmlText(out, text, 400);

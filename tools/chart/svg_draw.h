@@ -17,6 +17,10 @@ extern const char* const kFontFamily;
 // printf onto `out`; a piece is at most 511 bytes.
 void addSvg(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// The <svg> element's start tag and its <title>, after the XML
+// declaration where the picture is a document of its own.
+void addSvgStart(std::string& out, int width, int height, const char* title, bool declaration);
+
 // A <text> element; `text` is UTF-8 (anything else is replaced).
 void addSvgText(std::string& out, double x, double y, const char* attributes, const char* text);
 
