@@ -3,11 +3,16 @@
 // end and the core call them.
 #include <gtest/gtest.h>
 
+#include <time.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/linux/linux_platform.h"
+#include "platform/time_count.h"
+#include "platform/timer_table.h"
 #include "test_files.h"
 
 namespace {
@@ -15,6 +20,7 @@ namespace {
 struct FakeFrontEnd {
     static inline std::vector<std::string> calls;
     static inline std::vector<uintptr_t> running;
+    static inline std::vector<int64_t> armedDelays;
     static inline bool timersFail;
     static constexpr WindowHandle kWindow = 0x42;
 
@@ -28,6 +34,7 @@ struct FakeFrontEnd {
             return true;
         };
         h.stopTimer = [](uintptr_t id) { std::erase(running, id); };
+        h.armTimer = [](uintptr_t, int64_t delayMs) { armedDelays.push_back(delayMs); };
         h.trayAdd = [](WindowHandle, int icon, const char* tip) {
             calls.push_back("add " + std::to_string(icon) + " " + tip);
             return true;
@@ -49,6 +56,7 @@ protected:
     void SetUp() override {
         FakeFrontEnd::calls.clear();
         FakeFrontEnd::running.clear();
+        FakeFrontEnd::armedDelays.clear();
         FakeFrontEnd::timersFail = false;
     }
     void TearDown() override { linuxConnect(LinuxFrontEnd{}); }
@@ -168,6 +176,52 @@ TEST_F(FrontEnd, ATickDueWhileItsCallbackRunsIsDroppedAndAStopInsideIsSafe) {
     linuxTimerFired(selfId);
     EXPECT_EQ(ticks, 1);
     EXPECT_TRUE(FakeFrontEnd::running.empty());
+}
+
+int64_t localMsNow() {
+    LocalTime now;
+    platformGetLocalTime(&now);
+    return toMsCount(now);
+}
+
+// Away from a quarter hour of universal time, where a quiet timer looks
+// at the clock early.
+void leaveQuarterHour() {
+    for (int waited = 0; waited < 30; ++waited) {
+        timespec now;
+        clock_gettime(CLOCK_REALTIME, &now);
+        const int64_t ms = static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+        if (wakeDelay(INT64_MAX, ms) > 1000) return;
+        usleep(50000);
+    }
+}
+
+// The loop is asked for the first step of the grid at or past the end of
+// the quiet span, and a tick the loop brings inside the span is not handed
+// on: the timer wakes at that step, never earlier and not a step later.
+TEST_F(FrontEnd, AnArmedTimerIsAskedForTheFirstStepAfterItsQuietSpan) {
+    linuxConnect(FakeFrontEnd::hooks());
+    leaveQuarterHour();
+    ticks = 0;
+    const int64_t period = 100;
+    uintptr_t id = platformStartTimer(period, [] { ++ticks; });
+    const int64_t now = localMsNow();
+    platformArmTimer(id, now - 1, now + 250);
+    ASSERT_EQ(FakeFrontEnd::armedDelays.size(), 1u);
+    const int64_t delay = FakeFrontEnd::armedDelays[0];
+    EXPECT_LE(delay, 250);
+    EXPECT_GT(delay, 200) << "the clock did not stand still for 50 ms";
+    EXPECT_EQ(firstStepFrom(0, period, delay), 300) << "woken at the third step";
+    linuxTimerFired(id);  // a tick inside the span
+    EXPECT_EQ(ticks, 0);
+    ASSERT_EQ(FakeFrontEnd::armedDelays.size(), 2u);
+    EXPECT_EQ(firstStepFrom(0, period, FakeFrontEnd::armedDelays[1]), 300) << "and asked for the same step again";
+    // Armed with a span already over, it ticks at every step.
+    platformArmTimer(id, now - 2, now - 1);
+    EXPECT_EQ(FakeFrontEnd::armedDelays.back(), 0);
+    linuxTimerFired(id);
+    EXPECT_EQ(ticks, 1);
+    platformStopTimer(id);
 }
 
 TEST_F(FrontEnd, TimersAreRefusedWhenTheFrontEndOrTheTableCannotTakeMore) {

@@ -388,7 +388,60 @@ void nestedTick() {
     insideNested = false;
 }
 
+// A timer armed to sleep through a span of local time: the steps of its
+// grid (from its start) at which its first two ticks came.
+constexpr int64_t kArmedPeriodMs = 250;
+int armedSteps[2], armedTicks;
+LARGE_INTEGER armedStart;
+
+int64_t msSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return (now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart;
+}
+
+int64_t localMsNow() {
+    SYSTEMTIME local;
+    GetLocalTime(&local);
+    FILETIME count;
+    SystemTimeToFileTime(&local, &count);
+    return static_cast<int64_t>((static_cast<uint64_t>(count.dwHighDateTime) << 32 | count.dwLowDateTime) / 10000);
+}
+
+void armedTick() {
+    if (armedTicks < 2) armedSteps[armedTicks] = static_cast<int>(msSince(armedStart) / kArmedPeriodMs);
+    ++armedTicks;
+}
+
+void runArmedTimer(int64_t quietMs) {
+    armedTicks = 0;
+    armedSteps[0] = armedSteps[1] = -1;
+    QueryPerformanceCounter(&armedStart);
+    uintptr_t timer = platformStartTimer(kArmedPeriodMs, armedTick);
+    const int64_t now = localMsNow();
+    platformArmTimer(timer, now - 1, now + quietMs);
+    for (int waited = 0; armedTicks < 2 && waited < 3000; waited += 50) pumpMessages(50);
+    platformStopTimer(timer);
+}
+
+// Quiet for two and a half steps, it wakes at the third step and ticks at
+// every step after: never earlier, and not a step later. Load only makes a
+// tick late, so of a few tries one must hit the step.
+void checkArmedTimerWakesAtItsStep() {
+    // The first timer also makes the window that hears the clock set.
+    platformStopTimer(platformStartTimer(kArmedPeriodMs, armedTick));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        runArmedTimer(2 * kArmedPeriodMs + kArmedPeriodMs / 2);
+        printf("armed timer: ticks at steps %d and %d\n", armedSteps[0], armedSteps[1]);
+        CHECK(armedSteps[0] >= 3);  // never inside the quiet span
+        if (armedSteps[0] == 3 && armedSteps[1] == 4) return;
+    }
+    CHECK(armedSteps[0] == 3 && armedSteps[1] == 4);
+}
+
 int testTimers() {
+    checkArmedTimerWakesAtItsStep();
     timerA = platformStartTimer(100, tickA);
     timerB = platformStartTimer(100, tickB);
     CHECK(timerA != 0 && timerB != 0 && timerA != timerB);

@@ -212,6 +212,28 @@ TEST_F(QtDialogs, FileChooserTakesNewFilesButNoMissingDirectory) {
     QDir(directory).removeRecursively();
 }
 
+// Armed to skip 2.5 steps, a timer fires at its third step and then at
+// every step: never earlier, and not a step later. Load only makes a
+// wake-up late, so of a few tries one must hit the step.
+TEST(QtTimerWheel, AnArmedTimerFiresAtTheFirstStepAfterItsDelay) {
+    constexpr int64_t kPeriodMs = 200;
+    static QElapsedTimer clock;
+    static std::vector<int64_t> steps;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        steps.clear();
+        clock.start();  // before the wheel's own clock: never ahead of it
+        TimerWheel wheel([](uintptr_t) { steps.push_back(clock.elapsed() / kPeriodMs); }, 32);
+        wheel.start(1, kPeriodMs);
+        wheel.arm(1, 2 * kPeriodMs + kPeriodMs / 2);
+        while (steps.size() < 2 && clock.elapsed() < 3000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        ASSERT_EQ(steps.size(), 2u);
+        EXPECT_GE(steps[0], 3) << "never inside the delay";
+        if (steps == std::vector<int64_t>{3, 4}) return;
+    }
+    EXPECT_EQ(steps, (std::vector<int64_t>{3, 4}));
+}
+
 TEST(QtTimerWheel, TimersDueTogetherShareOneWakeUp) {
     static std::vector<uintptr_t> fired;
     fired.clear();
