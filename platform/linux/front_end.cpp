@@ -1,23 +1,17 @@
-// What the core shows through the front end: windows, tray, messages,
-// help and the timers of its event loop. Each call does nothing until the
-// front end has connected the matching hook.
+// What the core shows through the front end: windows, tray, messages and
+// help. Each call does nothing until the front end has connected the
+// matching hook.
 #include <sys/stat.h>
-#include <time.h>
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/linux/linux_platform.h"
-#include "platform/time_count.h"
-#include "platform/timer_table.h"
 
 namespace {
 
 LinuxFrontEnd frontEnd;
-
-TimerTable timers;
-uintptr_t lastTimerId;
 
 const char* orEmpty(const char* text) { return text ? text : ""; }
 
@@ -67,62 +61,6 @@ void cutTrayTip(const char* tip, char* out, size_t size) {
     }
     memcpy(out, tip, end);
     out[end] = '\0';
-}
-
-// ---------------------------------------------------------------- timers
-
-namespace {
-
-int64_t localMs() {
-    LocalTime now;
-    platformGetLocalTime(&now);
-    return toMsCount(now);
-}
-
-int64_t universalMs() {
-    timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-// Asks the loop for the first step at which the timer is no longer quiet,
-// or sooner to look at the clock again.
-void armOnLoop(uintptr_t id) {
-    if (frontEnd.armTimer) frontEnd.armTimer(id, wakeDelay(timers.quietFor(id, localMs()), universalMs()));
-}
-
-}  // namespace
-
-uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
-    if (!callback || !frontEnd.startTimer || !timers.hasRoom()) return 0;
-    // Ids are never reused soon, so a late tick of a stopped timer cannot
-    // reach its successor.
-    uintptr_t id = ++lastTimerId;
-    if (id == 0) id = ++lastTimerId;
-    if (!frontEnd.startTimer(id, periodMs)) return 0;
-    timers.add(id, callback);
-    return id;
-}
-
-void platformStopTimer(uintptr_t id) {
-    if (timers.remove(id) && frontEnd.stopTimer) frontEnd.stopTimer(id);
-}
-
-void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil) {
-    // Armed by its own tick, it is asked for when the tick is over.
-    if (timers.arm(id, quietFrom, quietUntil) && !timers.running(id)) armOnLoop(id);
-}
-
-void linuxTimerFired(uintptr_t id) {
-    // Woken to look at the clock, or the clock was set into the quiet
-    // span: not a tick.
-    if (timers.quietFor(id, localMs()) == 0) timers.fire(id);
-    if (timers.has(id)) armOnLoop(id);  // unless the tick stopped it
-}
-
-void linuxClockSet() {
-    for (int slot = 0; slot < TimerTable::kSlots; ++slot)
-        if (uintptr_t id = timers.idAt(slot); id && !timers.running(id)) armOnLoop(id);
 }
 
 // ---------------------------------------------------------------- windows

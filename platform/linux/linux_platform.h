@@ -1,7 +1,8 @@
 // The Linux side of the platform seam: what the front end lends the
-// platform layer (its windows, its tray, its event loop's timers, the
-// desktop's notifications), and the few knobs of the sound player. Included only by platform/linux/, the
-// Linux front end and their tests.
+// platform layer (its windows, its tray, the desktop's notifications),
+// what its event loop watches for the timers, and the few knobs of the
+// sound player. Included only by platform/linux/, the Linux front end and
+// their tests.
 #pragma once
 
 #include <cstddef>
@@ -15,15 +16,6 @@
 // only handed on for a window other than 0; texts are UTF-8 and never null.
 struct LinuxFrontEnd {
     WindowHandle (*mainWindow)();  // 0 while the main dialog does not exist
-
-    // A timer on the event loop that calls linuxTimerFired(id) at the
-    // steps of a periodMs grid from its start, at every step until armed;
-    // false when it could not be made. Armed, it skips to the first step
-    // at least delayMs from now. The loop calls linuxClockSet() when the
-    // system clock is set.
-    bool (*startTimer)(uintptr_t id, uint32_t periodMs);
-    void (*stopTimer)(uintptr_t id);
-    void (*armTimer)(uintptr_t id, int64_t delayMs);
 
     void (*setCaption)(WindowHandle window, const char* text);
     void (*setClassIcon)(WindowHandle window, int iconId);
@@ -42,14 +34,16 @@ struct LinuxFrontEnd {
 
 void linuxConnect(const LinuxFrontEnd& frontEnd);
 
-// The front end's timer for `id` fell due. A tick that falls due while the
-// same timer's callback still runs (a nested event loop) is dropped, and
-// an id that is not running is ignored.
-void linuxTimerFired(uintptr_t id);
-
-// The system clock was set (or the machine woke): every timer's next step
-// is worked out again from the new local time.
-void linuxClockSet();
+// ----- timers
+//
+// The timers wake the program through one file descriptor, readable when a
+// timer may be due or the system clock was set (or the machine woke). The
+// front end's event loop watches it and calls linuxTimersWake() each time
+// it is readable; the timers' callbacks run from there, and a tick that
+// falls due while its own callback still runs (a nested event loop) is
+// dropped. -1 when the system gave none; no timer starts then.
+int linuxTimerFd();
+void linuxTimersWake();
 
 // The tray tip as handed to the hooks: cut to at most 63 bytes without
 // splitting a UTF-8 character.

@@ -5,7 +5,6 @@ add_library(cellwarden_qt_dialogs OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/controls_qt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_chooser_qt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pointer_state.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/timer_wheel.cpp
 )
 # The pointer's state is asked of the X server itself (libxcb, under Qt's own).
 find_library(XCB_LIBRARY xcb REQUIRED)

@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
 
@@ -19,7 +20,6 @@
 #include "resources/resource_ids.h"
 #include "ui/qt/dialog_window.h"
 #include "ui/qt/icons.h"
-#include "ui/qt/timer_wheel.h"
 #include "ui/qt/tray.h"
 #include "ui/qt/x11_title.h"
 
@@ -28,19 +28,7 @@ namespace {
 constexpr uint64_t kTrayIconId = 12345;
 constexpr uint64_t kMouseLeftDown = 0x201;
 constexpr uint64_t kMouseRightDown = 0x204;
-constexpr int kTimerToleranceMs = 32;
-
-TimerWheel* wheel;
-
 WindowHandle mainWindow() { return dialogFrames[kMainDialog].window; }
-
-bool startTimer(uintptr_t id, uint32_t periodMs) { return wheel && wheel->start(id, periodMs); }
-void stopTimer(uintptr_t id) {
-    if (wheel) wheel->stop(id);
-}
-void armTimer(uintptr_t id, int64_t delayMs) {
-    if (wheel) wheel->arm(id, delayMs);
-}
 
 // Set at every refresh; each new title is two properties the X server
 // sends round to the window manager and back to us, so an unchanged one
@@ -155,13 +143,13 @@ void trayCame() { trayOwner = 0; }
 }  // namespace
 
 void connectQtFrontEnd() {
-    static TimerWheel timers(linuxTimerFired, kTimerToleranceMs, linuxClockSet);
-    wheel = &timers;
+    // The platform's timers wake the event loop through their descriptor.
+    if (int fd = linuxTimerFd(); fd >= 0) {
+        static QSocketNotifier timers(fd, QSocketNotifier::Read);
+        QObject::connect(&timers, &QSocketNotifier::activated, [] { linuxTimersWake(); });
+    }
     LinuxFrontEnd hooks{};
     hooks.mainWindow = mainWindow;
-    hooks.startTimer = startTimer;
-    hooks.stopTimer = stopTimer;
-    hooks.armTimer = armTimer;
     hooks.setCaption = setCaption;
     hooks.setClassIcon = setClassIcon;
     hooks.trayAdd = trayAddHook;

@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,7 +28,6 @@
 #include "settings/settings.h"
 #include "ui/layout/dialog_layout.h"
 #include "ui/qt/dialog_window.h"
-#include "ui/qt/timer_wheel.h"
 
 namespace {
 
@@ -210,74 +208,6 @@ TEST_F(QtDialogs, FileChooserTakesNewFilesButNoMissingDirectory) {
     EXPECT_EQ(missing.refusals, 1);
     EXPECT_EQ(QString::fromUtf8(file), directory + QStringLiteral("/新しいログ.LOG")) << "a refused choice keeps the file";
     QDir(directory).removeRecursively();
-}
-
-// Armed to skip 2.5 steps, a timer fires at its third step and then at
-// every step: never earlier, and not a step later. Load only makes a
-// wake-up late, so of a few tries one must hit the step.
-TEST(QtTimerWheel, AnArmedTimerFiresAtTheFirstStepAfterItsDelay) {
-    constexpr int64_t kPeriodMs = 200;
-    static QElapsedTimer clock;
-    static std::vector<int64_t> steps;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        steps.clear();
-        clock.start();  // before the wheel's own clock: never ahead of it
-        TimerWheel wheel([](uintptr_t) { steps.push_back(clock.elapsed() / kPeriodMs); }, 32);
-        wheel.start(1, kPeriodMs);
-        wheel.arm(1, 2 * kPeriodMs + kPeriodMs / 2);
-        while (steps.size() < 2 && clock.elapsed() < 3000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-        ASSERT_EQ(steps.size(), 2u);
-        EXPECT_GE(steps[0], 3) << "never inside the delay";
-        if (steps == std::vector<int64_t>{3, 4}) return;
-    }
-    EXPECT_EQ(steps, (std::vector<int64_t>{3, 4}));
-}
-
-TEST(QtTimerWheel, TimersDueTogetherShareOneWakeUp) {
-    static std::vector<uintptr_t> fired;
-    fired.clear();
-    TimerWheel wheel([](uintptr_t id) { fired.push_back(id); }, 32);
-    wheel.start(1, 50);
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 7) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    wheel.start(2, 50);
-    while (clock.elapsed() < 530) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    const auto count = [](uintptr_t id) { return std::count(fired.begin(), fired.end(), id); };
-    EXPECT_GE(count(1), 9);
-    EXPECT_LE(count(1), 11);
-    EXPECT_GE(count(2), 9);
-    EXPECT_LE(wheel.wakeUps(), 11) << "both timers wake the process together";
-
-    // A timer stopped from inside a callback fires no more.
-    fired.clear();
-    wheel.stop(1);
-    wheel.stop(2);
-    static TimerWheel* self;
-    self = &wheel;
-    TimerWheel stopper([](uintptr_t id) {
-        fired.push_back(id);
-        self->stop(id);
-    }, 32);
-    self = &stopper;
-    stopper.start(7, 10);
-    clock.restart();
-    while (clock.elapsed() < 100) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    EXPECT_EQ(fired, std::vector<uintptr_t>{7});
-
-    // More timers due at once than one wake-up takes: the rest fire next.
-    fired.clear();
-    TimerWheel many([](uintptr_t id) { fired.push_back(id); }, 32);
-    for (uintptr_t id = 1; id <= 12; ++id) many.start(id, 300);
-    const auto allFired = [&] {
-        for (uintptr_t id = 1; id <= 12; ++id)
-            if (count(id) == 0) return false;
-        return true;
-    };
-    clock.restart();
-    while (!allFired() && clock.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    EXPECT_TRUE(allFired());
 }
 
 }  // namespace
