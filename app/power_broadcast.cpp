@@ -2,6 +2,7 @@
 
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
+#include "base/front_end.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/sampler.h"
 #include "platform/platform.h"
@@ -15,7 +16,7 @@ static bool settingsFileStale;
 
 int confirmSuspend() {
     if (!liveSettings.Cmanip.Sasksuspendok) return 0;
-    return platformAskYesNo("サスペンドを実行しますか？", "Cellwarden Suspend") ? 0 : 1;
+    return frontEndAskYesNo("サスペンドを実行しますか？", "Cellwarden Suspend") ? 0 : 1;
 }
 
 static bool closingSteps() {

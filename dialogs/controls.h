@@ -1,8 +1,9 @@
 // What the dialogs ask of a window system: controls reached by dialog
 // window and id, the windows themselves, opening and ending them, and the
 // few pieces of rendering that differ between systems. Each front end
-// defines these functions (ui/win32/ for the real program, dialogs/sim/ for
-// the tests); the behaviour above them is written once, in dialogs/.
+// defines these functions (ui/win32/ and ui/qt/ for the real programs,
+// ui/sim/ for the tests); the behaviour above them is written once, in
+// dialogs/.
 //
 // Texts are bytes in the system code page where they are the user's (file
 // names, the log) and UTF-8 where they are the program's own words (list
@@ -12,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
 #include "settings/settings_file.h"
 
 struct FileChooserSetup;

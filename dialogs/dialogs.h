@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
 #include "settings/settings_file.h"
 
 intptr_t dialogInit(DialogId dialog, WindowHandle window);

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
 
 // Opens the viewer, or brings it to the top without a redraw.
 void openLogViewer();

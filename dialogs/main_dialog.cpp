@@ -4,6 +4,7 @@
 #include "app/apply_settings.h"
 #include "app/file_chooser_setup.h"
 #include "app/trace.h"
+#include "base/front_end.h"
 #include "dialogs/binding.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/file_chooser.h"
@@ -135,7 +136,7 @@ intptr_t mainDialogInit(WindowHandle window) {
         firstInitialisation = false;
         ownerWindow = window;
         extendWindowMenu(window, kAddedMenuItems, 2);
-        platformSetClassIcon(window, IDI_BATTERY_PLAIN);
+        frontEndSetClassIcon(window, IDI_BATTERY_PLAIN);
         runEventScript(kTriggerBoot);
     }
     refreshMainControls(window);
@@ -236,5 +237,5 @@ void cancelMainDialog() {
 }
 
 void showAbout() {
-    platformShowMessage("Cellwarden 「Tamberlo」\nVoltarium\nV1.05A\nBuild 1999/07/12", "Cellwarden Version");
+    frontEndShowMessage("Cellwarden 「Tamberlo」\nVoltarium\nV1.05A\nBuild 1999/07/12", "Cellwarden Version");
 }

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
 
 // The six entries of each display-item list, by item code.
 extern const char* const kDisplayItemNames[6];

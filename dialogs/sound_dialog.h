@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
 #include "settings/settings.h"
 
 struct SoundRowCopy {

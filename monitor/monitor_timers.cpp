@@ -3,6 +3,7 @@
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
 #include "actions/sound_alerts.h"
+#include "base/front_end.h"
 #include "base/program.h"
 #include "monitor/local_time.h"
 #include "monitor/presentation.h"
@@ -104,7 +105,7 @@ static void fullAlert() {
     fullLatch = 0;
     const CsoundGroup& sound = liveSettings.Csound;
     playSoundEntry(sound.Sfullbatteryfilename, sound.Sfullbatteryfilenameenable);
-    if (sound.Sfullbatteryfilenameenable) platformNotifyAlert(true, liveSettings.Cbattery.percent);
+    if (sound.Sfullbatteryfilenameenable) frontEndNotifyAlert(true, liveSettings.Cbattery.percent);
 }
 
 static void lowAlert() {
@@ -112,7 +113,7 @@ static void lowAlert() {
     lowLatch = 0;
     const CsoundGroup& sound = liveSettings.Csound;
     playSoundEntry(sound.Slowbatteryfilename, sound.Slowbatteryfilenameenable);
-    if (sound.Slowbatteryfilenameenable) platformNotifyAlert(false, liveSettings.Cbattery.percent);
+    if (sound.Slowbatteryfilenameenable) frontEndNotifyAlert(false, liveSettings.Cbattery.percent);
 }
 
 // Mains came or the battery came back: the section by where we came from.
@@ -199,7 +200,7 @@ void mainTick() {
         formatStatus(liveSettings);
         updatePresentation();
     }
-    if (autoExit && (b.kind == kPowerAcLine || b.kind == kPowerAcBatt)) platformEndMainDialog();
+    if (autoExit && (b.kind == kPowerAcLine || b.kind == kPowerAcBatt)) frontEndEndMainDialog();
     if (moved) armMonitorTimers();
 }
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
 
 // The caption when every display item is hidden.
 extern const char* const kBanner;

@@ -1,38 +1,13 @@
-// The Linux side of the platform seam: what the front end lends the
-// platform layer (its windows, its tray, the desktop's notifications),
-// what its event loop watches for the timers, and the few knobs of the
-// sound player. Included only by platform/linux/, the Linux front end and
-// their tests.
+// The Linux side of the platform seam: what the front end's event loop
+// watches for the timers and the end of the session, where the program's
+// files and help page are, and the few knobs of the sound player. Included
+// only by platform/linux/, the Linux front end and their tests.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "platform/platform.h"
-
-// Set by the front end before start-up; any hook may be null. Without a
-// hook its operation does nothing and returns the safe value (false, 0).
-// Every hook is called on the user-interface thread. Window operations are
-// only handed on for a window other than 0; texts are UTF-8 and never null.
-struct LinuxFrontEnd {
-    WindowHandle (*mainWindow)();  // 0 while the main dialog does not exist
-
-    void (*setCaption)(WindowHandle window, const char* text);
-    void (*setClassIcon)(WindowHandle window, int iconId);
-    bool (*trayAdd)(WindowHandle window, int iconId, const char* tip);  // tip already cut to 63 bytes
-    bool (*trayModify)(WindowHandle window, int iconId, const char* tip);
-    void (*trayDelete)(WindowHandle window);
-    bool (*isMinimisedAndVisible)(WindowHandle window);
-    void (*hideWindow)(WindowHandle window);
-    bool (*askYesNo)(const char* text, const char* caption);
-    void (*showMessage)(const char* text, const char* caption);
-    bool (*openPage)(const char* path);  // an existing local file, in the default viewer
-    void (*redrawLogViewer)();
-    void (*endMainDialog)();
-    void (*notifyAlert)(bool full, int32_t percent);  // the desktop's notification of an alert
-};
-
-void linuxConnect(const LinuxFrontEnd& frontEnd);
 
 // ----- timers
 //
@@ -44,11 +19,6 @@ void linuxConnect(const LinuxFrontEnd& frontEnd);
 // dropped. -1 when the system gave none; no timer starts then.
 int linuxTimerFd();
 void linuxTimersWake();
-
-// The tray tip as handed to the hooks: cut to at most 63 bytes without
-// splitting a UTF-8 character.
-constexpr size_t kTrayTipBytes = 63;
-void cutTrayTip(const char* tip, char* out, size_t size);
 
 // ----- the program's folders
 //
@@ -71,6 +41,12 @@ bool linuxFilesFolder(const char* programFolder, char* out, size_t size);
 // no failure). `where` receives the file's path. False when that fails,
 // errno saying why.
 bool linuxSetAutostart(bool on, const char* programPath, char* where, size_t size);
+
+// The page that stands in for the help file `helpPath` (".HLP", which
+// Linux has no viewer for): the ".html" beside it, or an installed
+// program's in its package's documentation (<prefix>/share/doc/cellwarden/).
+// False when neither is a file or the path does not fit `size`.
+bool linuxHelpPage(const char* helpPath, char* out, size_t size);
 
 // ----- the end of the session
 //

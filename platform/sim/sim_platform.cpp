@@ -60,16 +60,6 @@ struct State {
     std::set<std::string> failingPrograms;
     std::map<std::string, int64_t> programDurations;
 
-    WindowHandle mainWindow = 0;
-    bool minimisedAndVisible = false;
-    bool yesAnswer = true;
-    std::string caption;
-    int classIcon = 0;
-    bool trayShown = false;
-    bool trayAvailable = true;
-
-    const sim::FrontEndHooks* frontEnd = nullptr;
-
     std::vector<Call> calls;
     bool recording = true;
     bool stopRequested = false;
@@ -109,21 +99,6 @@ void readWallTime(LocalTime* out) {
     out->milliseconds = static_cast<uint16_t>(intoSecond);
 }
 
-// Builds nothing when nobody looks, so a quiet run allocates nothing here;
-// an observer alone is shown one record whose texts keep their buffers.
-void record(CallKind kind, std::string_view text = {}, std::string_view text2 = {}, int64_t number = 0) {
-    if (!state.recording && !state.observer) return;
-    static Call shown;
-    Call& call = state.recording ? state.calls.emplace_back() : shown;
-    call.kind = kind;
-    readWallTime(&call.at);
-    call.text.assign(text);
-    call.text2.assign(text2);
-    call.number = number;
-    if (state.observer) state.observer(call);
-}
-
-bool isMainWindow(WindowHandle window) { return window != 0 && window == state.mainWindow; }
 
 // `key` is folded already.
 bool isReadOnly(const std::string& key) {
@@ -320,83 +295,27 @@ bool platformRunProgramAndWait(const char* commandLine, const char* directory) {
     return true;
 }
 
-WindowHandle platformMainWindow() { return state.mainWindow; }
-
-void platformSetCaption(WindowHandle window, const char* text) {
-    if (!isMainWindow(window)) return;
-    state.caption.assign(text);  // reuses its buffer
-    record(sim::CallKind::SetCaption, text);
-}
-
-void platformSetClassIcon(WindowHandle window, int iconId) {
-    if (!isMainWindow(window)) return;
-    state.classIcon = iconId;
-    record(sim::CallKind::SetClassIcon, {}, {}, iconId);
-}
-
-// The simulated desktop shows no notifications.
-void platformNotifyAlert(bool, int32_t) {}
-
-bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {
-    if (!isMainWindow(window) || !state.trayAvailable) return false;
-    state.trayShown = true;
-    record(sim::CallKind::TrayAdd, std::string_view(tip).substr(0, 63), {}, iconId);
-    return true;
-}
-
-bool platformTrayModify(WindowHandle window, int iconId, const char* tip) {
-    if (!isMainWindow(window) || !state.trayShown) return false;
-    record(sim::CallKind::TrayModify, std::string_view(tip).substr(0, 63), {}, iconId);
-    return true;
-}
-
-void platformTrayDelete(WindowHandle window) {
-    if (!isMainWindow(window) || !state.trayShown) return;
-    state.trayShown = false;
-    record(sim::CallKind::TrayDelete);
-}
-
-bool platformIsMinimisedAndVisible(WindowHandle window) {
-    if (state.frontEnd) return state.frontEnd->minimisedAndVisible(window);
-    return isMainWindow(window) && state.minimisedAndVisible;
-}
-
-void platformHideWindow(WindowHandle window) {
-    if (!isMainWindow(window)) return;
-    state.minimisedAndVisible = false;
-    record(sim::CallKind::HideWindow);
-    if (state.frontEnd) state.frontEnd->hideWindow(window);
-}
-
-bool platformAskYesNo(const char* text, const char* caption) {
-    record(sim::CallKind::AskYesNo, text, caption);
-    return state.yesAnswer;
-}
-
-void platformShowMessage(const char* text, const char* caption) {
-    record(sim::CallKind::ShowMessage, text, caption);
-}
-
-void platformOpenHelp(const char* path) { record(sim::CallKind::OpenHelp, path); }
-
-void platformRedrawLogViewer() {
-    record(sim::CallKind::RedrawLogViewer);
-    if (state.frontEnd) state.frontEnd->redrawLogViewer();
-}
-
-void platformEndMainDialog() {
-    record(sim::CallKind::EndMainDialog);
-    if (state.frontEnd) state.frontEnd->endMainDialog();
-}
-
 // ---------------------------------------------------------------- control
 
 namespace sim {
 
 void reset() {
     state = State{};
-    state.caption.reserve(256);  // a caption never needs more
     setClock(2026, 1, 5, 9, 0, 0);
+}
+
+// Builds nothing when nobody looks, so a quiet run allocates nothing here;
+// an observer alone is shown one record whose texts keep their buffers.
+void record(CallKind kind, std::string_view text, std::string_view text2, int64_t number) {
+    if (!state.recording && !state.observer) return;
+    static Call shown;
+    Call& call = state.recording ? state.calls.emplace_back() : shown;
+    call.kind = kind;
+    readWallTime(&call.at);
+    call.text.assign(text);
+    call.text2.assign(text2);
+    call.number = number;
+    if (state.observer) state.observer(call);
 }
 
 void setClock(const LocalTime& t) { state.wallOffsetMs = msOf(t) - state.steadyMs; }
@@ -577,14 +496,6 @@ void setProgramDuration(const std::string& commandLine, int64_t ms) {
     state.programDurations[commandLine] = ms;
 }
 
-void setMainWindow(WindowHandle window) { state.mainWindow = window; }
-void connectFrontEnd(const FrontEndHooks* hooks) { state.frontEnd = hooks; }
-void setMinimisedAndVisible(bool value) { state.minimisedAndVisible = value; }
-void setYesNoAnswer(bool yes) { state.yesAnswer = yes; }
-std::string caption() { return state.caption; }
-int classIcon() { return state.classIcon; }
-bool trayIconShown() { return state.trayShown; }
-void setTrayAvailable(bool available) { state.trayAvailable = available; }
 int timerCount() { return static_cast<int>(state.timers.size()); }
 
 const std::vector<Call>& calls() { return state.calls; }

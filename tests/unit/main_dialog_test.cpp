@@ -69,7 +69,7 @@ TEST_F(MainDialog, CancelPutsTheWindowAwayAndUndoesWhatOtherButtonsApplied) {
 // Hidden, the window's only way back is the tray icon: without one shown
 // it is minimised instead, until the desktop's tray comes.
 TEST_F(MainDialog, OkWithHiddenTaskbarHidesOnlyBehindAShownTrayIcon) {
-    sim::setTrayAvailable(false);
+    simui::setTrayAvailable(false);
     run([this](WindowHandle main) {
         simui::trayClick(true);
         simui::click(main, IDC_HIDE_TASKBAR);
@@ -84,7 +84,7 @@ TEST_F(MainDialog, OkWithHiddenTaskbarHidesOnlyBehindAShownTrayIcon) {
         sim::runFor(3000);
         EXPECT_TRUE(window(main).minimised && window(main).visible) << "hidden with no icon shown";
 
-        sim::setTrayAvailable(true);
+        simui::setTrayAvailable(true);
         trayOwner = 0;  // the front end's news that a tray is there
         sim::runFor(3000);
         EXPECT_FALSE(window(main).visible);

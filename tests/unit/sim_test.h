@@ -11,6 +11,7 @@
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
 #include "platform/sim/sim_platform.h"
+#include "ui/sim/sim_front_end.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -20,6 +21,7 @@ protected:
         stopMainTimer();
         stopLogTimer();
         sim::reset();
+        simui::resetScreen();
         initSettingsRecords();
         for (WindowPlacement& p : dialogPlacements) p = {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0};
         prevKind = kPowerAcLine;

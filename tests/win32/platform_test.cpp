@@ -1,13 +1,16 @@
-// The Win32 platform layer against the real system calls, under Wine.
-// One group of cases per run: platform_test.exe GROUP [arguments].
+// The Win32 platform layer, and the front end's screen calls ("windows"),
+// against the real system calls, under Wine. One group of cases per run:
+// platform_test.exe GROUP [arguments].
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
+#include "base/front_end.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/win32/ui_win32.h"
 
 #include <shellapi.h>
 
@@ -577,8 +580,8 @@ int testDlls() {
 // ---------------------------------------------------------------- windows
 
 HWND testWindow;
-
-HWND mainWindowHook() { return testWindow; }
+// shell32 holds icons 1.. of its own; they stand in for the program's.
+bool iconsFromShell;
 
 WindowHandle handleOf(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 
@@ -617,25 +620,23 @@ bool askAndAnswer(int answer) {
     boxSeen = boxDone = false;
     boxOwner = nullptr;
     uintptr_t timer = platformStartTimer(100, answerBox);
-    bool yes = platformAskYesNo("\xe3\x82\xb5\xe3\x82\xb9\xe3\x83\x9a\xe3\x83\xb3\xe3\x83\x89",  // サスペンド
+    bool yes = frontEndAskYesNo("\xe3\x82\xb5\xe3\x82\xb9\xe3\x83\x9a\xe3\x83\xb3\xe3\x83\x89",  // サスペンド
                                 "Cellwarden \xe7\xa2\xba\xe8\xaa\x8d");
     platformStopTimer(timer);
     return yes;
 }
 
 int testWindows() {
-    // Before the front end connects, and with handles that are no window.
+    // Handles that are no window are never addressed.
     const WindowHandle notWindows[] = {0, 0x1234};
     for (WindowHandle none : notWindows) {
-        platformSetCaption(none, "x");
-        platformSetClassIcon(none, 1);
-        CHECK(!platformTrayAdd(none, 1, "x"));
-        CHECK(!platformTrayModify(none, 1, "x"));
-        CHECK(!platformIsMinimisedAndVisible(none));
-        platformHideWindow(none);
+        frontEndSetCaption(none, "x");
+        frontEndSetClassIcon(none, 1);
+        CHECK(!frontEndTrayAdd(none, 1, "x"));
+        CHECK(!frontEndTrayModify(none, 1, "x"));
+        CHECK(!frontEndIsMinimisedAndVisible(none));
+        frontEndHideWindow(none);
     }
-    CHECK(platformMainWindow() == 0);
-    platformRedrawLogViewer();  // no hooks yet: nothing happens
 
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = DefWindowProcW;
@@ -649,20 +650,18 @@ int testWindows() {
         printf("SKIPPED: no window could be made (no X display)\n");
         return kSkipped;
     }
-    // shell32 holds icons 1.. of its own; they stand in for the program's.
-    win32Connect(GetModuleHandleW(L"shell32.dll"), Win32FrontEnd{mainWindowHook, nullptr, nullptr, nullptr});
+    iconsFromShell = true;
     const WindowHandle window = handleOf(testWindow);
-    CHECK(platformMainWindow() == window);
 
-    platformSetCaption(window, "\x83\x65\x83\x58\x83\x67 50%");  // テスト 50%
+    frontEndSetCaption(window, "\x83\x65\x83\x58\x83\x67 50%");  // テスト 50%
     wchar_t caption[64];
     GetWindowTextW(testWindow, caption, 64);
     CHECK(wcscmp(caption, L"\x30c6\x30b9\x30c8 50%") == 0);
 
     HICON before = reinterpret_cast<HICON>(GetClassLongPtrW(testWindow, GCLP_HICON));
-    platformSetClassIcon(window, 0xFFFFF);  // no such icon: the class keeps its own
+    frontEndSetClassIcon(window, 0xFFFFF);  // no such icon: the class keeps its own
     CHECK(reinterpret_cast<HICON>(GetClassLongPtrW(testWindow, GCLP_HICON)) == before);
-    platformSetClassIcon(window, 1);
+    frontEndSetClassIcon(window, 1);
     HICON large = reinterpret_cast<HICON>(GetClassLongPtrW(testWindow, GCLP_HICON));
     HICON small = reinterpret_cast<HICON>(GetClassLongPtrW(testWindow, GCLP_HICONSM));
     CHECK(large != before && small != nullptr && large != small);
@@ -677,23 +676,23 @@ int testWindows() {
     trayRecord.cbSize = sizeof trayRecord;
     trayRecord.hWnd = testWindow;
     trayRecord.uID = kTrayIconId;
-    CHECK(platformTrayAdd(window, 1, "50%"));
+    CHECK(frontEndTrayAdd(window, 1, "50%"));
     CHECK(Shell_NotifyIconW(NIM_MODIFY, &trayRecord));
-    CHECK(platformTrayModify(window, 2, longTip));
-    platformTrayDelete(window);
+    CHECK(frontEndTrayModify(window, 2, longTip));
+    frontEndTrayDelete(window);
     CHECK(!Shell_NotifyIconW(NIM_MODIFY, &trayRecord));  // the icon is gone
     // The shell lost the icon (Explorer restarted): the next update brings it back.
-    CHECK(platformTrayModify(window, 1, "back"));
+    CHECK(frontEndTrayModify(window, 1, "back"));
     CHECK(Shell_NotifyIconW(NIM_MODIFY, &trayRecord));
-    platformTrayDelete(window);
+    frontEndTrayDelete(window);
 
     ShowWindow(testWindow, SW_SHOWNORMAL);
-    CHECK(!platformIsMinimisedAndVisible(window));
+    CHECK(!frontEndIsMinimisedAndVisible(window));
     ShowWindow(testWindow, SW_SHOWMINNOACTIVE);
     pumpMessages(100);
-    CHECK(platformIsMinimisedAndVisible(window));
-    platformHideWindow(window);
-    CHECK(!IsWindowVisible(testWindow) && !platformIsMinimisedAndVisible(window));
+    CHECK(frontEndIsMinimisedAndVisible(window));
+    frontEndHideWindow(window);
+    CHECK(!IsWindowVisible(testWindow) && !frontEndIsMinimisedAndVisible(window));
 
     // The question: UTF-8 caption, owned by the main window, true only for Yes.
     CHECK(askAndAnswer(IDYES));
@@ -702,11 +701,11 @@ int testWindows() {
     CHECK(boxSeen);
 
     // After the window is gone, nothing addresses it.
-    CHECK(platformTrayAdd(window, 1, "again"));
+    CHECK(frontEndTrayAdd(window, 1, "again"));
     DestroyWindow(testWindow);
-    platformSetCaption(window, "x");
-    CHECK(!platformTrayModify(window, 1, "x"));
-    platformTrayDelete(window);  // the shell still knows the icon by handle and id
+    frontEndSetCaption(window, "x");
+    CHECK(!frontEndTrayModify(window, 1, "x"));
+    frontEndTrayDelete(window);  // the shell still knows the icon by handle and id
     return failures;
 }
 
@@ -724,6 +723,11 @@ int testPower(int argc, char** argv) {
 }
 
 }  // namespace
+
+// The two things the front end's screen calls take from the rest of the
+// front end: the main window and the module holding the icons.
+WindowHandle frontEndMainWindow() { return reinterpret_cast<WindowHandle>(testWindow); }
+HINSTANCE programInstance() { return iconsFromShell ? GetModuleHandleW(L"shell32.dll") : GetModuleHandleW(nullptr); }
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);

@@ -17,6 +17,7 @@
 #include "app/lifecycle.h"
 #include "monitor/monitor_timers.h"
 #include "platform/sim/sim_platform.h"
+#include "ui/sim/sim_front_end.h"
 #include "settings/settings.h"
 
 static long allocations;
@@ -44,6 +45,7 @@ constexpr WindowHandle kMainWindow = 1;
 
 void startProgram() {
     sim::reset();
+    simui::resetScreen();
     sim::setRecording(false);
     sim::setEveryDirectoryExists(true);
     sim::setPower(0, 0, 60);
@@ -51,8 +53,8 @@ void startProgram() {
     parseCommandLine("C:\\TOOLS\\celwrd.exe");
     earlyInitialise();
     startUp();
-    sim::setMainWindow(kMainWindow);
-    sim::setMinimisedAndVisible(true);
+    simui::setMainWindow(kMainWindow);
+    simui::setMinimisedAndVisible(true);
     runEventScript(kTriggerBoot);
 }
 

@@ -16,6 +16,7 @@
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
 #include "platform/sim/sim_platform.h"
+#include "ui/sim/sim_front_end.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -132,6 +133,7 @@ void resetProgramState() {
     stopMainTimer();
     stopLogTimer();
     sim::reset();
+    simui::resetScreen();
     output = Output{};
     prevKind = kPowerAcLine;
     fullLatch = lowLatch = 0;
@@ -147,7 +149,7 @@ bool prepareMachine(const ReplaySetup& setup, const TraceLine& first, const Powe
     sim::setRecording(false);
     sim::setEveryDirectoryExists(true);
     sim::setWindowsDirectory("C:\\WINDOWS");
-    sim::setYesNoAnswer(true);
+    simui::setYesNoAnswer(true);
     sim::setClock(first.time);
     sim::setPower(firstReading.acLineStatus, firstReading.batteryFlag, firstReading.batteryLifePercent);
 
@@ -168,9 +170,9 @@ bool prepareMachine(const ReplaySetup& setup, const TraceLine& first, const Powe
 void startProgram() {
     earlyInitialise();
     startUp();
-    sim::setMainWindow(kMainWindow);
-    sim::setMinimisedAndVisible(true);
-    platformSetClassIcon(kMainWindow, 1);
+    simui::setMainWindow(kMainWindow);
+    simui::setMinimisedAndVisible(true);
+    frontEndSetClassIcon(kMainWindow, 1);
     runEventScript(kTriggerBoot);
 }
 

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <vector>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
 #include "settings/settings_file.h"
 
 struct DialogLayout;

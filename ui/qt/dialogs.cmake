@@ -14,7 +14,8 @@ if(CELLWARDEN_TESTS)
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(qt_dialogs_tests ${PROJECT_SOURCE_DIR}/tests/qt/dialogs/qt_dialogs_test.cpp)
-  target_link_libraries(qt_dialogs_tests PRIVATE cellwarden_qt_dialogs cellwarden_dialogs cellwarden_sim GTest::gtest)
+  target_link_libraries(qt_dialogs_tests PRIVATE cellwarden_qt_dialogs cellwarden_sim_front_end cellwarden_dialogs
+    cellwarden_sim GTest::gtest)
   gtest_discover_tests(qt_dialogs_tests TEST_PREFIX "QtDialogs." DISCOVERY_TIMEOUT 30
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 60)
 endif()

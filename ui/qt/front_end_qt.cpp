@@ -1,3 +1,5 @@
+// The screen of base/front_end.h on Qt: the main dialog's window, the tray
+// icon, message boxes, help and the desktop's notifications.
 #include "ui/qt/front_end_qt.h"
 
 #include <QAnyStringView>
@@ -11,6 +13,9 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <climits>
+
+#include "base/front_end.h"
 #include "dialogs/controls.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/dialogs.h"
@@ -28,39 +33,8 @@ namespace {
 constexpr uint64_t kTrayIconId = 12345;
 constexpr uint64_t kMouseLeftDown = 0x201;
 constexpr uint64_t kMouseRightDown = 0x204;
-WindowHandle mainWindow() { return dialogFrames[kMainDialog].window; }
 
-// Set at every refresh; each new title is two properties the X server
-// sends round to the window manager and back to us, so an unchanged one
-// is not handed on.
-void setCaption(WindowHandle window, const char* text) {
-    DialogWindow* w = dialogWindow(window);
-    if (!w || setX11Title(w, text)) return;
-    // Compared as it stands: no string is made for a title that stays.
-    if (!QAnyStringView::equal(w->windowTitle(), QUtf8StringView(text))) w->setWindowTitle(QString::fromUtf8(text));
-}
-
-// Set at every refresh; handed on only when it changes, since each new
-// icon is a property the X server sends round to every client.
-void setClassIcon(WindowHandle window, int iconId) {
-    DialogWindow* w = dialogWindow(window);
-    if (!w || w->classIcon == iconId) return;
-    w->classIcon = iconId;
-    w->setWindowIcon(programIcon(iconId));
-}
-
-bool trayAddHook(WindowHandle, int iconId, const char* tip) { return trayAdd(iconId, tip); }
-bool trayModifyHook(WindowHandle, int iconId, const char* tip) { return trayModify(iconId, tip); }
-void trayDeleteHook(WindowHandle) { trayDelete(); }
-
-bool isMinimisedAndVisible(WindowHandle window) {
-    const WindowShowState shown = windowShowState(window);
-    return shown.minimised && shown.visible;
-}
-
-void hideWindow(WindowHandle window) { showWindow(window, ShowCommand::Hide); }
-
-QWidget* messageOwner() { return dialogWindow(mainWindow()); }
+QWidget* messageOwner() { return dialogWindow(frontEndMainWindow()); }
 
 // Modal to the main window only, as a box owned by it is on Windows: the
 // log viewer stays usable.
@@ -69,39 +43,13 @@ void runBox(QMessageBox& box) {
     box.exec();
 }
 
-bool askYesNo(const char* text, const char* caption) {
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8(caption), QString::fromUtf8(text), QMessageBox::NoButton,
-                    messageOwner());
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    runBox(box);
-    return box.clickedButton() == yes;
-}
-
-void showMessage(const char* text, const char* caption) {
-    QMessageBox box(QMessageBox::Information, QString::fromUtf8(caption), QString::fromUtf8(text),
-                    QMessageBox::NoButton, messageOwner());
-    box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
-    runBox(box);
-}
-
-bool openPage(const char* path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(path))); }
-
-void redrawLogViewer() {
-    if (WindowHandle log = dialogFrames[kLogDialog].window) dialogCommand(kLogDialog, log, IDC_LOG_TEXT, kNotifyRefresh);
-}
-
-void endMainDialog() {
-    DialogFrame& frame = dialogFrames[kMainDialog];
-    if (frame.window) endDialog(frame, frame.window);
-}
+QString fromUtf8(const char* text) { return QString::fromUtf8(text ? text : ""); }
 
 // Posted, as the system posts the tray's callback message: the desktop's
 // call returns at once, not when the popped-up menu closes.
 void trayNotice(uint64_t mouseMessage) {
     QTimer::singleShot(0, [mouseMessage] {
-        if (WindowHandle window = mainWindow()) mainDialogTrayNotice(window, kTrayIconId, mouseMessage);
+        if (WindowHandle window = frontEndMainWindow()) mainDialogTrayNotice(window, kTrayIconId, mouseMessage);
     });
 }
 
@@ -110,16 +58,97 @@ void trayNotice(uint64_t mouseMessage) {
 // put away: shown then, they appear at start, not a display interval later.
 void showAtStart() {
     static int tries;
-    if (mainWindow()) updatePresentation();
+    if (frontEndMainWindow()) updatePresentation();
     else if (++tries < 100) QTimer::singleShot(10, showAtStart);  // a turn before the dialog opened
 }
 
 void trayLeft() { trayNotice(kMouseLeftDown); }
 void trayRight() { trayNotice(kMouseRightDown); }
 
+// A panel started after the program, or restarted: the icon is added at
+// the next refresh, as Windows' "TaskbarCreated" has it added again.
+void trayCame() { trayOwner = 0; }
+
+}  // namespace
+
+void connectQtFrontEnd() {
+    // The platform's timers wake the event loop through their descriptor.
+    if (int fd = linuxTimerFd(); fd >= 0) {
+        static QSocketNotifier timers(fd, QSocketNotifier::Read);
+        QObject::connect(&timers, &QSocketNotifier::activated, [] { linuxTimersWake(); });
+    }
+    traySetHooks(TrayHooks{trayLeft, trayRight, trayCame});
+    QTimer::singleShot(0, showAtStart);
+}
+
+// ---------------------------------------------------------------- the main window
+
+WindowHandle frontEndMainWindow() { return dialogFrames[kMainDialog].window; }
+
+// Set at every refresh; each new title is two properties the X server
+// sends round to the window manager and back to us, so an unchanged one
+// is not handed on.
+void frontEndSetCaption(WindowHandle window, const char* text) {
+    DialogWindow* w = dialogWindow(window);
+    if (!text) text = "";
+    if (!w || setX11Title(w, text)) return;
+    // Compared as it stands: no string is made for a title that stays.
+    if (!QAnyStringView::equal(w->windowTitle(), QUtf8StringView(text))) w->setWindowTitle(QString::fromUtf8(text));
+}
+
+// Set at every refresh; handed on only when it changes, since each new
+// icon is a property the X server sends round to every client.
+void frontEndSetClassIcon(WindowHandle window, int iconId) {
+    DialogWindow* w = dialogWindow(window);
+    if (!w || w->classIcon == iconId) return;
+    w->classIcon = iconId;
+    w->setWindowIcon(programIcon(iconId));
+}
+
+bool frontEndIsMinimisedAndVisible(WindowHandle window) {
+    const WindowShowState shown = windowShowState(window);
+    return shown.minimised && shown.visible;
+}
+
+void frontEndHideWindow(WindowHandle window) { showWindow(window, ShowCommand::Hide); }
+
+void frontEndEndMainDialog() {
+    DialogFrame& frame = dialogFrames[kMainDialog];
+    if (frame.window) endDialog(frame, frame.window);
+}
+
+// ---------------------------------------------------------------- the tray icon
+
+// The desktop knows one icon of ours; the window it stands for is the main one.
+bool frontEndTrayAdd(WindowHandle window, int iconId, const char* tip) { return window && trayAdd(iconId, tip); }
+bool frontEndTrayModify(WindowHandle window, int iconId, const char* tip) {
+    return window && trayModify(iconId, tip);
+}
+void frontEndTrayDelete(WindowHandle window) {
+    if (window) trayDelete();
+}
+
+// ---------------------------------------------------------------- messages
+
+bool frontEndAskYesNo(const char* text, const char* caption) {
+    QMessageBox box(QMessageBox::Question, fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, messageOwner());
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    runBox(box);
+    return box.clickedButton() == yes;
+}
+
+void frontEndShowMessage(const char* text, const char* caption) {
+    QMessageBox box(QMessageBox::Information, fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton,
+                    messageOwner());
+    box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
+    runBox(box);
+}
+
 // The desktop's notification of an alert, beside its sound. Where no
 // service shows notifications the call fails, and nobody waits for it.
-void notifyAlert(bool full, int32_t percent) {
+void frontEndNotifyAlert(bool full, int32_t percent) {
     QDBusMessage notify = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
@@ -136,34 +165,16 @@ void notifyAlert(bool full, int32_t percent) {
     QDBusConnection::sessionBus().asyncCall(notify);
 }
 
-// A panel started after the program, or restarted: the icon is added at
-// the next refresh, as Windows' "TaskbarCreated" has it added again.
-void trayCame() { trayOwner = 0; }
+// ---------------------------------------------------------------- help
 
-}  // namespace
+// Linux has no viewer for .HLP: only the page standing in for it is shown.
+void frontEndOpenHelp(const char* path) {
+    char page[PATH_MAX];
+    if (linuxHelpPage(path, page, sizeof page)) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(page)));
+}
 
-void connectQtFrontEnd() {
-    // The platform's timers wake the event loop through their descriptor.
-    if (int fd = linuxTimerFd(); fd >= 0) {
-        static QSocketNotifier timers(fd, QSocketNotifier::Read);
-        QObject::connect(&timers, &QSocketNotifier::activated, [] { linuxTimersWake(); });
-    }
-    LinuxFrontEnd hooks{};
-    hooks.mainWindow = mainWindow;
-    hooks.setCaption = setCaption;
-    hooks.setClassIcon = setClassIcon;
-    hooks.trayAdd = trayAddHook;
-    hooks.trayModify = trayModifyHook;
-    hooks.trayDelete = trayDeleteHook;
-    hooks.isMinimisedAndVisible = isMinimisedAndVisible;
-    hooks.hideWindow = hideWindow;
-    hooks.askYesNo = askYesNo;
-    hooks.showMessage = showMessage;
-    hooks.openPage = openPage;
-    hooks.redrawLogViewer = redrawLogViewer;
-    hooks.endMainDialog = endMainDialog;
-    hooks.notifyAlert = notifyAlert;
-    linuxConnect(hooks);
-    traySetHooks(TrayHooks{trayLeft, trayRight, trayCame});
-    QTimer::singleShot(0, showAtStart);
+// ---------------------------------------------------------------- the log viewer
+
+void frontEndRedrawLogViewer() {
+    if (WindowHandle log = dialogFrames[kLogDialog].window) dialogCommand(kLogDialog, log, IDC_LOG_TEXT, kNotifyRefresh);
 }

@@ -109,7 +109,7 @@ const DialogClass kDialogs[kDialogCount] = {
 };
 
 const DLGTEMPLATE* findTemplate(DialogId dialog) {
-    HINSTANCE instance = win32Instance();
+    HINSTANCE instance = programInstance();
     HRSRC found = FindResourceW(instance, kDialogs[dialog].templateName, MAKEINTRESOURCEW(5));
     HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
     return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
@@ -123,7 +123,7 @@ bool ownLoopEnded;
 // ends: the system's modal loop would show it normal once idle, although
 // it starts minimised. The log viewer's keys go to it as well.
 void runOwnLoop(const DLGTEMPLATE* dialogTemplate, DLGPROC procedure) {
-    HWND hwnd = CreateDialogIndirectParamW(win32Instance(), dialogTemplate, nullptr, procedure, 0);
+    HWND hwnd = CreateDialogIndirectParamW(programInstance(), dialogTemplate, nullptr, procedure, 0);
     if (!hwnd) return;
     ownLoopWindow = hwnd;
     ownLoopEnded = false;
@@ -160,14 +160,14 @@ void runModalDialog(DialogId dialog, WindowHandle owner) {
     const DLGTEMPLATE* found = findTemplate(dialog);
     if (!found) return;
     if (!owner) runOwnLoop(found, kDialogs[dialog].procedure);
-    else DialogBoxIndirectParamW(win32Instance(), found, toHwnd(owner), kDialogs[dialog].procedure, 0);
+    else DialogBoxIndirectParamW(programInstance(), found, toHwnd(owner), kDialogs[dialog].procedure, 0);
 }
 
 WindowHandle createModelessDialog(DialogId dialog, WindowHandle owner) {
     const DLGTEMPLATE* found = findTemplate(dialog);
     if (!found) return 0;
     return toHandle(
-        CreateDialogIndirectParamW(win32Instance(), found, toHwnd(owner), kDialogs[dialog].procedure, 0));
+        CreateDialogIndirectParamW(programInstance(), found, toHwnd(owner), kDialogs[dialog].procedure, 0));
 }
 
 void endModalDialog(WindowHandle window, int result) {
@@ -181,3 +181,20 @@ void endModalDialog(WindowHandle window, int result) {
 }
 
 void destroyDialogWindow(WindowHandle window) { DestroyWindow(toHwnd(window)); }
+
+// ---------------------------------------------------------------- front-end seam
+
+WindowHandle frontEndMainWindow() { return dialogFrames[kMainDialog].window; }
+
+// As the log viewer's own refresh request: a command of its edit.
+void frontEndRedrawLogViewer() {
+    HWND log = toHwnd(dialogFrames[kLogDialog].window);
+    if (log)
+        SendMessageW(log, WM_COMMAND, MAKEWPARAM(IDC_LOG_TEXT, kNotifyRefresh),
+                     reinterpret_cast<LPARAM>(GetDlgItem(log, IDC_LOG_TEXT)));
+}
+
+void frontEndEndMainDialog() {
+    DialogFrame& frame = dialogFrames[kMainDialog];
+    if (frame.window) endDialog(frame, frame.window);
+}

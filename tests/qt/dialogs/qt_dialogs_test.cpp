@@ -28,6 +28,7 @@
 #include "settings/settings.h"
 #include "ui/layout/dialog_layout.h"
 #include "ui/qt/dialog_window.h"
+#include "ui/sim/sim_front_end.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ class QtDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
         sim::reset();
+        simui::resetScreen();
         initSettingsRecords();
         resetDialogs();
         beginMainDialogEdit();

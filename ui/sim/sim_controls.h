@@ -2,7 +2,8 @@
 // memory that answer dialogs/controls.h as the system's do (an edit whose
 // text is set reports the update at once, a minimised window reports its
 // move and size, a modal run returns only when its dialog has ended), and
-// user actions the tests perform on them. Runs on top of platform/sim.
+// user actions the tests perform on them. Runs on top of platform/sim,
+// beside the simulated screen (sim_front_end.h).
 #pragma once
 
 #include <functional>
@@ -41,8 +42,8 @@ struct ChooserRequest {
     std::string defaultExtension;
 };
 
-// Everything gone; the platform simulation (sim::reset) must come first.
-// Connects itself to the simulated platform as its front end.
+// Every window gone, the dialogs as at program start; the platform
+// simulation (sim::reset) must come first.
 void reset();
 
 // Where the system puts a new window of each dialog, and its client area's

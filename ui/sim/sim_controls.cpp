@@ -1,4 +1,4 @@
-#include "dialogs/sim/sim_controls.h"
+#include "ui/sim/sim_controls.h"
 
 #include <cstring>
 
@@ -6,7 +6,6 @@
 #include "base/text_util.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/log_viewer.h"
 #include "dialogs/main_dialog.h"
 #include "platform/sim/sim_platform.h"
 
@@ -36,37 +35,6 @@ void note(const std::string& what, WindowHandle handle) {
 
 DialogId dialogOf(WindowHandle handle) { return state.windows.at(handle).dialog; }
 
-// The platform layer's view of the main window follows this one.
-void syncMainWindow() {
-    WindowHandle main = windowOf(kMainDialog);
-    sim::setMainWindow(main);
-    if (main) {
-        const Window& w = state.windows.at(main);
-        sim::setMinimisedAndVisible(w.minimised && w.visible);
-    }
-}
-
-bool minimisedAndVisible(WindowHandle handle) {
-    return exists(handle) && window(handle).minimised && window(handle).visible;
-}
-
-void hideFromPlatform(WindowHandle handle) {
-    if (exists(handle)) showWindow(handle, ShowCommand::Hide);
-}
-
-void redrawFromPlatform() { redrawLogViewer(); }
-
-// As the system's: ending the main dialog from inside a tick stops the
-// ticking, and the modal run then returns.
-void endMainFromPlatform() {
-    WindowHandle main = windowOf(kMainDialog);
-    if (main) endDialog(dialogFrames[kMainDialog], main);
-    sim::stopRunning();
-}
-
-const sim::FrontEndHooks kHooks = {minimisedAndVisible, hideFromPlatform, redrawFromPlatform,
-                                   endMainFromPlatform};
-
 WindowHandle createWindow(DialogId dialog, WindowHandle owner) {
     WindowHandle handle = state.nextHandle++;
     Window w;
@@ -75,7 +43,6 @@ WindowHandle createWindow(DialogId dialog, WindowHandle owner) {
     w.rect = kSystemPlacement[dialog];
     state.windows[handle] = w;
     state.ended[handle] = false;
-    if (dialog == kMainDialog) syncMainWindow();
     dialogInit(dialog, handle);
     // A template with the visible style is shown once initialised, unless
     // the initialisation showed it already (a minimised window counts).
@@ -94,7 +61,6 @@ void destroy(WindowHandle handle) {
     DialogId dialog = dialogOf(handle);
     dialogDestroyed(dialog, handle);
     state.windows.erase(handle);
-    if (dialog == kMainDialog) syncMainWindow();
 }
 
 void sendMoveAndSize(WindowHandle handle, bool moved, bool sized) {
@@ -107,7 +73,6 @@ void sendMoveAndSize(WindowHandle handle, bool moved, bool sized) {
 
 void reset() {
     state = State{};
-    sim::connectFrontEnd(&kHooks);
     resetDialogs();
 }
 
@@ -253,7 +218,6 @@ void showWindow(WindowHandle handle, ShowCommand command) {
     case ShowCommand::Hide: w.visible = false; break;
     }
     bool changed = wasMinimised != w.minimised || wasMaximised != w.maximised;
-    if (w.dialog == kMainDialog) simui::syncMainWindow();
     if (changed) simui::sendMoveAndSize(handle, true, true);
 }
 
