@@ -14,6 +14,11 @@ bool suspendStepsDone;
 // is older than the settings in force.
 static bool settingsFileStale;
 
+void resetPowerBroadcasts() {
+    suspendStepsDone = false;
+    settingsFileStale = false;
+}
+
 int confirmSuspend() {
     if (!liveSettings.Cmanip.Sasksuspendok) return 0;
     return frontEndAskYesNo("サスペンドを実行しますか？", "Cellwarden Suspend") ? 0 : 1;

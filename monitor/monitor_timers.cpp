@@ -15,7 +15,7 @@ LocalTime displayStamp;
 LocalTime logStamp;
 int32_t fullLatch;
 int32_t lowLatch;
-int32_t prevKind = kPowerAcLine;
+static int32_t prevKind = kPowerAcLine;  // the kind at the last kind change
 
 static uintptr_t mainTimer;
 static uintptr_t logTimer;
@@ -51,6 +51,11 @@ void startLogTimer() {
 void stopLogTimer() {
     if (logTimer) platformStopTimer(logTimer);
     logTimer = 0;
+}
+
+void resetMonitor() {
+    fullLatch = lowLatch = 0;
+    prevKind = kPowerAcLine;
 }
 
 bool mainTimerRunning() { return mainTimer != 0; }

@@ -7,7 +7,7 @@
 
 const char* const kBanner = "Cellwarden Battery Monitor";
 
-WindowHandle trayOwner;
+static WindowHandle trayOwner;
 
 // The desktop may have no tray, or lose it: what the last call said.
 static bool trayShown;
@@ -53,6 +53,10 @@ static void showTrayIcon(WindowHandle window, int icon, const char* tip) {
 }
 
 bool trayIconShown() { return trayOwner != 0 && trayShown; }
+
+WindowHandle trayIconOwner() { return trayOwner; }
+
+void forgetTrayIcon() { trayOwner = 0; }
 
 void updatePresentation() {
     const Settings& s = liveSettings;

@@ -85,7 +85,7 @@ TEST_F(MainDialog, OkWithHiddenTaskbarHidesOnlyBehindAShownTrayIcon) {
         EXPECT_TRUE(window(main).minimised && window(main).visible) << "hidden with no icon shown";
 
         simui::setTrayAvailable(true);
-        trayOwner = 0;  // the front end's news that a tray is there
+        forgetTrayIcon();  // the front end's news that a tray is there
         sim::runFor(3000);
         EXPECT_FALSE(window(main).visible);
         simui::trayClick(true);

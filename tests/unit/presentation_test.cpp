@@ -33,12 +33,12 @@ TEST(ChooseIcon, FollowsKindAndCharge) {
 TEST_F(Presentation, BeforeTheWindowExistsNothingIsAddressed) {
     liveSettings.Cscreen.Sshowtasktray = 1;
     show(kPowerCharge, 50);
-    EXPECT_EQ(trayOwner, 0u);
+    EXPECT_EQ(trayIconOwner(), 0u);
     EXPECT_EQ(simui::caption(), "");
     EXPECT_FALSE(simui::trayIconShown());
     simui::setMainWindow(kMainWindow);
     show(kPowerCharge, 50);
-    EXPECT_EQ(trayOwner, kMainWindow);
+    EXPECT_EQ(trayIconOwner(), kMainWindow);
     EXPECT_TRUE(simui::trayIconShown());
 }
 
@@ -57,7 +57,7 @@ TEST_F(Presentation, TrayIconIsAddedOnceModifiedAlwaysAndDeletedWhenSwitchedOff)
     show(kPowerCharge, 51);
     show(kPowerCharge, 51);
     EXPECT_EQ(count(sim::CallKind::TrayDelete), 1u);
-    EXPECT_EQ(trayOwner, 0u);
+    EXPECT_EQ(trayIconOwner(), 0u);
     EXPECT_EQ(simui::classIcon(), 10);
 }
 

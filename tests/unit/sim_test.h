@@ -24,11 +24,10 @@ protected:
         simui::resetScreen();
         initSettingsRecords();
         for (WindowPlacement& p : dialogPlacements) p = {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0};
-        prevKind = kPowerAcLine;
-        fullLatch = lowLatch = 0;
-        powerEventHold = 1;
-        trayOwner = 0;
-        suspendStepsDone = false;
+        resetMonitor();
+        resetEventScript();
+        forgetTrayIcon();
+        resetPowerBroadcasts();
         setEventScriptObserver(nullptr);
         setLogLineObserver(nullptr);
         resetRefusedFileNotices();

@@ -135,11 +135,10 @@ void resetProgramState() {
     sim::reset();
     simui::resetScreen();
     output = Output{};
-    prevKind = kPowerAcLine;
-    fullLatch = lowLatch = 0;
-    powerEventHold = 1;
-    trayOwner = 0;
-    suspendStepsDone = false;
+    resetMonitor();
+    resetEventScript();
+    forgetTrayIcon();
+    resetPowerBroadcasts();
     for (WindowPlacement& p : dialogPlacements) p = {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0};
 }
 

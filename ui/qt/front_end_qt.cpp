@@ -67,7 +67,7 @@ void trayRight() { trayNotice(kMouseRightDown); }
 
 // A panel started after the program, or restarted: the icon is added at
 // the next refresh, as Windows' "TaskbarCreated" has it added again.
-void trayCame() { trayOwner = 0; }
+void trayCame() { forgetTrayIcon(); }
 
 }  // namespace
 

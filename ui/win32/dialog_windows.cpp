@@ -73,7 +73,7 @@ INT_PTR CALLBACK mainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return withResult(hwnd, 0);
     default:
         // The shell restarted: the icon is registered again at the next refresh.
-        if (message == taskbarCreatedMessage && message != 0) trayOwner = 0;
+        if (message == taskbarCreatedMessage && message != 0) forgetTrayIcon();
         if (message == showAgainMessage && message != 0) {
             showMainWindowAgain();
             return TRUE;
