@@ -34,19 +34,19 @@ int32_t readBoundedNumber(WindowHandle dialog, int id, int32_t minimum, int32_t 
     return clampTo(parseUnsigned(text), minimum, maximum);
 }
 
-static void noticeFromUser(const Binding& b, WindowHandle dialog, int code) {
+static void noticeFromUser(const Binding& b, WindowHandle dialog, ControlEvent event) {
     switch (b.kind) {
     case BindingKind::Check:
         *b.field = controlChecked(dialog, b.id) ? 1 : 0;
         break;
     case BindingKind::Radio:
-        if (code == kNotifyClicked) *b.field = b.radioCode;
+        if (event == ControlEvent::Clicked) *b.field = b.radioCode;
         break;
     case BindingKind::Text:
-        if (code == kNotifyEditUpdate) controlText(dialog, b.id, b.text, kNameSize);
+        if (event == ControlEvent::Edited) controlText(dialog, b.id, b.text, kNameSize);
         break;
     case BindingKind::Number:
-        if (code != kNotifyEditUpdate || *b.guard) break;
+        if (event != ControlEvent::Edited || *b.guard) break;
         *b.guard = true;
         *b.field = readBoundedNumber(dialog, b.id, b.number->minimum, b.number->maximum);
         *b.guard = false;
@@ -77,16 +77,16 @@ static void showFromCopy(const Binding& b, WindowHandle dialog) {
     }
 }
 
-intptr_t handleBinding(const Binding& binding, WindowHandle dialog, int code) {
-    if (code == kNotifyRefresh) showFromCopy(binding, dialog);
-    else if (code == kNotifyClicked || code == kNotifyEditUpdate) noticeFromUser(binding, dialog, code);
+intptr_t handleBinding(const Binding& binding, WindowHandle dialog, ControlEvent event) {
+    if (event == ControlEvent::Refresh) showFromCopy(binding, dialog);
+    else if (event == ControlEvent::Clicked || event == ControlEvent::Edited) noticeFromUser(binding, dialog, event);
     else return 1;
     if (binding.afterwards) binding.afterwards(dialog);
     return 1;
 }
 
 void refreshBinding(const Binding* table, int count, WindowHandle dialog, int id) {
-    if (const Binding* b = findBinding(table, count, id)) handleBinding(*b, dialog, kNotifyRefresh);
+    if (const Binding* b = findBinding(table, count, id)) handleBinding(*b, dialog, ControlEvent::Refresh);
 }
 
 void refreshBindings(const Binding* table, int count, const int* order, int orderCount, WindowHandle dialog) {

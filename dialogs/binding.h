@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "dialogs/controls.h"
+#include "dialogs/events.h"
 
 // The value last shown in a numeric edit and the limits it is kept within.
 struct BoundedNumber {
@@ -40,7 +41,7 @@ struct Binding {
 const Binding* findBinding(const Binding* table, int count, int id);
 
 // Handles one notice of a bound control; returns 1 (handled).
-intptr_t handleBinding(const Binding& binding, WindowHandle dialog, int code);
+intptr_t handleBinding(const Binding& binding, WindowHandle dialog, ControlEvent event);
 
 // Sends a refresh to the control `id` when it has a binding in `table`.
 void refreshBinding(const Binding* table, int count, WindowHandle dialog, int id);

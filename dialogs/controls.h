@@ -18,11 +18,6 @@
 
 struct FileChooserSetup;
 
-// Notification codes a control's handler tells apart.
-constexpr int kNotifyClicked = 0;         // a button was clicked
-constexpr int kNotifyEditUpdate = 0x400;  // an edit is about to show changed text
-constexpr int kNotifyRefresh = 0x1001;    // show the working-copy value
-
 // ---------------------------------------------------------------- controls
 
 bool controlChecked(WindowHandle dialog, int id);
@@ -31,11 +26,15 @@ void setControlChecked(WindowHandle dialog, int id, bool checked);
 // At most size - 1 bytes, always terminated.
 void controlText(WindowHandle dialog, int id, char* out, size_t size);
 
-// Setting an edit's text makes it report kNotifyEditUpdate to its dialog
-// at once, before this returns, as the system's edits do.
+// Setting an edit's text makes it report ControlEvent::Edited to its
+// dialog at once, before this returns, as the system's edits do.
 void setControlText(WindowHandle dialog, int id, const char* text);
 
 void enableControl(WindowHandle dialog, int id, bool enabled);
+
+// A tip shown while the pointer rests on the control, also when it is
+// disabled: why it is.
+void setControlTip(WindowHandle dialog, int id, const char* text);
 
 // Empties a drop-down list, adds `entries` in order and selects `selected`;
 // an index outside the entries selects nothing.

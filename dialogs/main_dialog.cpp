@@ -11,6 +11,7 @@
 #include "dialogs/log_viewer.h"
 #include "dialogs/sound_dialog.h"
 #include "monitor/presentation.h"
+#include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_file.h"
 
@@ -19,11 +20,6 @@ const char* const kDisplayItemNames[6] = {
 };
 
 namespace {
-
-constexpr int kTrayIconId = 12345;
-constexpr uint64_t kMouseLeftDown = 0x201;
-constexpr uint64_t kMouseRightDown = 0x204;
-constexpr int kActive = 1;
 
 bool firstInitialisation = true;
 
@@ -71,6 +67,11 @@ const int kRefreshOrder[] = {
     IDC_ITEM_FIRST + 1, IDC_ITEM_FIRST + 2, IDC_ITEM_FIRST + 3, IDC_ITEM_FIRST + 4, IDC_HIDE_TASKBAR,
     IDC_SHOW_TRAY, IDC_ASK_SUSPEND,
 };
+
+// Where the system lets no program refuse a suspend, the question cannot
+// be asked: the switch stays, for a settings file shared with Windows, but
+// greyed, with the reason.
+const char* const kNoSuspendQuestion = "Linux ではサスペンドを止められないため、確認はできません";
 
 const MenuItem kAddedMenuItems[] = {
     {CMD_VERSION, "ﾊﾞｰｼﾞｮﾝ(&V)"},
@@ -137,17 +138,23 @@ intptr_t mainDialogInit(WindowHandle window) {
         ownerWindow = window;
         extendWindowMenu(window, kAddedMenuItems, 2);
         frontEndSetClassIcon(window, IDI_BATTERY_PLAIN);
+        if (!platformCanRefuseSuspend()) {
+            enableControl(window, IDC_ASK_SUSPEND, false);
+            setControlTip(window, IDC_ASK_SUSPEND, kNoSuspendQuestion);
+        }
         runEventScript(kTriggerBoot);
     }
     refreshMainControls(window);
     return 1;
 }
 
-void mainDialogActivate(WindowHandle window, uint64_t wParam, uint64_t lParam) {
-    traceActivate(wParam, lParam);
-    if ((wParam & 0xFFFF) != kActive) return;
+void mainDialogSettled(WindowHandle) { updatePresentation(); }
+
+void mainDialogActivated(WindowHandle window, const ActivationEvent& event) {
+    traceActivate(static_cast<int>(event.how), event.minimised, event.other);
+    if (event.how != Activation::Active) return;
     // Back from minimised: unapplied edits are dropped.
-    if ((wParam >> 16) & 0xFFFF) beginMainDialogEdit();
+    if (event.minimised) beginMainDialogEdit();
     refreshMainControls(window);
 }
 
@@ -169,8 +176,8 @@ void readMainControls(WindowHandle window) {
     copy.askSuspend = checkedFlag(window, IDC_ASK_SUSPEND);
 }
 
-intptr_t mainDialogCommand(WindowHandle window, int id, int code) {
-    if (const Binding* b = findBinding(kBindings, id)) return handleBinding(*b, window, code);
+intptr_t mainDialogCommand(WindowHandle window, int id, ControlEvent event) {
+    if (const Binding* b = findBinding(kBindings, id)) return handleBinding(*b, window, event);
     switch (id) {
     case IDC_OK:
         readMainControls(window);
@@ -200,11 +207,9 @@ void mainDialogSysCommand(WindowHandle window, uint32_t command) {
     else if (command == CMD_EXIT) exitProgram(window);
 }
 
-intptr_t mainDialogTrayNotice(WindowHandle window, uint64_t iconId, uint64_t mouseMessage) {
-    if (iconId != kTrayIconId) return 1;
-    if (mouseMessage == kMouseLeftDown) showMainWindow();
-    else if (mouseMessage == kMouseRightDown) popUpWindowMenu(window);
-    return 1;
+void mainDialogTrayClicked(WindowHandle window, TrayClick click) {
+    if (click == TrayClick::Left) showMainWindow();
+    else if (click == TrayClick::Right) popUpWindowMenu(window);
 }
 
 void mainDialogDestroyed(WindowHandle window) { frameDestroyed(frame(), window, destroyStep); }

@@ -136,8 +136,8 @@ intptr_t soundDialogInit(WindowHandle window) {
     return 1;
 }
 
-intptr_t soundDialogCommand(WindowHandle window, int id, int code) {
-    if (const Binding* b = findBinding(kBindings, id)) return handleBinding(*b, window, code);
+intptr_t soundDialogCommand(WindowHandle window, int id, ControlEvent event) {
+    if (const Binding* b = findBinding(kBindings, id)) return handleBinding(*b, window, event);
     if (int row = rowOfButton(id, true); row >= 0) {
         // Plays what the row shows, switched on or not: the user tries it.
         playAlertSound(copy.rows[row].file);

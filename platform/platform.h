@@ -45,6 +45,10 @@ struct PowerReading {
 // system could not say.
 bool platformGetPowerStatus(PowerReading* out);
 
+// Whether a program may refuse a suspend the system is about to make:
+// Windows asks the programs first, Linux (logind) only tells them.
+bool platformCanRefuseSuspend();
+
 // ---------------------------------------------------------------- system
 //
 // The Windows directory as the system reports it (no separator is added).

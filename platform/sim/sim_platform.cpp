@@ -34,6 +34,7 @@ struct State {
     int64_t wallOffsetMs = 0;
     PowerReading power{1, 8, 50};
     bool powerFails = false;
+    bool suspendRefusable = true;
     std::string windowsDirectory = "C:\\WINDOWS";
     char pathSeparator = '\\';
     int codePage = 932;
@@ -126,6 +127,8 @@ bool platformGetPowerStatus(PowerReading* out) {
     *out = state.power;
     return true;
 }
+
+bool platformCanRefuseSuspend() { return state.suspendRefusable; }
 
 char platformPathSeparator() { return state.pathSeparator; }
 
@@ -440,6 +443,7 @@ void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent) {
 }
 
 void setPowerQueryFails(bool fails) { state.powerFails = fails; }
+void setSuspendRefusable(bool refusable) { state.suspendRefusable = refusable; }
 
 void setWindowsDirectory(const std::string& dir) { state.windowsDirectory = dir; }
 void setPathSeparator(char separator) { state.pathSeparator = separator; }

@@ -80,6 +80,8 @@ int64_t timerWakeUps();
 // ----- power
 void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent);
 void setPowerQueryFails(bool fails);
+// Off: the system only tells of a suspend, as Linux does (on at the start).
+void setSuspendRefusable(bool refusable);
 
 // ----- system
 void setWindowsDirectory(const std::string& dir);

@@ -18,21 +18,17 @@
 #include "base/front_end.h"
 #include "dialogs/controls.h"
 #include "dialogs/dialog_frame.h"
-#include "dialogs/dialogs.h"
+#include "dialogs/events.h"
+#include "dialogs/log_viewer.h"
 #include "dialogs/main_dialog.h"
 #include "monitor/presentation.h"
 #include "platform/linux/linux_platform.h"
-#include "resources/resource_ids.h"
 #include "ui/qt/dialog_window.h"
 #include "ui/qt/icons.h"
 #include "ui/qt/tray.h"
 #include "ui/qt/x11_title.h"
 
 namespace {
-
-constexpr uint64_t kTrayIconId = 12345;
-constexpr uint64_t kMouseLeftDown = 0x201;
-constexpr uint64_t kMouseRightDown = 0x204;
 
 QWidget* messageOwner() { return dialogWindow(frontEndMainWindow()); }
 
@@ -47,23 +43,14 @@ QString fromUtf8(const char* text) { return QString::fromUtf8(text ? text : "");
 
 // Posted, as the system posts the tray's callback message: the desktop's
 // call returns at once, not when the popped-up menu closes.
-void trayNotice(uint64_t mouseMessage) {
-    QTimer::singleShot(0, [mouseMessage] {
-        if (WindowHandle window = frontEndMainWindow()) mainDialogTrayNotice(window, kTrayIconId, mouseMessage);
+void trayClicked(TrayClick click) {
+    QTimer::singleShot(0, [click] {
+        if (WindowHandle window = frontEndMainWindow()) mainDialogTrayClicked(window, click);
     });
 }
 
-// The main timer's start showed caption, icon and tray before the main
-// window existed. At the event loop's first turn the window is made and
-// put away: shown then, they appear at start, not a display interval later.
-void showAtStart() {
-    static int tries;
-    if (frontEndMainWindow()) updatePresentation();
-    else if (++tries < 100) QTimer::singleShot(10, showAtStart);  // a turn before the dialog opened
-}
-
-void trayLeft() { trayNotice(kMouseLeftDown); }
-void trayRight() { trayNotice(kMouseRightDown); }
+void trayLeft() { trayClicked(TrayClick::Left); }
+void trayRight() { trayClicked(TrayClick::Right); }
 
 // A panel started after the program, or restarted: the icon is added at
 // the next refresh, as Windows' "TaskbarCreated" has it added again.
@@ -78,7 +65,6 @@ void connectQtFrontEnd() {
         QObject::connect(&timers, &QSocketNotifier::activated, [] { linuxTimersWake(); });
     }
     traySetHooks(TrayHooks{trayLeft, trayRight, trayCame});
-    QTimer::singleShot(0, showAtStart);
 }
 
 // ---------------------------------------------------------------- the main window
@@ -175,6 +161,4 @@ void frontEndOpenHelp(const char* path) {
 
 // ---------------------------------------------------------------- the log viewer
 
-void frontEndRedrawLogViewer() {
-    if (WindowHandle log = dialogFrames[kLogDialog].window) dialogCommand(kLogDialog, log, IDC_LOG_TEXT, kNotifyRefresh);
-}
+void frontEndRedrawLogViewer() { redrawLogViewer(); }

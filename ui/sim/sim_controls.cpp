@@ -47,6 +47,8 @@ WindowHandle createWindow(DialogId dialog, WindowHandle owner) {
     // A template with the visible style is shown once initialised, unless
     // the initialisation showed it already (a minimised window counts).
     if (exists(handle) && !state.windows.at(handle).visible) showWindow(handle, ShowCommand::Normal);
+    // The loop's next turn comes at once here.
+    if (exists(handle)) dialogSettled(dialog, handle);
     return handle;
 }
 
@@ -96,28 +98,27 @@ void click(WindowHandle dialog, int id) {
     Control& c = control(dialog, id);
     if (!c.enabled) return;
     c.checked = !c.checked;
-    dialogCommand(dialogOf(dialog), dialog, id, kNotifyClicked);
+    dialogCommand(dialogOf(dialog), dialog, id, ControlEvent::Clicked);
 }
 
 void clickRadio(WindowHandle dialog, int id, const std::vector<int>& group) {
     if (!control(dialog, id).enabled) return;
     for (int other : group) control(dialog, other).checked = other == id;
-    dialogCommand(dialogOf(dialog), dialog, id, kNotifyClicked);
+    dialogCommand(dialogOf(dialog), dialog, id, ControlEvent::Clicked);
 }
 
 void type(WindowHandle dialog, int id, const std::string& text) {
     Control& c = control(dialog, id);
     if (!c.enabled) return;
     c.text = text;
-    dialogCommand(dialogOf(dialog), dialog, id, kNotifyEditUpdate);
+    dialogCommand(dialogOf(dialog), dialog, id, ControlEvent::Edited);
 }
 
 void selectEntry(WindowHandle dialog, int id, int index) { control(dialog, id).selection = index; }
 
-void activate(WindowHandle handle, int activation) {
+void activate(WindowHandle handle, Activation how) {
     const Window& w = window(handle);
-    uint64_t wParam = static_cast<uint64_t>(activation) | (w.minimised ? 1u << 16 : 0u);
-    if (w.dialog == kMainDialog) mainDialogActivate(handle, wParam, 0);
+    if (w.dialog == kMainDialog) mainDialogActivated(handle, ActivationEvent{how, w.minimised, 0});
 }
 
 void minimise(WindowHandle handle) { showWindow(handle, ShowCommand::Minimise); }
@@ -133,9 +134,9 @@ void resize(WindowHandle handle, int32_t width, int32_t height) {
     moveWindow(handle, WindowRect{r.x, r.y, width, height});
 }
 
-void trayClick(bool left) {
+void trayClick(TrayClick click) {
     WindowHandle main = windowOf(kMainDialog);
-    if (main) mainDialogTrayNotice(main, 12345, left ? 0x201 : 0x204);
+    if (main) mainDialogTrayClicked(main, click);
 }
 
 void answerChooser(const std::string& path) { state.chooserAnswers.push_back(path); }
@@ -159,10 +160,12 @@ void controlText(WindowHandle dialog, int id, char* out, size_t size) {
 
 void setControlText(WindowHandle dialog, int id, const char* text) {
     simui::control(dialog, id).text = text;
-    dialogCommand(simui::dialogOf(dialog), dialog, id, kNotifyEditUpdate);
+    dialogCommand(simui::dialogOf(dialog), dialog, id, ControlEvent::Edited);
 }
 
 void enableControl(WindowHandle dialog, int id, bool enabled) { simui::control(dialog, id).enabled = enabled; }
+
+void setControlTip(WindowHandle dialog, int id, const char* text) { simui::control(dialog, id).tip = text; }
 
 void fillList(WindowHandle dialog, int id, const char* const* entries, int count, int selected) {
     simui::Control& c = simui::control(dialog, id);

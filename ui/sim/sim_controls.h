@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dialogs/controls.h"
+#include "dialogs/events.h"
 
 namespace simui {
 
@@ -19,6 +20,7 @@ struct Control {
     bool checked = false;
     bool enabled = true;
     std::string text;
+    std::string tip;
     std::vector<std::string> entries;
     int selection = -1;
 };
@@ -72,14 +74,14 @@ void click(WindowHandle dialog, int id);
 void clickRadio(WindowHandle dialog, int id, const std::vector<int>& group);
 void type(WindowHandle dialog, int id, const std::string& text);
 void selectEntry(WindowHandle dialog, int id, int index);
-// WM_ACTIVATE: 1 active, 2 by a click, 0 inactive.
-void activate(WindowHandle handle, int state);
+// The window becomes active or inactive; it tells whether it is minimised.
+void activate(WindowHandle handle, Activation how);
 void minimise(WindowHandle handle);
 void restore(WindowHandle handle);
 void moveTo(WindowHandle handle, int32_t x, int32_t y);
 void resize(WindowHandle handle, int32_t width, int32_t height);
-// The tray icon's callback: left or right button pressed on it.
-void trayClick(bool left);
+// A button pressed on the tray icon.
+void trayClick(TrayClick click);
 
 // The next chooser confirms `path`, or is cancelled when `path` is empty.
 void answerChooser(const std::string& path);

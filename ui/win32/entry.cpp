@@ -40,7 +40,8 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
         return 0;
     }
     win32SetEndOfSessionSteps(endSessionSteps);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    // Standard controls, and the tips of setControlTip.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
     return runProgram(GetCommandLineA());
