@@ -44,6 +44,10 @@ void mainDialogDestroyed(WindowHandle window);
 // Every control into the working copy, the three second counts clamped.
 void readMainControls(WindowHandle window);
 
+// The working copy as reading the controls would leave it, for applying
+// it without a window (the replay tool).
+void normaliseMainDialogCopy();
+
 // Refill from the live settings, then show the window normally, in front.
 void showMainWindow();
 

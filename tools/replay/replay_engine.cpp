@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/lifecycle.h"
 #include "app/power_broadcast.h"
+#include "dialogs/main_dialog.h"
 #include "monitor/local_time.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
@@ -175,25 +176,10 @@ void startProgram() {
     runEventScript(kTriggerBoot);
 }
 
-// What the main dialog's controls give back when it reads them before
-// applying: check states 0 or 1, a list entry or no selection, whole
-// seconds read without sign and kept within 1 .. 1000.
-void readMainControls() {
-    MainDialogCopy& c = mainDialogCopy;
-    auto seconds = [](int32_t& value) { value = value < 1 ? 1 : value > 1000 ? 1000 : value; };
-    for (int32_t* flag : {&c.autoCharge, &c.autoDischarge, &c.logEnabled, &c.hideTaskbar, &c.showTaskTray,
-                          &c.askSuspend})
-        *flag = *flag != 0;
-    for (int32_t& item : c.displayItems)
-        if (item < 0 || item > 5) item = -1;
-    if (c.logTrigger != 1) c.logTrigger = 0;
-    seconds(c.chargeSeconds);
-    seconds(c.dischargeSeconds);
-    seconds(c.logIntervalSeconds);
-}
-
+// As the main dialog applies itself: the copy as its controls give it
+// back, then applied.
 void applyMainDialog() {
-    readMainControls();
+    normaliseMainDialogCopy();
     applyMainDialogCopy();
 }
 
