@@ -14,6 +14,12 @@ extern const char* const kDisplayItemNames[6];
 // Back to the state at program start: the first initialisation to come.
 void resetMainDialog();
 
+// The main dialog's window, 0 while it does not exist.
+WindowHandle mainDialogWindow();
+
+// Ends the main dialog, and so the program; nothing when it is not open.
+void endMainDialog();
+
 // The window was made; the first time in a run it also becomes the owner
 // of all others, gets its menu items and runs the start-up programs.
 intptr_t mainDialogInit(WindowHandle window);

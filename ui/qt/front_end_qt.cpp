@@ -17,7 +17,6 @@
 
 #include "base/front_end.h"
 #include "dialogs/controls.h"
-#include "dialogs/dialog_frame.h"
 #include "dialogs/events.h"
 #include "dialogs/log_viewer.h"
 #include "dialogs/main_dialog.h"
@@ -69,7 +68,7 @@ void connectQtFrontEnd() {
 
 // ---------------------------------------------------------------- the main window
 
-WindowHandle frontEndMainWindow() { return dialogFrames[kMainDialog].window; }
+WindowHandle frontEndMainWindow() { return mainDialogWindow(); }
 
 // Set at every refresh; each new title is two properties the X server
 // sends round to the window manager and back to us, so an unchanged one
@@ -98,10 +97,7 @@ bool frontEndIsMinimisedAndVisible(WindowHandle window) {
 
 void frontEndHideWindow(WindowHandle window) { showWindow(window, ShowCommand::Hide); }
 
-void frontEndEndMainDialog() {
-    DialogFrame& frame = dialogFrames[kMainDialog];
-    if (frame.window) endDialog(frame, frame.window);
-}
+void frontEndEndMainDialog() { endMainDialog(); }
 
 // ---------------------------------------------------------------- the tray icon
 

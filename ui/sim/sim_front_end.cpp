@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "dialogs/controls.h"
-#include "dialogs/dialog_frame.h"
+#include "dialogs/main_dialog.h"
 #include "dialogs/log_viewer.h"
 #include "platform/sim/sim_platform.h"
 
@@ -20,8 +20,6 @@ struct Screen {
 };
 
 Screen screen;
-
-WindowHandle openMainDialog() { return dialogFrames[kMainDialog].window; }
 
 bool isMainWindow(WindowHandle window) { return window != 0 && window == frontEndMainWindow(); }
 
@@ -47,7 +45,7 @@ void setTrayAvailable(bool available) { screen.trayAvailable = available; }
 using sim::CallKind;
 
 WindowHandle frontEndMainWindow() {
-    WindowHandle dialog = openMainDialog();
+    WindowHandle dialog = mainDialogWindow();
     return dialog ? dialog : screen.mainWindow;
 }
 
@@ -65,7 +63,7 @@ void frontEndSetClassIcon(WindowHandle window, int iconId) {
 
 bool frontEndIsMinimisedAndVisible(WindowHandle window) {
     if (!isMainWindow(window)) return false;
-    if (window != openMainDialog()) return screen.minimisedAndVisible;
+    if (window != mainDialogWindow()) return screen.minimisedAndVisible;
     const WindowShowState shown = windowShowState(window);
     return shown.minimised && shown.visible;
 }
@@ -74,15 +72,15 @@ void frontEndHideWindow(WindowHandle window) {
     if (!isMainWindow(window)) return;
     screen.minimisedAndVisible = false;
     sim::record(CallKind::HideWindow);
-    if (window == openMainDialog()) showWindow(window, ShowCommand::Hide);
+    if (window == mainDialogWindow()) showWindow(window, ShowCommand::Hide);
 }
 
 // As the system's: ending the main dialog from inside a tick stops the
 // ticking, and the modal run then returns.
 void frontEndEndMainDialog() {
     sim::record(CallKind::EndMainDialog);
-    if (WindowHandle main = openMainDialog()) {
-        endDialog(dialogFrames[kMainDialog], main);
+    if (mainDialogWindow()) {
+        endMainDialog();
         sim::stopRunning();
     }
 }

@@ -207,7 +207,7 @@ void destroyDialogWindow(WindowHandle window) { DestroyWindow(toHwnd(window)); }
 
 // ---------------------------------------------------------------- front-end seam
 
-WindowHandle frontEndMainWindow() { return dialogFrames[kMainDialog].window; }
+WindowHandle frontEndMainWindow() { return mainDialogWindow(); }
 
 // As the log viewer's own refresh request: a command of its edit.
 void frontEndRedrawLogViewer() {
@@ -217,7 +217,4 @@ void frontEndRedrawLogViewer() {
                      reinterpret_cast<LPARAM>(GetDlgItem(log, IDC_LOG_TEXT)));
 }
 
-void frontEndEndMainDialog() {
-    DialogFrame& frame = dialogFrames[kMainDialog];
-    if (frame.window) endDialog(frame, frame.window);
-}
+void frontEndEndMainDialog() { endMainDialog(); }
