@@ -228,7 +228,7 @@ bool platformSaveTarget(const char* path, char* out, size_t size) {
 PlatformFile* platformCreateTemporaryFile(const char* target, char* name, size_t size) {
     std::string directory(target ? target : "");
     size_t slash = directory.find_last_of("\\/:");
-    directory.resize(slash == std::string::npos ? 0 : slash + 1);
+    directory.erase(slash == std::string::npos ? 0 : slash + 1);
     std::string path;
     do path = directory + "~cw" + std::to_string(100000 + state.nextTemporary++);
     while (state.files.count(fold(path)));
