@@ -185,8 +185,6 @@ void mainDialogTrayClicked(WindowHandle window, TrayClick click) {
 
 void mainDialogDestroyed(WindowHandle window) { frameDestroyed(frame(), window, destroyStep); }
 
-WindowHandle mainDialogWindow() { return frame().window; }
-
 void endMainDialog() {
     if (frame().window) endDialog(frame(), frame().window);
 }

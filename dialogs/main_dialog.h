@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "base/front_end.h"
+#include "dialogs/dialog_frame.h"
 #include "dialogs/events.h"
 
 // The six entries of each display-item list, by item code.
@@ -15,7 +16,7 @@ extern const char* const kDisplayItemNames[6];
 void resetMainDialog();
 
 // The main dialog's window, 0 while it does not exist.
-WindowHandle mainDialogWindow();
+inline WindowHandle mainDialogWindow() { return dialogFrames[kMainDialog].window; }
 
 // Ends the main dialog, and so the program; nothing when it is not open.
 void endMainDialog();

@@ -101,6 +101,20 @@ void readWallTime(LocalTime* out) {
 }
 
 
+// Builds nothing when nobody looks, so a quiet run allocates nothing here;
+// an observer alone is shown one record whose texts keep their buffers.
+void recordCall(CallKind kind, std::string_view text = {}, std::string_view text2 = {}, int64_t number = 0) {
+    if (!state.recording && !state.observer) return;
+    static Call shown;
+    Call& call = state.recording ? state.calls.emplace_back() : shown;
+    call.kind = kind;
+    readWallTime(&call.at);
+    call.text.assign(text);
+    call.text2.assign(text2);
+    call.number = number;
+    if (state.observer) state.observer(call);
+}
+
 // `key` is folded already.
 bool isReadOnly(const std::string& key) {
     if (state.readOnly.count(key)) return true;
@@ -122,7 +136,7 @@ struct PlatformFile {
 void platformGetLocalTime(LocalTime* out) { readWallTime(out); }
 
 bool platformGetPowerStatus(PowerReading* out) {
-    record(sim::CallKind::PowerQuery);
+    recordCall(sim::CallKind::PowerQuery);
     if (state.powerFails) return false;
     *out = state.power;
     return true;
@@ -184,7 +198,7 @@ bool platformWriteFile(PlatformFile* file, const char* data, size_t size) {
     if (state.diskSpace >= 0 && room > static_cast<uint64_t>(state.diskSpace)) room = 0;
     if (state.diskSpace >= 0) state.diskSpace -= static_cast<int64_t>(room);
     target.content.append(data, room);
-    record(sim::CallKind::WriteFile, target.path, std::string(data, room));
+    recordCall(sim::CallKind::WriteFile, target.path, std::string(data, room));
     if (room < size) file->failed = true;
     return room == size;
 }
@@ -204,7 +218,7 @@ bool platformReplaceFile(const char* source, const char* target) {
     SimFile moved{target, found->second.content};
     state.files.erase(found);
     state.files[to] = moved;
-    record(sim::CallKind::ReplaceFile, target, source);
+    recordCall(sim::CallKind::ReplaceFile, target, source);
     return true;
 }
 
@@ -249,12 +263,12 @@ void platformUnlockFile(PlatformFile* lock) {
     delete lock;
 }
 
-void platformLogProblem(const char* text) { record(sim::CallKind::LogProblem, text ? text : ""); }
+void platformLogProblem(const char* text) { recordCall(sim::CallKind::LogProblem, text ? text : ""); }
 
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
     uintptr_t id = state.nextTimerId++;
     state.timers.push_back(Timer{id, periodMs, callback, state.steadyMs + std::max<int64_t>(periodMs, 1), 0, 0});
-    record(sim::CallKind::StartTimer, {}, {}, static_cast<int64_t>(id));
+    recordCall(sim::CallKind::StartTimer, {}, {}, static_cast<int64_t>(id));
     return id;
 }
 
@@ -262,7 +276,7 @@ void platformStopTimer(uintptr_t id) {
     auto& timers = state.timers;
     timers.erase(std::remove_if(timers.begin(), timers.end(), [id](const Timer& t) { return t.id == id; }),
                  timers.end());
-    record(sim::CallKind::StopTimer, {}, {}, static_cast<int64_t>(id));
+    recordCall(sim::CallKind::StopTimer, {}, {}, static_cast<int64_t>(id));
 }
 
 void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil) {
@@ -273,7 +287,7 @@ void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil) {
     }
 }
 
-void platformPlaySound(const char* file) { record(sim::CallKind::PlaySound, file); }
+void platformPlaySound(const char* file) { recordCall(sim::CallKind::PlaySound, file); }
 
 namespace {
 
@@ -287,11 +301,11 @@ std::string_view startDirectory(const char* dir) {
 }  // namespace
 
 void platformLaunchProgram(const char* commandLine, const char* directory) {
-    record(sim::CallKind::Launch, commandLine, startDirectory(directory));
+    recordCall(sim::CallKind::Launch, commandLine, startDirectory(directory));
 }
 
 bool platformRunProgramAndWait(const char* commandLine, const char* directory) {
-    record(sim::CallKind::RunAndWait, commandLine, startDirectory(directory));
+    recordCall(sim::CallKind::RunAndWait, commandLine, startDirectory(directory));
     if (state.failingPrograms.count(commandLine)) return false;
     auto duration = state.programDurations.find(commandLine);
     if (duration != state.programDurations.end()) state.steadyMs += duration->second;
@@ -304,22 +318,19 @@ namespace sim {
 
 void reset() {
     state = State{};
+    detail::anyoneLooks = true;
     setClock(2026, 1, 5, 9, 0, 0);
 }
 
-// Builds nothing when nobody looks, so a quiet run allocates nothing here;
-// an observer alone is shown one record whose texts keep their buffers.
-void record(CallKind kind, std::string_view text, std::string_view text2, int64_t number) {
-    if (!state.recording && !state.observer) return;
-    static Call shown;
-    Call& call = state.recording ? state.calls.emplace_back() : shown;
-    call.kind = kind;
-    readWallTime(&call.at);
-    call.text.assign(text);
-    call.text2.assign(text2);
-    call.number = number;
-    if (state.observer) state.observer(call);
+namespace detail {
+
+bool anyoneLooks = true;
+
+void recordNow(CallKind kind, std::string_view text, std::string_view text2, int64_t number) {
+    recordCall(kind, text, text2, number);
 }
+
+}  // namespace detail
 
 void setClock(const LocalTime& t) { state.wallOffsetMs = msOf(t) - state.steadyMs; }
 
@@ -512,8 +523,14 @@ std::vector<Call> callsOf(CallKind kind) {
 }
 
 void clearCalls() { state.calls.clear(); }
-void setRecording(bool on) { state.recording = on; }
+void setRecording(bool on) {
+    state.recording = on;
+    detail::anyoneLooks = state.recording || state.observer;
+}
 
-void setCallObserver(void (*observer)(const Call& call)) { state.observer = observer; }
+void setCallObserver(void (*observer)(const Call& call)) {
+    state.observer = observer;
+    detail::anyoneLooks = state.recording || state.observer;
+}
 
 }  // namespace sim

@@ -122,8 +122,16 @@ void setProgramDuration(const std::string& commandLine, int64_t ms);
 int timerCount();
 
 // ----- the record of calls
-// Adds a call, at the simulated time (the screen's calls come this way).
-void record(CallKind kind, std::string_view text = {}, std::string_view text2 = {}, int64_t number = 0);
+namespace detail {
+extern bool anyoneLooks;  // recording, or an observer set
+void recordNow(CallKind kind, std::string_view text, std::string_view text2, int64_t number);
+}  // namespace detail
+
+// Adds a call, at the simulated time (the screen's calls come this way);
+// nothing is built when nobody looks.
+inline void record(CallKind kind, std::string_view text = {}, std::string_view text2 = {}, int64_t number = 0) {
+    if (detail::anyoneLooks) detail::recordNow(kind, text, text2, number);
+}
 const std::vector<Call>& calls();
 std::vector<Call> callsOf(CallKind kind);
 void clearCalls();
