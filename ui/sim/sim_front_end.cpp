@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "dialogs/controls.h"
-#include "dialogs/main_dialog.h"
 #include "dialogs/log_viewer.h"
+#include "dialogs/main_dialog.h"
 #include "platform/sim/sim_platform.h"
 
 namespace {
