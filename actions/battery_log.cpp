@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/front_end.h"
 #include "base/text_util.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -37,7 +38,7 @@ static bool appendToFile(const char* path, const char* text) {
 void appendLogLine(const char* text) {
     ClogfileGroup& log = liveSettings.Clogfile;
     putInRing(log.logRing, text);
-    platformRedrawLogViewer();
+    frontEndRedrawLogViewer();
     const char* filePath = nullptr;
     if (log.Sneedsavelogfile && appendToFile(log.Slogfilename, text)) filePath = log.Slogfilename;
     if (logLineObserver) logLineObserver(text, filePath);

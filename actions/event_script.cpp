@@ -9,6 +9,8 @@
 
 int powerEventHold = 1;
 
+void resetEventScript() { powerEventHold = 1; }
+
 static EventScriptObserver scriptObserver;
 
 void setEventScriptObserver(EventScriptObserver observer) { scriptObserver = observer; }

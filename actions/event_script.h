@@ -29,6 +29,9 @@ enum EventTrigger {
 // life-cycle trigger that reached an entry, runs nothing.
 extern int powerEventHold;
 
+// As the program starts: the first power-change trigger held.
+void resetEventScript();
+
 // One complete entry: a working-directory line and a command line.
 struct ScriptEntry {
     int section;          // PowerEvent

@@ -2,6 +2,7 @@
 
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
+#include "base/front_end.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/sampler.h"
 #include "platform/platform.h"
@@ -13,9 +14,14 @@ bool suspendStepsDone;
 // is older than the settings in force.
 static bool settingsFileStale;
 
+void resetPowerBroadcasts() {
+    suspendStepsDone = false;
+    settingsFileStale = false;
+}
+
 int confirmSuspend() {
     if (!liveSettings.Cmanip.Sasksuspendok) return 0;
-    return platformAskYesNo("サスペンドを実行しますか？", "Cellwarden Suspend") ? 0 : 1;
+    return frontEndAskYesNo("サスペンドを実行しますか？", "Cellwarden Suspend") ? 0 : 1;
 }
 
 static bool closingSteps() {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-// Power broadcast codes (wParam of WM_POWERBROADCAST).
+// The codes of the system's power broadcasts.
 enum : uint32_t {
     kPbtQuerySuspend = 0,
     kPbtQueryStandby = 1,
@@ -27,10 +27,14 @@ int confirmSuspend();
 // The message result for a power broadcast.
 intptr_t onPowerBroadcast(uint32_t code);
 
-// WM_ENDSESSION: with `ending` set, the closing steps and [STOP] and [END].
+// The session ends: with `ending` set, the closing steps and [STOP] and
+// [END].
 intptr_t onEndSession(uintptr_t ending);
 
 // Set once the suspend steps ran, cleared by the resume steps: one wake
 // often brings two resume codes, and a granted query is often followed by
 // the suspend notice itself.
 extern bool suspendStepsDone;
+
+// As the program starts: no suspend steps run.
+void resetPowerBroadcasts();

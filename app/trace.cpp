@@ -13,11 +13,11 @@ void openTraceFile() {
     traceFile = platformOpenFile(path, FileOpen::Create);
 }
 
-void traceActivate(uint64_t wParam, uint64_t lParam) {
+void traceActivate(int state, bool minimised, uint64_t otherWindow) {
     if (!traceEnabled || !traceFile) return;
     char line[32];
-    size_t length = formatText(line, "ACTIVATE %08X %08X\n", static_cast<unsigned>(wParam & 0xFFFFFFFFu),
-                               static_cast<unsigned>(lParam & 0xFFFFFFFFu));
+    const unsigned word = (minimised ? 0x10000u : 0u) | (static_cast<unsigned>(state) & 0xFFFFu);
+    size_t length = formatText(line, "ACTIVATE %08X %08X\n", word, static_cast<unsigned>(otherWindow & 0xFFFFFFFFu));
     platformWriteFile(traceFile, line, length);
 }
 

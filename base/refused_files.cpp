@@ -1,5 +1,6 @@
 #include "base/refused_files.h"
 
+#include "base/front_end.h"
 #include "base/text_util.h"
 #include "platform/platform.h"
 
@@ -27,12 +28,12 @@ Notice notices[kRefusedFileKinds] = {
 bool showing;
 
 void showOwed() {
-    if (showing || !platformMainWindow()) return;
+    if (showing || !frontEndMainWindow()) return;
     showing = true;
     for (int kind = 0; kind < kRefusedFileKinds; ++kind) {
         if (!notices[kind].owed) continue;
         notices[kind].owed = false;
-        platformShowMessage(notices[kind].message, "Cellwarden");
+        frontEndShowMessage(notices[kind].message, "Cellwarden");
         kind = -1;  // one may have fallen due meanwhile
     }
     showing = false;

@@ -34,22 +34,22 @@ int32_t readBoundedNumber(WindowHandle dialog, int id, int32_t minimum, int32_t 
     return clampTo(parseUnsigned(text), minimum, maximum);
 }
 
-static void noticeFromUser(const Binding& b, WindowHandle dialog, int code) {
+static void noticeFromUser(const Binding& b, WindowHandle dialog, ControlEvent event) {
     switch (b.kind) {
     case BindingKind::Check:
         *b.field = controlChecked(dialog, b.id) ? 1 : 0;
         break;
     case BindingKind::Radio:
-        if (code == kNotifyClicked) *b.field = b.radioCode;
+        if (event == ControlEvent::Clicked) *b.field = b.radioCode;
         break;
     case BindingKind::Text:
-        if (code == kNotifyEditUpdate) controlText(dialog, b.id, b.text, kNameSize);
+        if (event == ControlEvent::Edited) controlText(dialog, b.id, b.text, kNameSize);
         break;
     case BindingKind::Number:
-        if (code != kNotifyEditUpdate || *b.guard) break;
-        *b.guard = true;
-        *b.field = readBoundedNumber(dialog, b.id, b.number->minimum, b.number->maximum);
-        *b.guard = false;
+        if (event != ControlEvent::Edited || b.edit->guard) break;
+        b.edit->guard = true;
+        *b.field = readBoundedNumber(dialog, b.id, b.edit->shown.minimum, b.edit->shown.maximum);
+        b.edit->guard = false;
         break;
     case BindingKind::List:
         break;  // read with the whole dialog
@@ -62,33 +62,87 @@ static void showFromCopy(const Binding& b, WindowHandle dialog) {
     case BindingKind::Radio: setControlChecked(dialog, b.id, *b.field == b.radioCode); break;
     case BindingKind::Text: setControlText(dialog, b.id, b.text); break;
     case BindingKind::Number: {
-        if (*b.guard) break;
+        if (b.edit->guard) break;
         // Writing the text makes the edit report an update at once; the
         // guard keeps that from reading back what is being written.
-        *b.guard = true;
+        b.edit->guard = true;
         char text[16];
         formatText(text, "%d", *b.field);
         setControlText(dialog, b.id, text);
-        b.number->value = *b.field;
-        *b.guard = false;
+        b.edit->shown.value = *b.field;
+        b.edit->guard = false;
         break;
     }
     case BindingKind::List: fillList(dialog, b.id, b.entries, b.entryCount, *b.field); break;
     }
 }
 
-intptr_t handleBinding(const Binding& binding, WindowHandle dialog, int code) {
-    if (code == kNotifyRefresh) showFromCopy(binding, dialog);
-    else if (code == kNotifyClicked || code == kNotifyEditUpdate) noticeFromUser(binding, dialog, code);
+// A check box that makes another control usable or not.
+static void enableLinked(const Binding& b, WindowHandle dialog) {
+    if (b.enables) enableControl(dialog, b.enables, *b.field != 0);
+    if (b.disables) enableControl(dialog, b.disables, *b.field == 0);
+}
+
+intptr_t handleBinding(const Binding& binding, WindowHandle dialog, ControlEvent event) {
+    if (event == ControlEvent::Refresh) showFromCopy(binding, dialog);
+    else if (event == ControlEvent::Clicked || event == ControlEvent::Edited) noticeFromUser(binding, dialog, event);
     else return 1;
-    if (binding.afterwards) binding.afterwards(dialog);
+    if (binding.kind == BindingKind::Check) enableLinked(binding, dialog);
     return 1;
 }
 
 void refreshBinding(const Binding* table, int count, WindowHandle dialog, int id) {
-    if (const Binding* b = findBinding(table, count, id)) handleBinding(*b, dialog, kNotifyRefresh);
+    if (const Binding* b = findBinding(table, count, id)) handleBinding(*b, dialog, ControlEvent::Refresh);
 }
 
-void refreshBindings(const Binding* table, int count, const int* order, int orderCount, WindowHandle dialog) {
-    for (int i = 0; i < orderCount; ++i) refreshBinding(table, count, dialog, order[i]);
+void refreshBindings(const Binding* table, int count, WindowHandle dialog) {
+    for (int i = 0; i < count; ++i)
+        if (table[i].kind == BindingKind::Number)
+            table[i].edit->shown = {*table[i].field, table[i].limits.minimum, table[i].limits.maximum};
+    for (int i = 0; i < count; ++i) handleBinding(table[i], dialog, ControlEvent::Refresh);
+}
+
+static void readControl(const Binding& b, WindowHandle dialog) {
+    switch (b.kind) {
+    case BindingKind::Check: *b.field = controlChecked(dialog, b.id) ? 1 : 0; break;
+    case BindingKind::Radio:
+        if (b.radioCode == 0) *b.field = 0;
+        if (controlChecked(dialog, b.id)) *b.field = b.radioCode;
+        break;
+    case BindingKind::Text: {
+        char text[kNameSize];
+        controlText(dialog, b.id, text, sizeof text);
+        setText(b.text, text);  // a name with a line break would split the settings file
+        break;
+    }
+    case BindingKind::Number: *b.field = readBoundedNumber(dialog, b.id, b.limits.minimum, b.limits.maximum); break;
+    case BindingKind::List: *b.field = listSelection(dialog, b.id); break;
+    }
+}
+
+void readBindings(const Binding* table, int count, WindowHandle dialog) {
+    for (int i = 0; i < count; ++i) readControl(table[i], dialog);
+}
+
+static bool isCodeOfGroup(const Binding* table, int count, const int32_t* field) {
+    for (int i = 0; i < count; ++i)
+        if (table[i].kind == BindingKind::Radio && table[i].field == field && table[i].radioCode == *field) return true;
+    return false;
+}
+
+void normaliseBindings(const Binding* table, int count) {
+    for (int i = 0; i < count; ++i) {
+        const Binding& b = table[i];
+        switch (b.kind) {
+        case BindingKind::Check: *b.field = *b.field != 0; break;
+        case BindingKind::Radio:
+            if (!isCodeOfGroup(table, count, b.field)) *b.field = 0;
+            break;
+        case BindingKind::Text: break;
+        case BindingKind::Number: *b.field = clampTo(*b.field, b.limits.minimum, b.limits.maximum); break;
+        case BindingKind::List:
+            if (*b.field < 0 || *b.field >= b.entryCount) *b.field = -1;
+            break;
+        }
+    }
 }

@@ -1,8 +1,9 @@
 // What the dialogs ask of a window system: controls reached by dialog
 // window and id, the windows themselves, opening and ending them, and the
 // few pieces of rendering that differ between systems. Each front end
-// defines these functions (ui/win32/ for the real program, dialogs/sim/ for
-// the tests); the behaviour above them is written once, in dialogs/.
+// defines these functions (ui/win32/ and ui/qt/ for the real programs,
+// ui/sim/ for the tests); the behaviour above them is written once, in
+// dialogs/.
 //
 // Texts are bytes in the system code page where they are the user's (file
 // names, the log) and UTF-8 where they are the program's own words (list
@@ -12,15 +13,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
 #include "settings/settings_file.h"
 
 struct FileChooserSetup;
-
-// Notification codes a control's handler tells apart.
-constexpr int kNotifyClicked = 0;         // a button was clicked
-constexpr int kNotifyEditUpdate = 0x400;  // an edit is about to show changed text
-constexpr int kNotifyRefresh = 0x1001;    // show the working-copy value
 
 // ---------------------------------------------------------------- controls
 
@@ -30,11 +26,15 @@ void setControlChecked(WindowHandle dialog, int id, bool checked);
 // At most size - 1 bytes, always terminated.
 void controlText(WindowHandle dialog, int id, char* out, size_t size);
 
-// Setting an edit's text makes it report kNotifyEditUpdate to its dialog
-// at once, before this returns, as the system's edits do.
+// Setting an edit's text makes it report ControlEvent::Edited to its
+// dialog at once, before this returns, as the system's edits do.
 void setControlText(WindowHandle dialog, int id, const char* text);
 
 void enableControl(WindowHandle dialog, int id, bool enabled);
+
+// A tip shown while the pointer rests on the control, also when it is
+// disabled: why it is.
+void setControlTip(WindowHandle dialog, int id, const char* text);
 
 // Empties a drop-down list, adds `entries` in order and selects `selected`;
 // an index outside the entries selects nothing.

@@ -53,5 +53,6 @@ void capturePlacement(DialogFrame& frame, WindowHandle window);
 // when it initialises.
 void initDialogFrame(DialogFrame& frame, WindowHandle window);
 
-// WM_DESTROY: the last placement, the dialog's own step, then no window.
+// The window is going: the last placement, the dialog's own step, then no
+// window.
 void frameDestroyed(DialogFrame& frame, WindowHandle window, void (*ownStep)(WindowHandle));

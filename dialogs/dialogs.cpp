@@ -4,6 +4,7 @@
 #include "dialogs/log_viewer.h"
 #include "dialogs/main_dialog.h"
 #include "dialogs/sound_dialog.h"
+#include "resources/resource_ids.h"
 
 intptr_t dialogInit(DialogId dialog, WindowHandle window) {
     switch (dialog) {
@@ -14,11 +15,21 @@ intptr_t dialogInit(DialogId dialog, WindowHandle window) {
     }
 }
 
-intptr_t dialogCommand(DialogId dialog, WindowHandle window, int id, int code) {
+void dialogSettled(DialogId dialog, WindowHandle window) {
     switch (dialog) {
-    case kMainDialog: return mainDialogCommand(window, id, code);
-    case kSoundDialog: return soundDialogCommand(window, id, code);
-    case kLogDialog: return logViewerCommand(window, id, code);
+    case kMainDialog: mainDialogSettled(window); break;
+    // The system gives the edit the focus once it is made, which selects
+    // all its text: redrawn now, the caret stands at the end.
+    case kLogDialog: logViewerCommand(window, IDC_LOG_TEXT, ControlEvent::Refresh); break;
+    default: break;
+    }
+}
+
+intptr_t dialogCommand(DialogId dialog, WindowHandle window, int id, ControlEvent event) {
+    switch (dialog) {
+    case kMainDialog: return mainDialogCommand(window, id, event);
+    case kSoundDialog: return soundDialogCommand(window, id, event);
+    case kLogDialog: return logViewerCommand(window, id, event);
     default: return 0;
     }
 }

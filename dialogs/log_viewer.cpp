@@ -16,14 +16,14 @@ void openLogViewer() { openDialog(frame()); }
 
 intptr_t logViewerInit(WindowHandle window) {
     initDialogFrame(frame(), window);
-    logViewerCommand(window, IDC_LOG_TEXT, kNotifyRefresh);
+    logViewerCommand(window, IDC_LOG_TEXT, ControlEvent::Refresh);
     return 1;
 }
 
-intptr_t logViewerCommand(WindowHandle window, int id, int code) {
+intptr_t logViewerCommand(WindowHandle window, int id, ControlEvent event) {
     switch (id) {
     case IDC_LOG_TEXT:
-        if (code == kNotifyRefresh) showLogText(window);
+        if (event == ControlEvent::Refresh) showLogText(window);
         return 1;
     case IDC_OK:
     case IDC_CANCEL: endDialog(frame(), window); return 1;
@@ -37,5 +37,5 @@ void logViewerSized(WindowHandle window) {
 }
 
 void redrawLogViewer() {
-    if (frame().window) logViewerCommand(frame().window, IDC_LOG_TEXT, kNotifyRefresh);
+    if (frame().window) logViewerCommand(frame().window, IDC_LOG_TEXT, ControlEvent::Refresh);
 }

@@ -4,15 +4,17 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
+#include "dialogs/events.h"
 
 // Opens the viewer, or brings it to the top without a redraw.
 void openLogViewer();
 
 intptr_t logViewerInit(WindowHandle window);
-intptr_t logViewerCommand(WindowHandle window, int id, int code);
+intptr_t logViewerCommand(WindowHandle window, int id, ControlEvent event);
 
-// WM_SIZE: the placement, then the text area stretched over the window.
+// Its size changed: the placement, then the text area stretched over the
+// window.
 void logViewerSized(WindowHandle window);
 
 // Redraws an open viewer from the log ring; nothing when none is open.

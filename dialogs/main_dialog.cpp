@@ -4,12 +4,14 @@
 #include "app/apply_settings.h"
 #include "app/file_chooser_setup.h"
 #include "app/trace.h"
+#include "base/front_end.h"
 #include "dialogs/binding.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/file_chooser.h"
 #include "dialogs/log_viewer.h"
 #include "dialogs/sound_dialog.h"
 #include "monitor/presentation.h"
+#include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_file.h"
 
@@ -19,57 +21,49 @@ const char* const kDisplayItemNames[6] = {
 
 namespace {
 
-constexpr int kTrayIconId = 12345;
-constexpr uint64_t kMouseLeftDown = 0x201;
-constexpr uint64_t kMouseRightDown = 0x204;
-constexpr int kActive = 1;
-
 bool firstInitialisation = true;
-
-BoundedNumber chargeNumber, dischargeNumber, intervalNumber;
-bool chargeGuard, dischargeGuard, intervalGuard;
 
 MainDialogCopy& copy = mainDialogCopy;
 
-void enableChargeEdit(WindowHandle w) { enableControl(w, IDC_CHARGE_SECONDS, copy.autoCharge == 0); }
-void enableDischargeEdit(WindowHandle w) { enableControl(w, IDC_DISCHARGE_SECONDS, copy.autoDischarge == 0); }
+// Whole seconds per 1 % and between log records.
+constexpr NumberLimits kSeconds{1, 1000};
 
-Binding check(int id, int32_t& field, void (*afterwards)(WindowHandle) = nullptr) {
-    return Binding{id, BindingKind::Check, &field, nullptr, 0, nullptr, nullptr, nullptr, 0, afterwards};
-}
-Binding number(int id, int32_t& field, BoundedNumber& bounds, bool& guard) {
-    return Binding{id, BindingKind::Number, &field, nullptr, 0, &bounds, &guard, nullptr, 0, nullptr};
-}
-Binding radio(int id, int32_t& field, int32_t code) {
-    return Binding{id, BindingKind::Radio, &field, nullptr, code, nullptr, nullptr, nullptr, 0, nullptr};
-}
-Binding list(int slot) {
-    return Binding{IDC_ITEM_FIRST + slot, BindingKind::List, &copy.displayItems[slot], nullptr, 0,
-                   nullptr, nullptr, kDisplayItemNames, 6, nullptr};
-}
+NumberEdit chargeEdit, dischargeEdit, intervalEdit;
 
+// Every bound control, in the order of refreshing and reading.
 const Binding kBindings[] = {
-    number(IDC_CHARGE_SECONDS, copy.chargeSeconds, chargeNumber, chargeGuard),
-    check(IDC_CHARGE_AUTO, copy.autoCharge, enableChargeEdit),
-    number(IDC_DISCHARGE_SECONDS, copy.dischargeSeconds, dischargeNumber, dischargeGuard),
-    check(IDC_DISCHARGE_AUTO, copy.autoDischarge, enableDischargeEdit),
-    check(IDC_LOG_ENABLE, copy.logEnabled),
-    Binding{IDC_LOG_FILE, BindingKind::Text, nullptr, copy.logFileName, 0, nullptr, nullptr, nullptr, 0, nullptr},
-    radio(IDC_LOG_BY_TIME, copy.logTrigger, 0),
-    radio(IDC_LOG_BY_BATTERY, copy.logTrigger, 1),
-    number(IDC_LOG_INTERVAL, copy.logIntervalSeconds, intervalNumber, intervalGuard),
-    list(0), list(1), list(2), list(3), list(4),
-    check(IDC_HIDE_TASKBAR, copy.hideTaskbar),
-    check(IDC_SHOW_TRAY, copy.showTaskTray),
-    check(IDC_ASK_SUSPEND, copy.askSuspend),
+    {.id = IDC_CHARGE_SECONDS, .kind = BindingKind::Number, .field = &copy.chargeSeconds, .limits = kSeconds,
+     .edit = &chargeEdit},
+    {.id = IDC_CHARGE_AUTO, .kind = BindingKind::Check, .field = &copy.autoCharge, .disables = IDC_CHARGE_SECONDS},
+    {.id = IDC_DISCHARGE_SECONDS, .kind = BindingKind::Number, .field = &copy.dischargeSeconds, .limits = kSeconds,
+     .edit = &dischargeEdit},
+    {.id = IDC_DISCHARGE_AUTO, .kind = BindingKind::Check, .field = &copy.autoDischarge,
+     .disables = IDC_DISCHARGE_SECONDS},
+    {.id = IDC_LOG_ENABLE, .kind = BindingKind::Check, .field = &copy.logEnabled},
+    {.id = IDC_LOG_FILE, .kind = BindingKind::Text, .text = copy.logFileName},
+    {.id = IDC_LOG_BY_TIME, .kind = BindingKind::Radio, .field = &copy.logTrigger, .radioCode = 0},
+    {.id = IDC_LOG_BY_BATTERY, .kind = BindingKind::Radio, .field = &copy.logTrigger, .radioCode = 1},
+    {.id = IDC_LOG_INTERVAL, .kind = BindingKind::Number, .field = &copy.logIntervalSeconds, .limits = kSeconds,
+     .edit = &intervalEdit},
+    {.id = IDC_ITEM_FIRST, .kind = BindingKind::List, .field = &copy.displayItems[0], .entries = kDisplayItemNames,
+     .entryCount = 6},
+    {.id = IDC_ITEM_FIRST + 1, .kind = BindingKind::List, .field = &copy.displayItems[1],
+     .entries = kDisplayItemNames, .entryCount = 6},
+    {.id = IDC_ITEM_FIRST + 2, .kind = BindingKind::List, .field = &copy.displayItems[2],
+     .entries = kDisplayItemNames, .entryCount = 6},
+    {.id = IDC_ITEM_FIRST + 3, .kind = BindingKind::List, .field = &copy.displayItems[3],
+     .entries = kDisplayItemNames, .entryCount = 6},
+    {.id = IDC_ITEM_FIRST + 4, .kind = BindingKind::List, .field = &copy.displayItems[4],
+     .entries = kDisplayItemNames, .entryCount = 6},
+    {.id = IDC_HIDE_TASKBAR, .kind = BindingKind::Check, .field = &copy.hideTaskbar},
+    {.id = IDC_SHOW_TRAY, .kind = BindingKind::Check, .field = &copy.showTaskTray},
+    {.id = IDC_ASK_SUSPEND, .kind = BindingKind::Check, .field = &copy.askSuspend},
 };
 
-const int kRefreshOrder[] = {
-    IDC_CHARGE_SECONDS, IDC_CHARGE_AUTO, IDC_DISCHARGE_SECONDS, IDC_DISCHARGE_AUTO, IDC_LOG_ENABLE,
-    IDC_LOG_FILE, IDC_LOG_BY_TIME, IDC_LOG_BY_BATTERY, IDC_LOG_INTERVAL, IDC_ITEM_FIRST,
-    IDC_ITEM_FIRST + 1, IDC_ITEM_FIRST + 2, IDC_ITEM_FIRST + 3, IDC_ITEM_FIRST + 4, IDC_HIDE_TASKBAR,
-    IDC_SHOW_TRAY, IDC_ASK_SUSPEND,
-};
+// Where the system lets no program refuse a suspend, the question cannot
+// be asked: the switch stays, for a settings file shared with Windows, but
+// greyed, with the reason.
+const char* const kNoSuspendQuestion = "Linux ではサスペンドを止められないため、確認はできません";
 
 const MenuItem kAddedMenuItems[] = {
     {CMD_VERSION, "ﾊﾞｰｼﾞｮﾝ(&V)"},
@@ -80,14 +74,7 @@ DialogFrame& frame() { return dialogFrames[kMainDialog]; }
 
 void refreshOne(WindowHandle window, int id) { refreshBinding(kBindings, window, id); }
 
-void refreshMainControls(WindowHandle window) {
-    chargeNumber = {copy.chargeSeconds, 1, 1000};
-    dischargeNumber = {copy.dischargeSeconds, 1, 1000};
-    intervalNumber = {copy.logIntervalSeconds, 1, 1000};
-    refreshBindings(kBindings, kRefreshOrder, window);
-}
-
-int32_t checkedFlag(WindowHandle window, int id) { return controlChecked(window, id) ? 1 : 0; }
+void refreshMainControls(WindowHandle window) { refreshBindings(kBindings, window); }
 
 // Hidden, the window has no taskbar button; minimised, it keeps one. It
 // hides only behind a tray icon that is shown, its one way back.
@@ -126,7 +113,7 @@ void destroyStep(WindowHandle window) {
 
 void resetMainDialog() {
     firstInitialisation = true;
-    chargeGuard = dischargeGuard = intervalGuard = false;
+    chargeEdit.guard = dischargeEdit.guard = intervalEdit.guard = false;
 }
 
 intptr_t mainDialogInit(WindowHandle window) {
@@ -135,41 +122,33 @@ intptr_t mainDialogInit(WindowHandle window) {
         firstInitialisation = false;
         ownerWindow = window;
         extendWindowMenu(window, kAddedMenuItems, 2);
-        platformSetClassIcon(window, IDI_BATTERY_PLAIN);
+        frontEndSetClassIcon(window, IDI_BATTERY_PLAIN);
+        if (!platformCanRefuseSuspend()) {
+            enableControl(window, IDC_ASK_SUSPEND, false);
+            setControlTip(window, IDC_ASK_SUSPEND, kNoSuspendQuestion);
+        }
         runEventScript(kTriggerBoot);
     }
     refreshMainControls(window);
     return 1;
 }
 
-void mainDialogActivate(WindowHandle window, uint64_t wParam, uint64_t lParam) {
-    traceActivate(wParam, lParam);
-    if ((wParam & 0xFFFF) != kActive) return;
+void mainDialogSettled(WindowHandle) { updatePresentation(); }
+
+void mainDialogActivated(WindowHandle window, const ActivationEvent& event) {
+    traceActivate(static_cast<int>(event.how), event.minimised, event.other);
+    if (event.how != Activation::Active) return;
     // Back from minimised: unapplied edits are dropped.
-    if ((wParam >> 16) & 0xFFFF) beginMainDialogEdit();
+    if (event.minimised) beginMainDialogEdit();
     refreshMainControls(window);
 }
 
-void readMainControls(WindowHandle window) {
-    char text[kNameSize];
-    copy.chargeSeconds = readBoundedNumber(window, IDC_CHARGE_SECONDS, 1, 1000);
-    copy.autoCharge = checkedFlag(window, IDC_CHARGE_AUTO);
-    copy.dischargeSeconds = readBoundedNumber(window, IDC_DISCHARGE_SECONDS, 1, 1000);
-    copy.autoDischarge = checkedFlag(window, IDC_DISCHARGE_AUTO);
-    copy.logEnabled = checkedFlag(window, IDC_LOG_ENABLE);
-    controlText(window, IDC_LOG_FILE, text, sizeof text);
-    setText(copy.logFileName, text);
-    copy.logIntervalSeconds = readBoundedNumber(window, IDC_LOG_INTERVAL, 1, 1000);
-    // By time unless the battery button is checked (also when neither is).
-    copy.logTrigger = controlChecked(window, IDC_LOG_BY_BATTERY) ? 1 : 0;
-    for (int slot = 0; slot < 5; ++slot) copy.displayItems[slot] = listSelection(window, IDC_ITEM_FIRST + slot);
-    copy.hideTaskbar = checkedFlag(window, IDC_HIDE_TASKBAR);
-    copy.showTaskTray = checkedFlag(window, IDC_SHOW_TRAY);
-    copy.askSuspend = checkedFlag(window, IDC_ASK_SUSPEND);
-}
+void readMainControls(WindowHandle window) { readBindings(kBindings, window); }
 
-intptr_t mainDialogCommand(WindowHandle window, int id, int code) {
-    if (const Binding* b = findBinding(kBindings, id)) return handleBinding(*b, window, code);
+void normaliseMainDialogCopy() { normaliseBindings(kBindings); }
+
+intptr_t mainDialogCommand(WindowHandle window, int id, ControlEvent event) {
+    if (const Binding* b = findBinding(kBindings, id)) return handleBinding(*b, window, event);
     switch (id) {
     case IDC_OK:
         readMainControls(window);
@@ -199,14 +178,16 @@ void mainDialogSysCommand(WindowHandle window, uint32_t command) {
     else if (command == CMD_EXIT) exitProgram(window);
 }
 
-intptr_t mainDialogTrayNotice(WindowHandle window, uint64_t iconId, uint64_t mouseMessage) {
-    if (iconId != kTrayIconId) return 1;
-    if (mouseMessage == kMouseLeftDown) showMainWindow();
-    else if (mouseMessage == kMouseRightDown) popUpWindowMenu(window);
-    return 1;
+void mainDialogTrayClicked(WindowHandle window, TrayClick click) {
+    if (click == TrayClick::Left) showMainWindow();
+    else if (click == TrayClick::Right) popUpWindowMenu(window);
 }
 
 void mainDialogDestroyed(WindowHandle window) { frameDestroyed(frame(), window, destroyStep); }
+
+void endMainDialog() {
+    if (frame().window) endDialog(frame(), frame().window);
+}
 
 void showMainWindow() {
     WindowHandle window = frame().window;
@@ -236,5 +217,5 @@ void cancelMainDialog() {
 }
 
 void showAbout() {
-    platformShowMessage("Cellwarden 「Tamberlo」\nVoltarium\nV1.05A\nBuild 1999/07/12", "Cellwarden Version");
+    frontEndShowMessage("Cellwarden 「Tamberlo」\nVoltarium\nV1.05A\nBuild 1999/07/12", "Cellwarden Version");
 }

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
+#include "dialogs/dialog_frame.h"
+#include "dialogs/events.h"
 
 // The six entries of each display-item list, by item code.
 extern const char* const kDisplayItemNames[6];
@@ -13,28 +15,45 @@ extern const char* const kDisplayItemNames[6];
 // Back to the state at program start: the first initialisation to come.
 void resetMainDialog();
 
-// WM_INITDIALOG; the first one in a run also makes the window the owner
-// of all others, extends its menu and runs the start-up programs.
+// The main dialog's window, 0 while it does not exist.
+inline WindowHandle mainDialogWindow() { return dialogFrames[kMainDialog].window; }
+
+// Ends the main dialog, and so the program; nothing when it is not open.
+void endMainDialog();
+
+// The window was made; the first time in a run it also becomes the owner
+// of all others, gets its menu items and runs the start-up programs.
 intptr_t mainDialogInit(WindowHandle window);
 
-// WM_ACTIVATE, with its parameters.
-void mainDialogActivate(WindowHandle window, uint64_t wParam, uint64_t lParam);
+// Once the window is made and the event loop turns: the caption, icon and
+// tray that the main timer's start could not show without a window.
+void mainDialogSettled(WindowHandle window);
 
-// WM_COMMAND; returns the message result.
-intptr_t mainDialogCommand(WindowHandle window, int id, int code);
+// Activated other than by a click, the controls show the working copy
+// again; restored from minimised, the copy is first taken anew from the
+// live settings. Every change is traced with "-$".
+void mainDialogActivated(WindowHandle window, const ActivationEvent& event);
 
-// WM_SYSCOMMAND for the two added menu items (the system's own handling
-// still follows).
+// A control's notice or a command; returns the result the system expects.
+intptr_t mainDialogCommand(WindowHandle window, int id, ControlEvent event);
+
+// An item the program added to the window menu, chosen there (the
+// system's own handling of its items still follows).
 void mainDialogSysCommand(WindowHandle window, uint32_t command);
 
-// The tray icon's callback message.
-intptr_t mainDialogTrayNotice(WindowHandle window, uint64_t iconId, uint64_t mouseMessage);
+// Left: the window comes up from the live settings; right: its menu pops
+// up at the pointer. Anything else does nothing.
+void mainDialogTrayClicked(WindowHandle window, TrayClick click);
 
-// WM_DESTROY.
+// The window is going.
 void mainDialogDestroyed(WindowHandle window);
 
 // Every control into the working copy, the three second counts clamped.
 void readMainControls(WindowHandle window);
+
+// The working copy as reading the controls would leave it, for applying
+// it without a window (the replay tool).
+void normaliseMainDialogCopy();
 
 // Refill from the live settings, then show the window normally, in front.
 void showMainWindow();

@@ -13,8 +13,8 @@ SoundDialogCopy soundDialogCopy;
 
 namespace {
 
+// The six sounds: the buttons of each row and the settings it edits.
 struct SoundRow {
-    int enableId;
     int fileId;
     int playId;
     int browseId;
@@ -22,67 +22,55 @@ struct SoundRow {
     int32_t* (*enabled)(CsoundGroup&);
 };
 
-#define ROW(enableId, fileId, playId, browseId, name)                               \
-    {enableId, fileId, playId, browseId, [](CsoundGroup& g) -> char* { return g.name; }, \
+#define ROW(fileId, playId, browseId, name)                                       \
+    {fileId, playId, browseId, [](CsoundGroup& g) -> char* { return g.name; }, \
      [](CsoundGroup& g) -> int32_t* { return &g.name##enable; }}
 
 const SoundRow kRows[6] = {
-    ROW(IDC_AC_ENABLE, IDC_AC_FILE, IDC_AC_PLAY, IDC_AC_BROWSE, Sacfilename),
-    ROW(IDC_ACBATT_ENABLE, IDC_ACBATT_FILE, IDC_ACBATT_PLAY, IDC_ACBATT_BROWSE, Sacbatteryfilename),
-    ROW(IDC_CHARGE_ENABLE, IDC_CHARGE_FILE, IDC_CHARGE_PLAY, IDC_CHARGE_BROWSE, Schargefilename),
-    ROW(IDC_DISCHARGE_ENABLE, IDC_DISCHARGE_FILE, IDC_DISCHARGE_PLAY, IDC_DISCHARGE_BROWSE, Sdischargefilename),
-    ROW(IDC_FULL_ENABLE, IDC_FULL_FILE, IDC_FULL_PLAY, IDC_FULL_BROWSE, Sfullbatteryfilename),
-    ROW(IDC_LOW_ENABLE, IDC_LOW_FILE, IDC_LOW_PLAY, IDC_LOW_BROWSE, Slowbatteryfilename),
+    ROW(IDC_AC_FILE, IDC_AC_PLAY, IDC_AC_BROWSE, Sacfilename),
+    ROW(IDC_ACBATT_FILE, IDC_ACBATT_PLAY, IDC_ACBATT_BROWSE, Sacbatteryfilename),
+    ROW(IDC_CHARGE_FILE, IDC_CHARGE_PLAY, IDC_CHARGE_BROWSE, Schargefilename),
+    ROW(IDC_DISCHARGE_FILE, IDC_DISCHARGE_PLAY, IDC_DISCHARGE_BROWSE, Sdischargefilename),
+    ROW(IDC_FULL_FILE, IDC_FULL_PLAY, IDC_FULL_BROWSE, Sfullbatteryfilename),
+    ROW(IDC_LOW_FILE, IDC_LOW_PLAY, IDC_LOW_BROWSE, Slowbatteryfilename),
 };
 #undef ROW
 
-BoundedNumber fullNumber, lowNumber;
-bool fullGuard, lowGuard;
-
 SoundDialogCopy& copy = soundDialogCopy;
 
-// A row's file edit is usable exactly while its sound is switched on.
-template <int Row>
-void enableRowFile(WindowHandle w) {
-    enableControl(w, kRows[Row].fileId, copy.rows[Row].enabled != 0);
-}
+constexpr NumberLimits kPercent{0, 100};
 
-template <int Row>
-constexpr Binding rowCheck() {
-    return Binding{kRows[Row].enableId, BindingKind::Check, &copy.rows[Row].enabled, nullptr, 0, nullptr,
-                   nullptr, nullptr, 0, enableRowFile<Row>};
-}
-template <int Row>
-constexpr Binding rowFile() {
-    return Binding{kRows[Row].fileId, BindingKind::Text, nullptr, copy.rows[Row].file, 0, nullptr, nullptr,
-                   nullptr, 0, nullptr};
-}
-Binding threshold(int id, int32_t& field, BoundedNumber& bounds, bool& guard) {
-    return Binding{id, BindingKind::Number, &field, nullptr, 0, &bounds, &guard, nullptr, 0, nullptr};
-}
+NumberEdit fullEdit, lowEdit;
 
+// Every bound control, in the order of refreshing and reading. A row's file
+// edit is usable exactly while its sound is switched on.
 const Binding kBindings[] = {
-    rowCheck<0>(), rowFile<0>(), rowCheck<1>(), rowFile<1>(), rowCheck<2>(), rowFile<2>(),
-    rowCheck<3>(), rowFile<3>(), rowCheck<4>(), rowFile<4>(), rowCheck<5>(), rowFile<5>(),
-    threshold(IDC_FULL_PERCENT, copy.fullThreshold, fullNumber, fullGuard),
-    threshold(IDC_LOW_PERCENT, copy.lowThreshold, lowNumber, lowGuard),
-};
-
-const int kRefreshOrder[] = {
-    IDC_AC_FILE, IDC_AC_ENABLE, IDC_ACBATT_FILE, IDC_ACBATT_ENABLE, IDC_CHARGE_FILE, IDC_CHARGE_ENABLE,
-    IDC_DISCHARGE_FILE, IDC_DISCHARGE_ENABLE, IDC_FULL_FILE, IDC_FULL_ENABLE, IDC_FULL_PERCENT,
-    IDC_LOW_FILE, IDC_LOW_ENABLE, IDC_LOW_PERCENT,
+    {.id = IDC_AC_FILE, .kind = BindingKind::Text, .text = copy.rows[0].file},
+    {.id = IDC_AC_ENABLE, .kind = BindingKind::Check, .field = &copy.rows[0].enabled, .enables = IDC_AC_FILE},
+    {.id = IDC_ACBATT_FILE, .kind = BindingKind::Text, .text = copy.rows[1].file},
+    {.id = IDC_ACBATT_ENABLE, .kind = BindingKind::Check, .field = &copy.rows[1].enabled,
+     .enables = IDC_ACBATT_FILE},
+    {.id = IDC_CHARGE_FILE, .kind = BindingKind::Text, .text = copy.rows[2].file},
+    {.id = IDC_CHARGE_ENABLE, .kind = BindingKind::Check, .field = &copy.rows[2].enabled,
+     .enables = IDC_CHARGE_FILE},
+    {.id = IDC_DISCHARGE_FILE, .kind = BindingKind::Text, .text = copy.rows[3].file},
+    {.id = IDC_DISCHARGE_ENABLE, .kind = BindingKind::Check, .field = &copy.rows[3].enabled,
+     .enables = IDC_DISCHARGE_FILE},
+    {.id = IDC_FULL_FILE, .kind = BindingKind::Text, .text = copy.rows[4].file},
+    {.id = IDC_FULL_ENABLE, .kind = BindingKind::Check, .field = &copy.rows[4].enabled, .enables = IDC_FULL_FILE},
+    {.id = IDC_FULL_PERCENT, .kind = BindingKind::Number, .field = &copy.fullThreshold, .limits = kPercent,
+     .edit = &fullEdit},
+    {.id = IDC_LOW_FILE, .kind = BindingKind::Text, .text = copy.rows[5].file},
+    {.id = IDC_LOW_ENABLE, .kind = BindingKind::Check, .field = &copy.rows[5].enabled, .enables = IDC_LOW_FILE},
+    {.id = IDC_LOW_PERCENT, .kind = BindingKind::Number, .field = &copy.lowThreshold, .limits = kPercent,
+     .edit = &lowEdit},
 };
 
 DialogFrame& frame() { return dialogFrames[kSoundDialog]; }
 
 void refreshOne(WindowHandle window, int id) { refreshBinding(kBindings, window, id); }
 
-void refreshSoundControls(WindowHandle window) {
-    fullNumber = {copy.fullThreshold, 0, 100};
-    lowNumber = {copy.lowThreshold, 0, 100};
-    refreshBindings(kBindings, kRefreshOrder, window);
-}
+void refreshSoundControls(WindowHandle window) { refreshBindings(kBindings, window); }
 
 void loadSoundCopy() {
     CsoundGroup& sound = liveSettings.Csound;
@@ -94,14 +82,6 @@ void loadSoundCopy() {
     }
 }
 
-void readSoundControls(WindowHandle window) {
-    for (int i = 0; i < 6; ++i) {
-        controlText(window, kRows[i].fileId, copy.rows[i].file, kNameSize);
-        copy.rows[i].enabled = controlChecked(window, kRows[i].enableId) ? 1 : 0;
-    }
-    copy.fullThreshold = readBoundedNumber(window, IDC_FULL_PERCENT, 0, 100);
-    copy.lowThreshold = readBoundedNumber(window, IDC_LOW_PERCENT, 0, 100);
-}
 
 void storeSoundCopy() {
     CsoundGroup& sound = liveSettings.Csound;
@@ -122,7 +102,7 @@ int rowOfButton(int id, bool play) {
 
 }  // namespace
 
-void resetSoundDialog() { fullGuard = lowGuard = false; }
+void resetSoundDialog() { fullEdit.guard = lowEdit.guard = false; }
 
 void openSoundDialog() {
     loadSoundCopy();
@@ -136,8 +116,8 @@ intptr_t soundDialogInit(WindowHandle window) {
     return 1;
 }
 
-intptr_t soundDialogCommand(WindowHandle window, int id, int code) {
-    if (const Binding* b = findBinding(kBindings, id)) return handleBinding(*b, window, code);
+intptr_t soundDialogCommand(WindowHandle window, int id, ControlEvent event) {
+    if (const Binding* b = findBinding(kBindings, id)) return handleBinding(*b, window, event);
     if (int row = rowOfButton(id, true); row >= 0) {
         // Plays what the row shows, switched on or not: the user tries it.
         playAlertSound(copy.rows[row].file);
@@ -149,7 +129,7 @@ intptr_t soundDialogCommand(WindowHandle window, int id, int code) {
     }
     switch (id) {
     case IDC_OK:
-        readSoundControls(window);
+        readBindings(kBindings, window);
         storeSoundCopy();
         endDialog(frame(), window);
         return 1;

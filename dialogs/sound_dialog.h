@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
+#include "dialogs/events.h"
 #include "settings/settings.h"
 
 struct SoundRowCopy {
@@ -27,6 +28,6 @@ extern SoundDialogCopy soundDialogCopy;
 void openSoundDialog();
 
 intptr_t soundDialogInit(WindowHandle window);
-intptr_t soundDialogCommand(WindowHandle window, int id, int code);
+intptr_t soundDialogCommand(WindowHandle window, int id, ControlEvent event);
 
 void resetSoundDialog();

@@ -3,6 +3,7 @@
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
 #include "actions/sound_alerts.h"
+#include "base/front_end.h"
 #include "base/program.h"
 #include "monitor/health_watch.h"
 #include "monitor/local_time.h"
@@ -15,7 +16,7 @@ LocalTime displayStamp;
 LocalTime logStamp;
 int32_t fullLatch;
 int32_t lowLatch;
-int32_t prevKind = kPowerAcLine;
+static int32_t prevKind = kPowerAcLine;  // the kind at the last kind change
 
 static uintptr_t mainTimer;
 static uintptr_t logTimer;
@@ -51,6 +52,11 @@ void startLogTimer() {
 void stopLogTimer() {
     if (logTimer) platformStopTimer(logTimer);
     logTimer = 0;
+}
+
+void resetMonitor() {
+    fullLatch = lowLatch = 0;
+    prevKind = kPowerAcLine;
 }
 
 bool mainTimerRunning() { return mainTimer != 0; }
@@ -105,7 +111,7 @@ static void fullAlert() {
     fullLatch = 0;
     const CsoundGroup& sound = liveSettings.Csound;
     playSoundEntry(sound.Sfullbatteryfilename, sound.Sfullbatteryfilenameenable);
-    if (sound.Sfullbatteryfilenameenable) platformNotifyAlert(true, liveSettings.Cbattery.percent);
+    if (sound.Sfullbatteryfilenameenable) frontEndNotifyAlert(true, liveSettings.Cbattery.percent);
 }
 
 static void lowAlert() {
@@ -113,7 +119,7 @@ static void lowAlert() {
     lowLatch = 0;
     const CsoundGroup& sound = liveSettings.Csound;
     playSoundEntry(sound.Slowbatteryfilename, sound.Slowbatteryfilenameenable);
-    if (sound.Slowbatteryfilenameenable) platformNotifyAlert(false, liveSettings.Cbattery.percent);
+    if (sound.Slowbatteryfilenameenable) frontEndNotifyAlert(false, liveSettings.Cbattery.percent);
 }
 
 // Mains came or the battery came back: the section by where we came from.
@@ -203,7 +209,7 @@ void mainTick() {
         formatStatus(liveSettings);
         updatePresentation();
     }
-    if (autoExit && (b.kind == kPowerAcLine || b.kind == kPowerAcBatt)) platformEndMainDialog();
+    if (autoExit && (b.kind == kPowerAcLine || b.kind == kPowerAcBatt)) frontEndEndMainDialog();
     if (moved) armMonitorTimers();
 }
 

@@ -14,7 +14,10 @@ extern LocalTime displayStamp;  // display grid
 extern LocalTime logStamp;      // time-based log grid
 extern int32_t fullLatch;       // 1: the full alert may fire once
 extern int32_t lowLatch;
-extern int32_t prevKind;        // the kind at the last kind change; AC-Line at start
+
+// The monitor's own records as the program starts: no alert armed, the
+// kind last reported AC-Line.
+void resetMonitor();
 
 // Starting a timer that runs restarts it, so at most one of each runs.
 void startMainTimer();

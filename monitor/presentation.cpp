@@ -1,12 +1,13 @@
 #include "monitor/presentation.h"
 
+#include "base/front_end.h"
 #include "base/program.h"
 #include "base/text_util.h"
 #include "settings/settings.h"
 
 const char* const kBanner = "Cellwarden Battery Monitor";
 
-WindowHandle trayOwner;
+static WindowHandle trayOwner;
 
 // The desktop may have no tray, or lose it: what the last call said.
 static bool trayShown;
@@ -43,40 +44,44 @@ static void showTrayIcon(WindowHandle window, int icon, const char* tip) {
         trayRecord.window = window;
         trayRecord.icon = icon;
         copyText(trayRecord.tip, tip);
-        platformTrayAdd(window, icon, trayRecord.tip);
+        frontEndTrayAdd(window, icon, trayRecord.tip);
         trayOwner = window;
     }
     trayRecord.icon = icon;
     copyText(trayRecord.tip, tip);
-    trayShown = platformTrayModify(trayRecord.window, icon, trayRecord.tip);
+    trayShown = frontEndTrayModify(trayRecord.window, icon, trayRecord.tip);
 }
 
 bool trayIconShown() { return trayOwner != 0 && trayShown; }
 
+WindowHandle trayIconOwner() { return trayOwner; }
+
+void forgetTrayIcon() { trayOwner = 0; }
+
 void updatePresentation() {
     const Settings& s = liveSettings;
-    WindowHandle window = platformMainWindow();
-    platformSetCaption(window, s.itemsText[0] ? s.itemsText : kBanner);
+    WindowHandle window = frontEndMainWindow();
+    frontEndSetCaption(window, s.itemsText[0] ? s.itemsText : kBanner);
     int icon = chooseIcon(s.Cbattery.kind, s.Cbattery.percent);
-    platformSetClassIcon(window, icon);
+    frontEndSetClassIcon(window, icon);
     if (s.Cscreen.Sshowtasktray) {
         showTrayIcon(window, icon, s.itemsText);
         // Hidden, the window has no taskbar button; the tray icon brings it
         // back, so only an icon the desktop shows may stand in for it.
-        if (s.Cscreen.Shidetaskbar && trayIconShown() && platformIsMinimisedAndVisible(window))
-            platformHideWindow(window);
+        if (s.Cscreen.Shidetaskbar && trayIconShown() && frontEndIsMinimisedAndVisible(window))
+            frontEndHideWindow(window);
     } else if (trayOwner != 0 && trayOwner == window) {
-        platformTrayDelete(window);
+        frontEndTrayDelete(window);
         trayOwner = 0;
     }
 }
 
-void removeTrayIcon() { platformTrayDelete(trayRecord.window); }
+void removeTrayIcon() { frontEndTrayDelete(trayRecord.window); }
 
 void openHelp() {
     char baseName[kPathSize];
     programBaseName(baseName);
     char path[kPathSize];
     pathInFolder(programDirectory, baseName, "*.HLP", path, false);
-    platformOpenHelp(path);
+    frontEndOpenHelp(path);
 }

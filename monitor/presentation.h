@@ -4,13 +4,17 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
 
 // The caption when every display item is hidden.
 extern const char* const kBanner;
 
 // The window the tray icon is registered under, or 0.
-extern WindowHandle trayOwner;
+WindowHandle trayIconOwner();
+
+// The desktop's tray started anew (the shell restarted, a panel came): it
+// holds no icon of ours, and the next refresh adds it again. As at start.
+void forgetTrayIcon();
 
 // Icon resource 1..13 for a power kind and percentage.
 int chooseIcon(int32_t kind, int32_t percent);

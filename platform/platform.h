@@ -1,8 +1,10 @@
 // The few operations the portable core asks of the operating system.
 //
-// Each group below is defined twice: platform/win32/ for the real program and
-// platform/sim/ for the tests and the replay tool. The core never includes a
-// system header for any of this; it calls these functions and nothing else.
+// Each group below is defined by every platform layer: platform/win32/ and
+// platform/linux/ for the real programs, platform/sim/ for the tests and
+// the replay tool. The core never includes a system header for any of
+// this; it calls these functions and nothing else. Nothing here shows
+// anything: what the core asks of the screen is base/front_end.h.
 // Everything is called on the one user-interface thread.
 #pragma once
 
@@ -42,6 +44,10 @@ struct PowerReading {
 // Fills *out and returns true; returns false, leaving *out alone, when the
 // system could not say.
 bool platformGetPowerStatus(PowerReading* out);
+
+// Whether a program may refuse a suspend the system is about to make:
+// Windows asks the programs first, Linux (logind) only tells them.
+bool platformCanRefuseSuspend();
 
 // ---------------------------------------------------------------- system
 //
@@ -172,11 +178,6 @@ void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil);
 // name one of its sounds ("power-plug").
 void platformPlaySound(const char* file);
 
-// Tells the user of an alert the moment its sound plays, where the desktop
-// shows notifications: the charge reached the full threshold (`full`) or
-// fell to the low one. Returns at once; nothing when no service shows them.
-void platformNotifyAlert(bool full, int32_t percent);
-
 // ---------------------------------------------------------------- programs
 //
 // Each program starts in `directory` (relative to the monitor's current
@@ -189,49 +190,7 @@ void platformLaunchProgram(const char* commandLine, const char* directory);
 
 // Starts a command line and returns when its program has ended; returns
 // false, at once, when it could not be started. Nothing is handled
-// meanwhile but the end of the session: the front end's end-of-session
-// steps run from inside the wait, leaving the program running.
+// meanwhile but the end of the session: the end-of-session steps the front
+// end gave the platform layer run from inside the wait, leaving the
+// program running.
 bool platformRunProgramAndWait(const char* commandLine, const char* directory);
-
-// ---------------------------------------------------------------- windows
-//
-// Windows are opaque handles; 0 is "no window".
-using WindowHandle = uintptr_t;
-
-// The main dialog's window, or 0 while it does not exist.
-WindowHandle platformMainWindow();
-
-void platformSetCaption(WindowHandle window, const char* text);
-
-// Makes icon resource `iconId` (1..13) the window's class icon.
-void platformSetClassIcon(WindowHandle window, int iconId);
-
-// The tray icon (identifier 12345, callback message 0x8064) of `window`.
-// The tip is at most 63 bytes; longer tips are cut.
-bool platformTrayAdd(WindowHandle window, int iconId, const char* tip);
-bool platformTrayModify(WindowHandle window, int iconId, const char* tip);
-void platformTrayDelete(WindowHandle window);
-
-bool platformIsMinimisedAndVisible(WindowHandle window);
-void platformHideWindow(WindowHandle window);
-
-// Asks a question with Yes and No buttons, owned by the main window, and
-// returns true only for Yes. Text and caption are UTF-8.
-bool platformAskYesNo(const char* text, const char* caption);
-
-// Shows a message with an OK button and the information icon, owned by the
-// main window; returns when it is closed. Text and caption are UTF-8.
-void platformShowMessage(const char* text, const char* caption);
-
-// Opens the help file `path` (program directory, base name, ".HLP") at its
-// contents. Where the system has no viewer for that format, the page of
-// the same name with the extension ".html" is opened with the default
-// viewer instead. Nothing is reported when neither can be shown.
-void platformOpenHelp(const char* path);
-
-// Tells an open log viewer to redraw itself from the log ring, and returns
-// when it has; nothing happens when no viewer is open.
-void platformRedrawLogViewer();
-
-// Ends the main dialog, which ends the program through its shutdown.
-void platformEndMainDialog();

@@ -1,7 +1,8 @@
-// The Linux side of the platform seam: what the front end lends the
-// platform layer (its windows, its tray, its event loop's timers, the
-// desktop's notifications), and the few knobs of the sound player. Included only by platform/linux/, the
-// Linux front end and their tests (and celwrd-chart, for the program's folders).
+// The Linux side of the platform seam: what the front end's event loop
+// watches for the timers and the end of the session, where the program's
+// files and help page are, and the few knobs of the sound player. Included
+// only by platform/linux/, the Linux front end and their tests (and
+// celwrd-chart, for the program's folders).
 #pragma once
 
 #include <cstddef>
@@ -9,52 +10,16 @@
 
 #include "platform/platform.h"
 
-// Set by the front end before start-up; any hook may be null. Without a
-// hook its operation does nothing and returns the safe value (false, 0).
-// Every hook is called on the user-interface thread. Window operations are
-// only handed on for a window other than 0; texts are UTF-8 and never null.
-struct LinuxFrontEnd {
-    WindowHandle (*mainWindow)();  // 0 while the main dialog does not exist
-
-    // A timer on the event loop that calls linuxTimerFired(id) at the
-    // steps of a periodMs grid from its start, at every step until armed;
-    // false when it could not be made. Armed, it skips to the first step
-    // at least delayMs from now. The loop calls linuxClockSet() when the
-    // system clock is set.
-    bool (*startTimer)(uintptr_t id, uint32_t periodMs);
-    void (*stopTimer)(uintptr_t id);
-    void (*armTimer)(uintptr_t id, int64_t delayMs);
-
-    void (*setCaption)(WindowHandle window, const char* text);
-    void (*setClassIcon)(WindowHandle window, int iconId);
-    bool (*trayAdd)(WindowHandle window, int iconId, const char* tip);  // tip already cut to 63 bytes
-    bool (*trayModify)(WindowHandle window, int iconId, const char* tip);
-    void (*trayDelete)(WindowHandle window);
-    bool (*isMinimisedAndVisible)(WindowHandle window);
-    void (*hideWindow)(WindowHandle window);
-    bool (*askYesNo)(const char* text, const char* caption);
-    void (*showMessage)(const char* text, const char* caption);
-    bool (*openPage)(const char* path);  // an existing local file, in the default viewer
-    void (*redrawLogViewer)();
-    void (*endMainDialog)();
-    void (*notifyAlert)(bool full, int32_t percent);  // the desktop's notification of an alert
-};
-
-void linuxConnect(const LinuxFrontEnd& frontEnd);
-
-// The front end's timer for `id` fell due. A tick that falls due while the
-// same timer's callback still runs (a nested event loop) is dropped, and
-// an id that is not running is ignored.
-void linuxTimerFired(uintptr_t id);
-
-// The system clock was set (or the machine woke): every timer's next step
-// is worked out again from the new local time.
-void linuxClockSet();
-
-// The tray tip as handed to the hooks: cut to at most 63 bytes without
-// splitting a UTF-8 character.
-constexpr size_t kTrayTipBytes = 63;
-void cutTrayTip(const char* tip, char* out, size_t size);
+// ----- timers
+//
+// The timers wake the program through one file descriptor, readable when a
+// timer may be due or the system clock was set (or the machine woke). The
+// front end's event loop watches it and calls linuxTimersWake() each time
+// it is readable; the timers' callbacks run from there, and a tick that
+// falls due while its own callback still runs (a nested event loop) is
+// dropped. -1 when the system gave none; no timer starts then.
+int linuxTimerFd();
+void linuxTimersWake();
 
 // ----- the program's folders
 //
@@ -89,6 +54,12 @@ bool linuxFindReplaceable(const char* programPath, char* out, size_t size);
 // (linuxFindReplaceable), EILSEQ for a path that is not UTF-8, which no
 // desktop starts.
 bool linuxSetAutostart(bool on, const char* programPath, char* where, size_t size);
+
+// The page that stands in for the help file `helpPath` (".HLP", which
+// Linux has no viewer for): the ".html" beside it, or an installed
+// program's in its package's documentation (<prefix>/share/doc/cellwarden/).
+// False when neither is a file or the path does not fit `size`.
+bool linuxHelpPage(const char* helpPath, char* out, size_t size);
 
 // ----- the end of the session
 //

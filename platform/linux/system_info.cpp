@@ -22,6 +22,9 @@ void platformGetLocalTime(LocalTime* out) {
                      static_cast<uint16_t>(now.tv_nsec / 1000000)};
 }
 
+// logind's delay lock holds a suspend back for a while, never off.
+bool platformCanRefuseSuspend() { return false; }
+
 char platformPathSeparator() { return '/'; }
 
 // The tray icon on, for desktops without a taskbar; the sounds by name from

@@ -35,6 +35,7 @@ struct State {
     int64_t wallOffsetMs = 0;
     PowerReading power{1, 8, 50};
     bool powerFails = false;
+    bool suspendRefusable = true;
     std::string windowsDirectory = "C:\\WINDOWS";
     char pathSeparator = '\\';
     int codePage = 932;
@@ -60,16 +61,6 @@ struct State {
     std::string currentDirectory = "C:\\";
     std::set<std::string> failingPrograms;
     std::map<std::string, int64_t> programDurations;
-
-    WindowHandle mainWindow = 0;
-    bool minimisedAndVisible = false;
-    bool yesAnswer = true;
-    std::string caption;
-    int classIcon = 0;
-    bool trayShown = false;
-    bool trayAvailable = true;
-
-    const sim::FrontEndHooks* frontEnd = nullptr;
 
     std::vector<Call> calls;
     bool recording = true;
@@ -110,9 +101,10 @@ void readWallTime(LocalTime* out) {
     out->milliseconds = static_cast<uint16_t>(intoSecond);
 }
 
+
 // Builds nothing when nobody looks, so a quiet run allocates nothing here;
 // an observer alone is shown one record whose texts keep their buffers.
-void record(CallKind kind, std::string_view text = {}, std::string_view text2 = {}, int64_t number = 0) {
+void recordCall(CallKind kind, std::string_view text = {}, std::string_view text2 = {}, int64_t number = 0) {
     if (!state.recording && !state.observer) return;
     static Call shown;
     Call& call = state.recording ? state.calls.emplace_back() : shown;
@@ -123,8 +115,6 @@ void record(CallKind kind, std::string_view text = {}, std::string_view text2 = 
     call.number = number;
     if (state.observer) state.observer(call);
 }
-
-bool isMainWindow(WindowHandle window) { return window != 0 && window == state.mainWindow; }
 
 // `key` is folded already.
 bool isReadOnly(const std::string& key) {
@@ -147,11 +137,13 @@ struct PlatformFile {
 void platformGetLocalTime(LocalTime* out) { readWallTime(out); }
 
 bool platformGetPowerStatus(PowerReading* out) {
-    record(sim::CallKind::PowerQuery);
+    recordCall(sim::CallKind::PowerQuery);
     if (state.powerFails) return false;
     *out = state.power;
     return true;
 }
+
+bool platformCanRefuseSuspend() { return state.suspendRefusable; }
 
 char platformPathSeparator() { return state.pathSeparator; }
 
@@ -207,7 +199,7 @@ bool platformWriteFile(PlatformFile* file, const char* data, size_t size) {
     if (state.diskSpace >= 0 && room > static_cast<uint64_t>(state.diskSpace)) room = 0;
     if (state.diskSpace >= 0) state.diskSpace -= static_cast<int64_t>(room);
     target.content.append(data, room);
-    record(sim::CallKind::WriteFile, target.path, std::string(data, room));
+    recordCall(sim::CallKind::WriteFile, target.path, std::string(data, room));
     if (room < size) file->failed = true;
     return room == size;
 }
@@ -227,7 +219,7 @@ bool platformReplaceFile(const char* source, const char* target) {
     SimFile moved{target, found->second.content};
     state.files.erase(found);
     state.files[to] = moved;
-    record(sim::CallKind::ReplaceFile, target, source);
+    recordCall(sim::CallKind::ReplaceFile, target, source);
     return true;
 }
 
@@ -251,7 +243,7 @@ bool platformSaveTarget(const char* path, char* out, size_t size) {
 PlatformFile* platformCreateTemporaryFile(const char* target, char* name, size_t size) {
     std::string directory(target ? target : "");
     size_t slash = directory.find_last_of("\\/:");
-    directory.resize(slash == std::string::npos ? 0 : slash + 1);
+    directory.erase(slash == std::string::npos ? 0 : slash + 1);
     std::string path;
     do path = directory + "~cw" + std::to_string(100000 + state.nextTemporary++);
     while (state.files.count(fold(path)));
@@ -272,12 +264,12 @@ void platformUnlockFile(PlatformFile* lock) {
     delete lock;
 }
 
-void platformLogProblem(const char* text) { record(sim::CallKind::LogProblem, text ? text : ""); }
+void platformLogProblem(const char* text) { recordCall(sim::CallKind::LogProblem, text ? text : ""); }
 
 uintptr_t platformStartTimer(uint32_t periodMs, TimerCallback callback) {
     uintptr_t id = state.nextTimerId++;
     state.timers.push_back(Timer{id, periodMs, callback, state.steadyMs + std::max<int64_t>(periodMs, 1), 0, 0});
-    record(sim::CallKind::StartTimer, {}, {}, static_cast<int64_t>(id));
+    recordCall(sim::CallKind::StartTimer, {}, {}, static_cast<int64_t>(id));
     return id;
 }
 
@@ -285,7 +277,7 @@ void platformStopTimer(uintptr_t id) {
     auto& timers = state.timers;
     timers.erase(std::remove_if(timers.begin(), timers.end(), [id](const Timer& t) { return t.id == id; }),
                  timers.end());
-    record(sim::CallKind::StopTimer, {}, {}, static_cast<int64_t>(id));
+    recordCall(sim::CallKind::StopTimer, {}, {}, static_cast<int64_t>(id));
 }
 
 void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil) {
@@ -296,7 +288,7 @@ void platformArmTimer(uintptr_t id, int64_t quietFrom, int64_t quietUntil) {
     }
 }
 
-void platformPlaySound(const char* file) { record(sim::CallKind::PlaySound, file); }
+void platformPlaySound(const char* file) { recordCall(sim::CallKind::PlaySound, file); }
 
 namespace {
 
@@ -310,84 +302,15 @@ std::string_view startDirectory(const char* dir) {
 }  // namespace
 
 void platformLaunchProgram(const char* commandLine, const char* directory) {
-    record(sim::CallKind::Launch, commandLine, startDirectory(directory));
+    recordCall(sim::CallKind::Launch, commandLine, startDirectory(directory));
 }
 
 bool platformRunProgramAndWait(const char* commandLine, const char* directory) {
-    record(sim::CallKind::RunAndWait, commandLine, startDirectory(directory));
+    recordCall(sim::CallKind::RunAndWait, commandLine, startDirectory(directory));
     if (state.failingPrograms.count(commandLine)) return false;
     auto duration = state.programDurations.find(commandLine);
     if (duration != state.programDurations.end()) state.steadyMs += duration->second;
     return true;
-}
-
-WindowHandle platformMainWindow() { return state.mainWindow; }
-
-void platformSetCaption(WindowHandle window, const char* text) {
-    if (!isMainWindow(window)) return;
-    state.caption.assign(text);  // reuses its buffer
-    record(sim::CallKind::SetCaption, text);
-}
-
-void platformSetClassIcon(WindowHandle window, int iconId) {
-    if (!isMainWindow(window)) return;
-    state.classIcon = iconId;
-    record(sim::CallKind::SetClassIcon, {}, {}, iconId);
-}
-
-// The simulated desktop shows no notifications.
-void platformNotifyAlert(bool, int32_t) {}
-
-bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {
-    if (!isMainWindow(window) || !state.trayAvailable) return false;
-    state.trayShown = true;
-    record(sim::CallKind::TrayAdd, std::string_view(tip).substr(0, 63), {}, iconId);
-    return true;
-}
-
-bool platformTrayModify(WindowHandle window, int iconId, const char* tip) {
-    if (!isMainWindow(window) || !state.trayShown) return false;
-    record(sim::CallKind::TrayModify, std::string_view(tip).substr(0, 63), {}, iconId);
-    return true;
-}
-
-void platformTrayDelete(WindowHandle window) {
-    if (!isMainWindow(window) || !state.trayShown) return;
-    state.trayShown = false;
-    record(sim::CallKind::TrayDelete);
-}
-
-bool platformIsMinimisedAndVisible(WindowHandle window) {
-    if (state.frontEnd) return state.frontEnd->minimisedAndVisible(window);
-    return isMainWindow(window) && state.minimisedAndVisible;
-}
-
-void platformHideWindow(WindowHandle window) {
-    if (!isMainWindow(window)) return;
-    state.minimisedAndVisible = false;
-    record(sim::CallKind::HideWindow);
-    if (state.frontEnd) state.frontEnd->hideWindow(window);
-}
-
-bool platformAskYesNo(const char* text, const char* caption) {
-    record(sim::CallKind::AskYesNo, text, caption);
-    return state.yesAnswer;
-}
-
-void platformShowMessage(const char* text, const char* caption) {
-    record(sim::CallKind::ShowMessage, text, caption);
-}
-
-void platformOpenHelp(const char* path) { record(sim::CallKind::OpenHelp, path); }
-
-void platformRedrawLogViewer() {
-    record(sim::CallKind::RedrawLogViewer);
-    if (state.frontEnd) state.frontEnd->redrawLogViewer();
-}
-
-void platformEndMainDialog() {
-    record(sim::CallKind::EndMainDialog);
-    if (state.frontEnd) state.frontEnd->endMainDialog();
 }
 
 // ---------------------------------------------------------------- control
@@ -397,9 +320,19 @@ namespace sim {
 void reset() {
     state = State{};
     resetBatteryHealth();
-    state.caption.reserve(256);  // a caption never needs more
+    detail::anyoneLooks = true;
     setClock(2026, 1, 5, 9, 0, 0);
 }
+
+namespace detail {
+
+bool anyoneLooks = true;
+
+void recordNow(CallKind kind, std::string_view text, std::string_view text2, int64_t number) {
+    recordCall(kind, text, text2, number);
+}
+
+}  // namespace detail
 
 void setClock(const LocalTime& t) { state.wallOffsetMs = msOf(t) - state.steadyMs; }
 
@@ -523,6 +456,7 @@ void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent) {
 }
 
 void setPowerQueryFails(bool fails) { state.powerFails = fails; }
+void setSuspendRefusable(bool refusable) { state.suspendRefusable = refusable; }
 
 void setWindowsDirectory(const std::string& dir) { state.windowsDirectory = dir; }
 void setPathSeparator(char separator) { state.pathSeparator = separator; }
@@ -579,14 +513,6 @@ void setProgramDuration(const std::string& commandLine, int64_t ms) {
     state.programDurations[commandLine] = ms;
 }
 
-void setMainWindow(WindowHandle window) { state.mainWindow = window; }
-void connectFrontEnd(const FrontEndHooks* hooks) { state.frontEnd = hooks; }
-void setMinimisedAndVisible(bool value) { state.minimisedAndVisible = value; }
-void setYesNoAnswer(bool yes) { state.yesAnswer = yes; }
-std::string caption() { return state.caption; }
-int classIcon() { return state.classIcon; }
-bool trayIconShown() { return state.trayShown; }
-void setTrayAvailable(bool available) { state.trayAvailable = available; }
 int timerCount() { return static_cast<int>(state.timers.size()); }
 
 const std::vector<Call>& calls() { return state.calls; }
@@ -599,8 +525,14 @@ std::vector<Call> callsOf(CallKind kind) {
 }
 
 void clearCalls() { state.calls.clear(); }
-void setRecording(bool on) { state.recording = on; }
+void setRecording(bool on) {
+    state.recording = on;
+    detail::anyoneLooks = state.recording || state.observer;
+}
 
-void setCallObserver(void (*observer)(const Call& call)) { state.observer = observer; }
+void setCallObserver(void (*observer)(const Call& call)) {
+    state.observer = observer;
+    detail::anyoneLooks = state.recording || state.observer;
+}
 
 }  // namespace sim

@@ -1,10 +1,12 @@
 // A simulated platform for the tests and the replay tool: a clock and a
 // battery the caller drives by hand, files in memory, timers that fire as
-// the caller advances the clock, and a record of every call the core made.
+// the caller advances the clock, and a record of every call the core made,
+// to the simulated screen (ui/sim) as well.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -12,12 +14,17 @@
 namespace sim {
 
 enum class CallKind {
+    // The operating system.
     PowerQuery,
     PlaySound,        // text: file
     StartTimer,       // number: id
     StopTimer,        // number: id
     Launch,           // text: command, text2: current directory
     RunAndWait,       // text: command, text2: current directory
+    WriteFile,        // text: path, text2: bytes written (Create and Append files)
+    ReplaceFile,      // text: target, text2: source
+    LogProblem,       // text
+    // The screen (ui/sim/sim_front_end.h).
     SetCaption,       // text
     SetClassIcon,     // number: icon
     TrayAdd,          // number: icon, text: tip
@@ -29,9 +36,6 @@ enum class CallKind {
     OpenHelp,         // text: path
     RedrawLogViewer,
     EndMainDialog,
-    WriteFile,        // text: path, text2: bytes written (Create and Append files)
-    ReplaceFile,      // text: target, text2: source
-    LogProblem,       // text
 };
 
 struct Call {
@@ -44,7 +48,7 @@ struct Call {
 
 // Everything back to its starting state: clock 2026-01-05 (a Monday)
 // 09:00:00.000, power 1/8/50 (charging at 50 %), no files, no timers,
-// no main window, Windows directory C:\WINDOWS, code page 932.
+// Windows directory C:\WINDOWS, code page 932, nothing recorded.
 void reset();
 
 // ----- clock
@@ -76,6 +80,8 @@ int64_t timerWakeUps();
 // ----- power
 void setPower(uint8_t acLineStatus, uint8_t batteryFlag, uint8_t percent);
 void setPowerQueryFails(bool fails);
+// Off: the system only tells of a suspend, as Linux does (on at the start).
+void setSuspendRefusable(bool refusable);
 
 // ----- system
 void setWindowsDirectory(const std::string& dir);
@@ -113,28 +119,19 @@ void setProgramFails(const std::string& commandLine, bool fails);
 // A waited program takes this long: time passes while the core waits.
 void setProgramDuration(const std::string& commandLine, int64_t ms);
 
-// ----- windows
-void setMainWindow(WindowHandle window);
-void setMinimisedAndVisible(bool value);
-void setYesNoAnswer(bool yes);
-std::string caption();
-int classIcon();
-bool trayIconShown();
-// Off: the desktop has no tray, and adding the icon fails.
-void setTrayAvailable(bool available);
 int timerCount();
 
-// ----- a front end, when one is simulated too (dialogs/sim)
-struct FrontEndHooks {
-    bool (*minimisedAndVisible)(WindowHandle window);
-    void (*hideWindow)(WindowHandle window);
-    void (*redrawLogViewer)();
-    void (*endMainDialog)();
-};
-// The window calls go to these as well as into the record; null: none.
-void connectFrontEnd(const FrontEndHooks* hooks);
-
 // ----- the record of calls
+namespace detail {
+extern bool anyoneLooks;  // recording, or an observer set
+void recordNow(CallKind kind, std::string_view text, std::string_view text2, int64_t number);
+}  // namespace detail
+
+// Adds a call, at the simulated time (the screen's calls come this way);
+// nothing is built when nobody looks.
+inline void record(CallKind kind, std::string_view text = {}, std::string_view text2 = {}, int64_t number = 0) {
+    if (detail::anyoneLooks) detail::recordNow(kind, text, text2, number);
+}
 const std::vector<Call>& calls();
 std::vector<Call> callsOf(CallKind kind);
 void clearCalls();

@@ -11,6 +11,7 @@ namespace {
 HANDLE heard;      // auto-reset: the watcher heard the end of the session
 HANDLE stepsDone;  // manual-reset: the steps have run
 bool stepsBegun;   // user-interface thread only
+void (*endOfSessionSteps)();
 
 LRESULT CALLBACK watcherProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_QUERYENDSESSION) return TRUE;
@@ -28,7 +29,7 @@ LRESULT CALLBACK watcherProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 DWORD WINAPI watcherThread(void* ready) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = watcherProc;
-    windowClass.hInstance = win32Instance();
+    windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"CellwardenSessionEnd";
     // Top-level and never shown: the end of the session reaches every
     // top-level window, a message-only one would not hear it.
@@ -65,11 +66,13 @@ HANDLE sessionEndEvent() {
     return heard;
 }
 
+void win32SetEndOfSessionSteps(void (*steps)()) { endOfSessionSteps = steps; }
+
 void win32EndSession() {
     // Heard twice (the main dialog and the watcher, or a wait inside the
     // steps themselves): the steps run once.
     if (stepsBegun) return;
     stepsBegun = true;
-    runFrontEndSessionEnd();
+    if (endOfSessionSteps) endOfSessionSteps();
     if (stepsDone) SetEvent(stepsDone);
 }

@@ -23,6 +23,3 @@ void platformPlaySound(const char* file) {
     PlaySoundAFn playSound = playSoundFunction();
     if (!playSound || !playSound(file ? file : "", nullptr, SND_FILENAME | SND_ASYNC)) MessageBeep(MB_OK);
 }
-
-// The program tells of its alerts with their sound alone here.
-void platformNotifyAlert(bool, int32_t) {}

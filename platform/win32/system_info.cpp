@@ -15,6 +15,8 @@ bool platformGetPowerStatus(PowerReading* out) {
     return true;
 }
 
+bool platformCanRefuseSuspend() { return true; }
+
 char platformPathSeparator() { return '\\'; }
 
 // The table's: the tray icon off, the sounds of the Windows directory.

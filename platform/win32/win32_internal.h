@@ -7,29 +7,9 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_platform.h"
 
-// A window handle the core handed over, or null when it is none or no
-// longer a window.
-HWND liveWindow(WindowHandle window);
-
-// The main window as owner of message boxes and help, or null.
-HWND ownerWindow();
-
 // Loads a DLL that ships with the system from the system directory only,
 // whatever the search order of the process; null when it cannot.
 HMODULE loadSystemLibrary(const wchar_t* name);
-
-// Where the character that starts at text[pos] ends, by the rules of
-// `codePage` (a resolved number, never CP_ACP); a broken sequence steps
-// one byte at a time.
-size_t nextCharacter(UINT codePage, const char* text, size_t length, size_t pos);
-
-// The page that stands in for a help file: its extension (after the last
-// separator) replaced by ".html", or ".html" added. False when it would
-// not fit `size` bytes with its terminator.
-bool helpPagePath(const char* helpPath, char* out, size_t size);
-
-// The front end's end-of-session steps (Win32FrontEnd::endSession).
-void runFrontEndSessionEnd();
 
 // Raised when the end of the session came while the user-interface thread
 // was busy; the first call starts the thread that listens for it. Null when

@@ -1,6 +1,7 @@
-// The Win32 side of the platform seam: what the front end tells the
-// platform layer about its windows, and the text conversions every W call
-// goes through. Included only by platform/win32/ and ui/win32/.
+// The Win32 side of the platform seam: the end of the session, which the
+// front end hears and the platform layer must hear too while it waits for
+// a program, and the text conversions every W call goes through. Included
+// only by platform/win32/ and ui/win32/.
 #pragma once
 
 #include <windows.h>
@@ -8,25 +9,17 @@
 #include <cstddef>
 #include <cstring>
 
-// The tray registration of the main window.
-constexpr UINT kTrayCallbackMessage = 0x8064;  // WM_APP + 0x64
-constexpr UINT kTrayIconId = 12345;
+// ----- the end of the session
+//
+// The user-interface thread hears no message while it waits for an event
+// program, so the platform layer listens for the end of the session itself
+// then. `steps` are the program's closing steps (the settings saved, the
+// log closed, [STOP] and [END] run); the front end gives them before
+// start-up, and they run once per run, from whichever hears the end first.
+void win32SetEndOfSessionSteps(void (*steps)());
 
-// Set once by the front end before start-up; each hook may be called at
-// any time after that, also before the main dialog exists.
-struct Win32FrontEnd {
-    HWND (*mainWindow)();       // the main dialog, or null while it does not exist
-    void (*redrawLogViewer)();  // redraw an open log viewer from the log ring
-    void (*endMainDialog)();    // end the main dialog (the program then shuts down)
-    void (*endSession)();       // the end-of-session steps (WM_ENDSESSION with its flag set)
-};
-
-void win32Connect(HINSTANCE instance, const Win32FrontEnd& frontEnd);
-HINSTANCE win32Instance();
-
-// The session ends (WM_ENDSESSION with its flag set): the front end's
-// end-of-session steps, once per run. The wait for an event program calls
-// it too when the session ends meanwhile.
+// The session ends (WM_ENDSESSION with its flag set): the steps, unless
+// they ran already.
 void win32EndSession();
 
 // First thing in the entry: DLLs are loaded from the system directory
@@ -56,6 +49,11 @@ void widenFromUtf8(const char* text, wchar_t (&out)[N]) { widenFromUtf8(text, ou
 // Copies `text` into out cut to fit `size` bytes with its terminator,
 // never splitting a character of the system code page.
 void copyCodePageText(char* out, size_t size, const char* text);
+
+// Where the character that starts at text[pos] ends, by the rules of
+// `codePage` (a resolved number, never CP_ACP); a broken sequence steps
+// one byte at a time.
+size_t nextCharacter(UINT codePage, const char* text, size_t length, size_t pos);
 
 // GetProcAddress for a function of a known type, looked up at run time
 // because older systems lack it.

@@ -151,9 +151,9 @@ TEST_F(ApplySettings, DisplayItemsTakeEffectAtTheNextRefresh) {
     mainDialogCopy.displayItems[1] = mainDialogCopy.displayItems[2] = 0;
     mainDialogCopy.displayItems[3] = mainDialogCopy.displayItems[4] = 0;
     applyMainDialogCopy();
-    EXPECT_NE(sim::caption(), "80%");
+    EXPECT_NE(simui::caption(), "80%");
     sim::runFor(1000);
-    EXPECT_EQ(sim::caption(), "80%");
+    EXPECT_EQ(simui::caption(), "80%");
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ TEST_F(DialogFrameTest, ANumericEditShowsWhatWasTypedUntilTheNextRefresh) {
             EXPECT_EQ(mainDialogCopy.chargeSeconds, c.stored) << c.typed;
             EXPECT_EQ(text(main, IDC_CHARGE_SECONDS), c.typed);
         }
-        simui::activate(main, 1);
+        simui::activate(main, Activation::Active);
         EXPECT_EQ(text(main, IDC_CHARGE_SECONDS), "1000");
     });
 }

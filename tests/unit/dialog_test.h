@@ -8,7 +8,7 @@
 
 #include "dialogs/dialog_frame.h"
 #include "dialogs/program.h"
-#include "dialogs/sim/sim_controls.h"
+#include "ui/sim/sim_controls.h"
 #include "program_test.h"
 #include "resources/resource_ids.h"
 

@@ -125,7 +125,7 @@ TEST_F(EventScript, AScriptSomeoneElseCouldHaveWrittenRunsNothingAndTheUserIsTol
     EXPECT_EQ(powerEventHold, 1);
     EXPECT_EQ(sim::callsOf(sim::CallKind::LogProblem).size(), 1u);
     EXPECT_TRUE(sim::callsOf(sim::CallKind::ShowMessage).empty());  // no window to own a box yet
-    sim::setMainWindow(kMainWindow);
+    simui::setMainWindow(kMainWindow);
     runEventScript(kTriggerResume);
     runEventScript(kTriggerSuspend);
     EXPECT_EQ(programs(), Strings{});
@@ -143,7 +143,7 @@ TEST_F(EventScript, RefusedFilesAreToldOfOneBoxAtATime) {
     readSettingsFile();
     script(kLifeScript);
     sim::setFileTrusted(kScriptPath, false);
-    sim::setMainWindow(kMainWindow);
+    simui::setMainWindow(kMainWindow);
     static int open, mostOpen;
     open = mostOpen = 0;
     sim::setCallObserver([](const sim::Call& call) {

@@ -275,7 +275,7 @@ TEST_F(PowerFaults, TwoQueriesWithoutAResumeAskTwiceAndRunTheStepsOnce) {
 TEST_F(PowerFaults, ASecondQueryRefusedStartsTheMonitorAgain) {
     onPowerBroadcast(kPbtQuerySuspend);
     forget();
-    sim::setYesNoAnswer(false);
+    simui::setYesNoAnswer(false);
     EXPECT_EQ(onPowerBroadcast(kPbtQuerySuspend), kBroadcastQueryDeny);
     EXPECT_EQ(count(sim::CallKind::AskYesNo), 1u);
     // Nothing of the way down again; the way up once, as after a refused suspend.
@@ -314,7 +314,7 @@ TEST_F(PowerFaults, AQueryRefusedByAnotherProgramStartsAgainAndAsksNextTime) {
     onPowerBroadcast(kPbtQuerySuspend);
     onPowerBroadcast(kPbtQuerySuspendFailed);
     forget();
-    sim::setYesNoAnswer(false);
+    simui::setYesNoAnswer(false);
     EXPECT_EQ(onPowerBroadcast(kPbtQuerySuspend), kBroadcastQueryDeny);
     EXPECT_EQ(count(sim::CallKind::AskYesNo), 1u);
     EXPECT_EQ(programs(), Strings{});

@@ -144,7 +144,7 @@ protected:
         shutDown();
         resetHealthWatch();
         initSettingsRecords();
-        prevKind = kPowerAcLine;
+        resetMonitor();  // a new process
         startProgram();
     }
     std::string lineAt(const char* time, const BatteryHealth& b) {

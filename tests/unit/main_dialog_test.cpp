@@ -32,7 +32,7 @@ TEST_F(MainDialog, TheFirstInitialisationOwnsExtendsTheMenuAndRunsTheStartProgra
         EXPECT_FALSE(checked(main, IDC_LOG_BY_TIME));
         EXPECT_EQ(text(main, IDC_LOG_FILE), "C:\\TOOLS\\CELWRD.LOG");
         forget();
-        simui::activate(main, 1);
+        simui::activate(main, Activation::Active);
         EXPECT_TRUE(programs().empty());  // the first initialisation does not repeat
     });
     EXPECT_TRUE(programs().empty());  // ending the program runs no section
@@ -51,7 +51,7 @@ TEST_F(MainDialog, AnAutoUpdateCheckDisablesItsSecondsEdit) {
 
 TEST_F(MainDialog, CancelPutsTheWindowAwayAndUndoesWhatOtherButtonsApplied) {
     run([this](WindowHandle main) {
-        simui::trayClick(true);  // shown, and the backup taken
+        simui::trayClick(TrayClick::Left);  // shown, and the backup taken
         simui::click(main, IDC_HIDE_TASKBAR);
         simui::clickRadio(main, IDC_LOG_BY_TIME, {IDC_LOG_BY_TIME, IDC_LOG_BY_BATTERY});
         simui::click(main, IDC_VERSION);  // applies
@@ -69,26 +69,26 @@ TEST_F(MainDialog, CancelPutsTheWindowAwayAndUndoesWhatOtherButtonsApplied) {
 // Hidden, the window's only way back is the tray icon: without one shown
 // it is minimised instead, until the desktop's tray comes.
 TEST_F(MainDialog, OkWithHiddenTaskbarHidesOnlyBehindAShownTrayIcon) {
-    sim::setTrayAvailable(false);
+    simui::setTrayAvailable(false);
     run([this](WindowHandle main) {
-        simui::trayClick(true);
+        simui::trayClick(TrayClick::Left);
         simui::click(main, IDC_HIDE_TASKBAR);
         simui::click(main, IDC_OK);
         EXPECT_TRUE(window(main).minimised && window(main).visible);
         EXPECT_EQ(saves(), 1u);
         EXPECT_EQ(iniLine("Cscreen.Shidetaskbar"), "Cscreen.Shidetaskbar = 1");
 
-        simui::trayClick(true);
+        simui::trayClick(TrayClick::Left);
         simui::click(main, IDC_SHOW_TRAY);
         simui::click(main, IDC_OK);
         sim::runFor(3000);
         EXPECT_TRUE(window(main).minimised && window(main).visible) << "hidden with no icon shown";
 
-        sim::setTrayAvailable(true);
-        trayOwner = 0;  // the front end's news that a tray is there
+        simui::setTrayAvailable(true);
+        forgetTrayIcon();  // the front end's news that a tray is there
         sim::runFor(3000);
         EXPECT_FALSE(window(main).visible);
-        simui::trayClick(true);
+        simui::trayClick(TrayClick::Left);
         simui::click(main, IDC_OK);
         EXPECT_FALSE(window(main).visible);
     });
@@ -116,12 +116,29 @@ TEST_F(MainDialog, OnlyOkAndUpdateWriteTheFileAndOnlyTheSoundButtonRetakesTheBac
     });
 }
 
+// Where the system only tells of a suspend, the question cannot be asked:
+// the switch is greyed and says why, also when the window comes up again,
+// and its setting is kept all the same.
+TEST_F(MainDialog, TheSuspendQuestionIsGreyedWhereNoSuspendCanBeRefused) {
+    sim::setSuspendRefusable(false);
+    liveSettings.Cmanip.Sasksuspendok = 1;
+    run([this](WindowHandle main) {
+        EXPECT_FALSE(enabled(main, IDC_ASK_SUSPEND));
+        EXPECT_NE(simui::control(main, IDC_ASK_SUSPEND).tip.find("サスペンド"), std::string::npos);
+        simui::trayClick(TrayClick::Left);
+        EXPECT_FALSE(enabled(main, IDC_ASK_SUSPEND));
+        EXPECT_TRUE(checked(main, IDC_ASK_SUSPEND));
+        simui::click(main, IDC_OK);
+    });
+    EXPECT_EQ(iniLine("Cmanip.Sasksuspendok"), "Cmanip.Sasksuspendok = 1");
+}
+
 TEST_F(MainDialog, AKeyboardActivationDropsAnUnreadListChangeAClickKeepsIt) {
     run([](WindowHandle main) {
         simui::selectEntry(main, IDC_ITEM_FIRST, 3);
-        simui::activate(main, 2);
+        simui::activate(main, Activation::ByClick);
         EXPECT_EQ(simui::control(main, IDC_ITEM_FIRST).selection, 3);
-        simui::activate(main, 1);
+        simui::activate(main, Activation::Active);
         EXPECT_EQ(simui::control(main, IDC_ITEM_FIRST).selection, 1);
     });
 }
@@ -130,10 +147,10 @@ TEST_F(MainDialog, ActivationWhileMinimisedDropsUnappliedEdits) {
     run([this](WindowHandle main) {
         simui::restore(main);
         simui::click(main, IDC_CHARGE_AUTO);
-        simui::activate(main, 1);  // not minimised: the edit stays
+        simui::activate(main, Activation::Active);  // not minimised: the edit stays
         EXPECT_FALSE(checked(main, IDC_CHARGE_AUTO));
         simui::minimise(main);
-        simui::activate(main, 1);
+        simui::activate(main, Activation::Active);
         EXPECT_TRUE(checked(main, IDC_CHARGE_AUTO));
     });
 }
@@ -142,15 +159,16 @@ TEST_F(MainDialog, TrayClicksShowTheLiveSettingsOrPopUpTheMenu) {
     run([this](WindowHandle main) {
         liveSettings.Cscreen.Sdisplayitems[0] = 5;
         simui::clearEvents();
-        simui::trayClick(true);
+        simui::trayClick(TrayClick::Left);
         EXPECT_EQ(simui::control(main, IDC_ITEM_FIRST).selection, 5);
         EXPECT_FALSE(window(main).minimised);
         const Strings& events = simui::events();
         EXPECT_EQ(Strings(events.end() - 2, events.end()), (Strings{"show Normal main", "foreground main"}));
-        simui::trayClick(false);
+        simui::trayClick(TrayClick::Right);
         EXPECT_EQ(simui::events().back(), "popup menu main");
-        mainDialogTrayNotice(main, 999, 0x201);  // another icon
-        EXPECT_EQ(simui::events().back(), "popup menu main");
+        const size_t shown = simui::events().size();
+        simui::trayClick(TrayClick::Double);
+        EXPECT_EQ(simui::events().size(), shown) << "a double click does nothing";
     });
 }
 
@@ -177,7 +195,7 @@ TEST_F(MainDialog, TheWindowMenuShowsTheVersionAndEndsTheProgram) {
     run([this](WindowHandle main) {
         mainDialogSysCommand(main, CMD_VERSION);
         EXPECT_EQ(sim::callsOf(sim::CallKind::ShowMessage).size(), 1u);
-        mainDialogCommand(main, CMD_EXIT, 0);
+        mainDialogCommand(main, CMD_EXIT, ControlEvent::Clicked);
         EXPECT_FALSE(simui::exists(main));
     });
     EXPECT_EQ(iniLine("WPOS_Dlg_Main").substr(iniLine("WPOS_Dlg_Main").size() - 3), ",-1");

@@ -44,7 +44,7 @@ TEST_F(PowerBroadcast, AGrantedQueryStopsLogsSavesAndRunsTheSuspendPrograms) {
 
 TEST_F(PowerBroadcast, NoRefusesAndChangesNothing) {
     liveSettings.Cmanip.Sasksuspendok = 1;
-    sim::setYesNoAnswer(false);
+    simui::setYesNoAnswer(false);
     EXPECT_EQ(onPowerBroadcast(kPbtQueryStandby), kBroadcastQueryDeny);
     std::vector<sim::Call> asked = sim::callsOf(sim::CallKind::AskYesNo);
     ASSERT_EQ(asked.size(), 1u);
@@ -54,7 +54,7 @@ TEST_F(PowerBroadcast, NoRefusesAndChangesNothing) {
     EXPECT_EQ(saves(), 0u);
     EXPECT_EQ(programs(), Strings{});
     EXPECT_EQ(lastLogLine().substr(0, 9), "Discharge");
-    sim::setYesNoAnswer(true);
+    simui::setYesNoAnswer(true);
     EXPECT_EQ(onPowerBroadcast(kPbtQuerySuspend), 1);
     EXPECT_EQ(sim::timerCount(), 0);
 }
@@ -111,7 +111,7 @@ TEST_F(PowerBroadcast, AFailedSuspendStartsTheMonitorAgain) {
     EXPECT_EQ(sim::timerCount(), 2);
     // The next query is asked again, not taken as already granted.
     liveSettings.Cmanip.Sasksuspendok = 1;
-    sim::setYesNoAnswer(false);
+    simui::setYesNoAnswer(false);
     EXPECT_EQ(onPowerBroadcast(kPbtQuerySuspend), kBroadcastQueryDeny);
     forget();
     onPowerBroadcast(kPbtQuerySuspendFailed);  // without a stop there is nothing to restart

@@ -33,17 +33,17 @@ TEST(ChooseIcon, FollowsKindAndCharge) {
 TEST_F(Presentation, BeforeTheWindowExistsNothingIsAddressed) {
     liveSettings.Cscreen.Sshowtasktray = 1;
     show(kPowerCharge, 50);
-    EXPECT_EQ(trayOwner, 0u);
-    EXPECT_EQ(sim::caption(), "");
-    EXPECT_FALSE(sim::trayIconShown());
-    sim::setMainWindow(kMainWindow);
+    EXPECT_EQ(trayIconOwner(), 0u);
+    EXPECT_EQ(simui::caption(), "");
+    EXPECT_FALSE(simui::trayIconShown());
+    simui::setMainWindow(kMainWindow);
     show(kPowerCharge, 50);
-    EXPECT_EQ(trayOwner, kMainWindow);
-    EXPECT_TRUE(sim::trayIconShown());
+    EXPECT_EQ(trayIconOwner(), kMainWindow);
+    EXPECT_TRUE(simui::trayIconShown());
 }
 
 TEST_F(Presentation, TrayIconIsAddedOnceModifiedAlwaysAndDeletedWhenSwitchedOff) {
-    sim::setMainWindow(kMainWindow);
+    simui::setMainWindow(kMainWindow);
     copyText(liveSettings.itemsText, "50% 60s");
     show(kPowerCharge, 50);
     EXPECT_EQ(count(sim::CallKind::TrayAdd), 0u);
@@ -57,22 +57,22 @@ TEST_F(Presentation, TrayIconIsAddedOnceModifiedAlwaysAndDeletedWhenSwitchedOff)
     show(kPowerCharge, 51);
     show(kPowerCharge, 51);
     EXPECT_EQ(count(sim::CallKind::TrayDelete), 1u);
-    EXPECT_EQ(trayOwner, 0u);
-    EXPECT_EQ(sim::classIcon(), 10);
+    EXPECT_EQ(trayIconOwner(), 0u);
+    EXPECT_EQ(simui::classIcon(), 10);
 }
 
 TEST_F(Presentation, EmptyItemsShowTheBannerAndAnEmptyTip) {
-    sim::setMainWindow(kMainWindow);
+    simui::setMainWindow(kMainWindow);
     liveSettings.Cscreen.Sshowtasktray = 1;
     liveSettings.itemsText[0] = '\0';
     show(kPowerAcLine, 255);
-    EXPECT_EQ(sim::caption().rfind("Cellwarden", 0), 0u);
+    EXPECT_EQ(simui::caption().rfind("Cellwarden", 0), 0u);
     EXPECT_EQ(sim::callsOf(sim::CallKind::TrayModify).back().text, "");
 }
 
 TEST_F(Presentation, MinimisedWindowHidesOnlyWithTrayAndHiddenTaskbar) {
-    sim::setMainWindow(kMainWindow);
-    sim::setMinimisedAndVisible(true);
+    simui::setMainWindow(kMainWindow);
+    simui::setMinimisedAndVisible(true);
     liveSettings.Cscreen.Shidetaskbar = 1;
     show(kPowerCharge, 50);
     EXPECT_EQ(count(sim::CallKind::HideWindow), 0u);  // no tray icon: no way back
@@ -87,12 +87,12 @@ TEST_F(Presentation, ShutdownRemovesTheTrayIcon) {
     liveSettings.Cscreen.Sshowtasktray = 1;
     sim::putFile("C:\\TOOLS\\celwrd.INI", "Cscreen.Sshowtasktray = 1\n");
     startProgram();
-    EXPECT_FALSE(sim::trayIconShown());  // the start-up call came before the window
+    EXPECT_FALSE(simui::trayIconShown());  // the start-up call came before the window
     sim::runFor(1000);
-    EXPECT_TRUE(sim::trayIconShown());
-    EXPECT_EQ(sim::caption(), "50% 0s E9:00:01 R0:00:00 9:00:01");
+    EXPECT_TRUE(simui::trayIconShown());
+    EXPECT_EQ(simui::caption(), "50% 0s E9:00:01 R0:00:00 9:00:01");
     shutDown();
-    EXPECT_FALSE(sim::trayIconShown());
+    EXPECT_FALSE(simui::trayIconShown());
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST_F(ProgramRun, WithAutoExitOnMainsItEndsAtTheFirstTickAndSaves) {
     EXPECT_TRUE(ended);
     EXPECT_EQ(lines(sim::fileContent(kIni)), 38);
     EXPECT_EQ(iniLine("WPOS_Dlg_Main"), "WPOS_Dlg_Main = 100,80,330,440,-1");
-    EXPECT_FALSE(sim::trayIconShown());
+    EXPECT_FALSE(simui::trayIconShown());
     EXPECT_EQ(sim::timerCount(), 0);
 }
 
@@ -55,7 +55,7 @@ TEST_F(ProgramRun, BehindTheTrayTheMinimisedWindowHidesAtTheFirstRefresh) {
         EXPECT_TRUE(simui::window(main).minimised);
         sim::runFor(1000);
         EXPECT_FALSE(simui::window(main).visible);
-        EXPECT_TRUE(sim::trayIconShown());
+        EXPECT_TRUE(simui::trayIconShown());
     });
     EXPECT_EQ(iniLine("WPOS_Dlg_Main"), "WPOS_Dlg_Main = 1,2,330,440,4");
 }

@@ -36,8 +36,8 @@ protected:
         parseCommandLine(commandLine);
         earlyInitialise();
         startUp();
-        sim::setMainWindow(kMainWindow);
-        sim::setMinimisedAndVisible(true);
+        simui::setMainWindow(kMainWindow);
+        simui::setMinimisedAndVisible(true);
         runEventScript(kTriggerBoot);
     }
 

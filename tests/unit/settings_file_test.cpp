@@ -210,7 +210,7 @@ TEST_F(SettingsFile, AFileSomeoneElseCouldHaveWrittenIsNeitherReadNorSavedOver) 
     ASSERT_EQ(sim::callsOf(sim::CallKind::LogProblem).size(), 1u);
     EXPECT_NE(sim::callsOf(sim::CallKind::LogProblem)[0].text.find(kIni), std::string::npos);
     EXPECT_TRUE(sim::callsOf(sim::CallKind::ShowMessage).empty());
-    sim::setMainWindow(1);
+    simui::setMainWindow(1);
     showRefusedFileNotices();
     showRefusedFileNotices();
     EXPECT_EQ(sim::callsOf(sim::CallKind::ShowMessage).size(), 1u);

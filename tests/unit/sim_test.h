@@ -13,6 +13,7 @@
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
 #include "platform/sim/sim_platform.h"
+#include "ui/sim/sim_front_end.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -22,13 +23,13 @@ protected:
         stopMainTimer();
         stopLogTimer();
         sim::reset();
+        simui::resetScreen();
         initSettingsRecords();
         for (WindowPlacement& p : dialogPlacements) p = {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0};
-        prevKind = kPowerAcLine;
-        fullLatch = lowLatch = 0;
-        powerEventHold = 1;
-        trayOwner = 0;
-        suspendStepsDone = false;
+        resetMonitor();
+        resetEventScript();
+        forgetTrayIcon();
+        resetPowerBroadcasts();
         setEventScriptObserver(nullptr);
         setLogLineObserver(nullptr);
         resetRefusedFileNotices();

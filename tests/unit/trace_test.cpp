@@ -16,7 +16,7 @@ TEST_F(Trace, WithoutTheOptionNothingIsTouched) {
     sim::putFile(kTrace, "old");
     parseCommandLine("C:\\TOOLS\\celwrd.exe");
     openTraceFile();
-    traceActivate(1, 2);
+    traceActivate(1, false, 2);
     EXPECT_EQ(sim::fileContent(kTrace), "old");
 }
 
@@ -25,9 +25,9 @@ TEST_F(Trace, WritesOneLinePerActivationAfterEmptyingTheFile) {
     parseCommandLine("C:\\TOOLS\\celwrd.exe -$");
     openTraceFile();
     EXPECT_EQ(sim::fileContent(kTrace), "");
-    traceActivate(0x00010002, 0);
-    traceActivate(0, 0xABCDEF12);
-    traceActivate(0x1234567800000001ULL, 0x1F);
+    traceActivate(2, true, 0);
+    traceActivate(0, false, 0xABCDEF12);
+    traceActivate(1, false, 0x123456780000001FULL);
     EXPECT_EQ(sim::fileContent(kTrace),
               "ACTIVATE 00010002 00000000\nACTIVATE 00000000 ABCDEF12\nACTIVATE 00000001 0000001F\n");
 }
@@ -36,7 +36,7 @@ TEST_F(Trace, AnUnopenableFileStaysSilent) {
     sim::setFileUnavailable(kTrace, true);
     parseCommandLine("C:\\TOOLS\\celwrd.exe -$");
     openTraceFile();
-    traceActivate(1, 1);
+    traceActivate(1, false, 1);
     EXPECT_FALSE(sim::fileExists(kTrace));
 }
 

@@ -1,15 +1,18 @@
-// The Win32 platform layer against the real system calls, under Wine.
-// One group of cases per run: platform_test.exe GROUP [arguments].
+// The Win32 platform layer, and the front end's screen calls ("windows"),
+// against the real system calls, under Wine. One group of cases per run:
+// platform_test.exe GROUP [arguments].
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
+#include "base/front_end.h"
 #include "platform/battery_health.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/win32/ui_win32.h"
 
 #include <sddl.h>
 #include <shellapi.h>
@@ -582,7 +585,60 @@ void nestedTick() {
     insideNested = false;
 }
 
+// A timer armed to sleep through a span of local time: the steps of its
+// grid (from its start) at which its first two ticks came.
+constexpr int64_t kArmedPeriodMs = 250;
+int armedSteps[2], armedTicks;
+LARGE_INTEGER armedStart;
+
+int64_t msSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return (now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart;
+}
+
+int64_t localMsNow() {
+    SYSTEMTIME local;
+    GetLocalTime(&local);
+    FILETIME count;
+    SystemTimeToFileTime(&local, &count);
+    return static_cast<int64_t>((static_cast<uint64_t>(count.dwHighDateTime) << 32 | count.dwLowDateTime) / 10000);
+}
+
+void armedTick() {
+    if (armedTicks < 2) armedSteps[armedTicks] = static_cast<int>(msSince(armedStart) / kArmedPeriodMs);
+    ++armedTicks;
+}
+
+void runArmedTimer(int64_t quietMs) {
+    armedTicks = 0;
+    armedSteps[0] = armedSteps[1] = -1;
+    QueryPerformanceCounter(&armedStart);
+    uintptr_t timer = platformStartTimer(kArmedPeriodMs, armedTick);
+    const int64_t now = localMsNow();
+    platformArmTimer(timer, now - 1, now + quietMs);
+    for (int waited = 0; armedTicks < 2 && waited < 3000; waited += 50) pumpMessages(50);
+    platformStopTimer(timer);
+}
+
+// Quiet for two and a half steps, it wakes at the third step and ticks at
+// every step after: never earlier, and not a step later. Load only makes a
+// tick late, so of a few tries one must hit the step.
+void checkArmedTimerWakesAtItsStep() {
+    // The first timer also makes the window that hears the clock set.
+    platformStopTimer(platformStartTimer(kArmedPeriodMs, armedTick));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        runArmedTimer(2 * kArmedPeriodMs + kArmedPeriodMs / 2);
+        printf("armed timer: ticks at steps %d and %d\n", armedSteps[0], armedSteps[1]);
+        CHECK(armedSteps[0] >= 3);  // never inside the quiet span
+        if (armedSteps[0] == 3 && armedSteps[1] == 4) return;
+    }
+    CHECK(armedSteps[0] == 3 && armedSteps[1] == 4);
+}
+
 int testTimers() {
+    checkArmedTimerWakesAtItsStep();
     timerA = platformStartTimer(100, tickA);
     timerB = platformStartTimer(100, tickB);
     CHECK(timerA != 0 && timerB != 0 && timerA != timerB);
@@ -718,8 +774,8 @@ int testDlls() {
 // ---------------------------------------------------------------- windows
 
 HWND testWindow;
-
-HWND mainWindowHook() { return testWindow; }
+// shell32 holds icons 1.. of its own; they stand in for the program's.
+bool iconsFromShell;
 
 WindowHandle handleOf(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 
@@ -758,25 +814,23 @@ bool askAndAnswer(int answer) {
     boxSeen = boxDone = false;
     boxOwner = nullptr;
     uintptr_t timer = platformStartTimer(100, answerBox);
-    bool yes = platformAskYesNo("\xe3\x82\xb5\xe3\x82\xb9\xe3\x83\x9a\xe3\x83\xb3\xe3\x83\x89",  // サスペンド
+    bool yes = frontEndAskYesNo("\xe3\x82\xb5\xe3\x82\xb9\xe3\x83\x9a\xe3\x83\xb3\xe3\x83\x89",  // サスペンド
                                 "Cellwarden \xe7\xa2\xba\xe8\xaa\x8d");
     platformStopTimer(timer);
     return yes;
 }
 
 int testWindows() {
-    // Before the front end connects, and with handles that are no window.
+    // Handles that are no window are never addressed.
     const WindowHandle notWindows[] = {0, 0x1234};
     for (WindowHandle none : notWindows) {
-        platformSetCaption(none, "x");
-        platformSetClassIcon(none, 1);
-        CHECK(!platformTrayAdd(none, 1, "x"));
-        CHECK(!platformTrayModify(none, 1, "x"));
-        CHECK(!platformIsMinimisedAndVisible(none));
-        platformHideWindow(none);
+        frontEndSetCaption(none, "x");
+        frontEndSetClassIcon(none, 1);
+        CHECK(!frontEndTrayAdd(none, 1, "x"));
+        CHECK(!frontEndTrayModify(none, 1, "x"));
+        CHECK(!frontEndIsMinimisedAndVisible(none));
+        frontEndHideWindow(none);
     }
-    CHECK(platformMainWindow() == 0);
-    platformRedrawLogViewer();  // no hooks yet: nothing happens
 
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = DefWindowProcW;
@@ -790,20 +844,18 @@ int testWindows() {
         printf("SKIPPED: no window could be made (no X display)\n");
         return kSkipped;
     }
-    // shell32 holds icons 1.. of its own; they stand in for the program's.
-    win32Connect(GetModuleHandleW(L"shell32.dll"), Win32FrontEnd{mainWindowHook, nullptr, nullptr, nullptr});
+    iconsFromShell = true;
     const WindowHandle window = handleOf(testWindow);
-    CHECK(platformMainWindow() == window);
 
-    platformSetCaption(window, "\x83\x65\x83\x58\x83\x67 50%");  // テスト 50%
+    frontEndSetCaption(window, "\x83\x65\x83\x58\x83\x67 50%");  // テスト 50%
     wchar_t caption[64];
     GetWindowTextW(testWindow, caption, 64);
     CHECK(wcscmp(caption, L"\x30c6\x30b9\x30c8 50%") == 0);
 
     HICON before = reinterpret_cast<HICON>(GetClassLongPtrW(testWindow, GCLP_HICON));
-    platformSetClassIcon(window, 0xFFFFF);  // no such icon: the class keeps its own
+    frontEndSetClassIcon(window, 0xFFFFF);  // no such icon: the class keeps its own
     CHECK(reinterpret_cast<HICON>(GetClassLongPtrW(testWindow, GCLP_HICON)) == before);
-    platformSetClassIcon(window, 1);
+    frontEndSetClassIcon(window, 1);
     HICON large = reinterpret_cast<HICON>(GetClassLongPtrW(testWindow, GCLP_HICON));
     HICON small = reinterpret_cast<HICON>(GetClassLongPtrW(testWindow, GCLP_HICONSM));
     CHECK(large != before && small != nullptr && large != small);
@@ -818,23 +870,23 @@ int testWindows() {
     trayRecord.cbSize = sizeof trayRecord;
     trayRecord.hWnd = testWindow;
     trayRecord.uID = kTrayIconId;
-    CHECK(platformTrayAdd(window, 1, "50%"));
+    CHECK(frontEndTrayAdd(window, 1, "50%"));
     CHECK(Shell_NotifyIconW(NIM_MODIFY, &trayRecord));
-    CHECK(platformTrayModify(window, 2, longTip));
-    platformTrayDelete(window);
+    CHECK(frontEndTrayModify(window, 2, longTip));
+    frontEndTrayDelete(window);
     CHECK(!Shell_NotifyIconW(NIM_MODIFY, &trayRecord));  // the icon is gone
     // The shell lost the icon (Explorer restarted): the next update brings it back.
-    CHECK(platformTrayModify(window, 1, "back"));
+    CHECK(frontEndTrayModify(window, 1, "back"));
     CHECK(Shell_NotifyIconW(NIM_MODIFY, &trayRecord));
-    platformTrayDelete(window);
+    frontEndTrayDelete(window);
 
     ShowWindow(testWindow, SW_SHOWNORMAL);
-    CHECK(!platformIsMinimisedAndVisible(window));
+    CHECK(!frontEndIsMinimisedAndVisible(window));
     ShowWindow(testWindow, SW_SHOWMINNOACTIVE);
     pumpMessages(100);
-    CHECK(platformIsMinimisedAndVisible(window));
-    platformHideWindow(window);
-    CHECK(!IsWindowVisible(testWindow) && !platformIsMinimisedAndVisible(window));
+    CHECK(frontEndIsMinimisedAndVisible(window));
+    frontEndHideWindow(window);
+    CHECK(!IsWindowVisible(testWindow) && !frontEndIsMinimisedAndVisible(window));
 
     // The question: UTF-8 caption, owned by the main window, true only for Yes.
     CHECK(askAndAnswer(IDYES));
@@ -843,11 +895,11 @@ int testWindows() {
     CHECK(boxSeen);
 
     // After the window is gone, nothing addresses it.
-    CHECK(platformTrayAdd(window, 1, "again"));
+    CHECK(frontEndTrayAdd(window, 1, "again"));
     DestroyWindow(testWindow);
-    platformSetCaption(window, "x");
-    CHECK(!platformTrayModify(window, 1, "x"));
-    platformTrayDelete(window);  // the shell still knows the icon by handle and id
+    frontEndSetCaption(window, "x");
+    CHECK(!frontEndTrayModify(window, 1, "x"));
+    frontEndTrayDelete(window);  // the shell still knows the icon by handle and id
     return failures;
 }
 
@@ -896,6 +948,11 @@ int testHealth() {
 }
 
 }  // namespace
+
+// The two things the front end's screen calls take from the rest of the
+// front end: the main window and the module holding the icons.
+WindowHandle frontEndMainWindow() { return reinterpret_cast<WindowHandle>(testWindow); }
+HINSTANCE programInstance() { return iconsFromShell ? GetModuleHandleW(L"shell32.dll") : GetModuleHandleW(nullptr); }
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);

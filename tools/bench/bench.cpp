@@ -24,6 +24,7 @@
 #include "monitor/monitor_timers.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/time_count.h"
+#include "ui/sim/sim_front_end.h"
 #include "settings/settings.h"
 
 static long allocations;
@@ -55,6 +56,7 @@ constexpr WindowHandle kMainWindow = 1;
 
 void startProgram() {
     sim::reset();
+    simui::resetScreen();
     sim::setRecording(false);
     sim::setEveryDirectoryExists(true);
     sim::setPower(0, 0, 60);
@@ -62,8 +64,8 @@ void startProgram() {
     parseCommandLine("C:\\TOOLS\\celwrd.exe");
     earlyInitialise();
     startUp();
-    sim::setMainWindow(kMainWindow);
-    sim::setMinimisedAndVisible(true);
+    simui::setMainWindow(kMainWindow);
+    simui::setMinimisedAndVisible(true);
     runEventScript(kTriggerBoot);
 }
 

@@ -13,12 +13,14 @@
 #include "app/command_line.h"
 #include "app/lifecycle.h"
 #include "app/power_broadcast.h"
+#include "dialogs/main_dialog.h"
 #include "monitor/health_watch.h"
 #include "monitor/local_time.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
 #include "platform/sim/sim_battery_health.h"
 #include "platform/sim/sim_platform.h"
+#include "ui/sim/sim_front_end.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -156,12 +158,12 @@ void resetProgramState() {
     stopMainTimer();
     stopLogTimer();
     sim::reset();
+    simui::resetScreen();
     output = Output{};
-    prevKind = kPowerAcLine;
-    fullLatch = lowLatch = 0;
-    powerEventHold = 1;
-    trayOwner = 0;
-    suspendStepsDone = false;
+    resetMonitor();
+    resetEventScript();
+    forgetTrayIcon();
+    resetPowerBroadcasts();
     resetHealthWatch();
     batteries = HealthReading{};
     for (WindowPlacement& p : dialogPlacements) p = {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0};
@@ -173,7 +175,7 @@ bool prepareMachine(const ReplaySetup& setup, const TraceLine& first, const Powe
     sim::setRecording(false);
     sim::setEveryDirectoryExists(true);
     sim::setWindowsDirectory("C:\\WINDOWS");
-    sim::setYesNoAnswer(true);
+    simui::setYesNoAnswer(true);
     sim::setClock(first.time);
     sim::setPower(firstReading.acLineStatus, firstReading.batteryFlag, firstReading.batteryLifePercent);
 
@@ -194,31 +196,16 @@ bool prepareMachine(const ReplaySetup& setup, const TraceLine& first, const Powe
 void startProgram() {
     earlyInitialise();
     startUp();
-    sim::setMainWindow(kMainWindow);
-    sim::setMinimisedAndVisible(true);
-    platformSetClassIcon(kMainWindow, 1);
+    simui::setMainWindow(kMainWindow);
+    simui::setMinimisedAndVisible(true);
+    frontEndSetClassIcon(kMainWindow, 1);
     runEventScript(kTriggerBoot);
 }
 
-// What the main dialog's controls give back when it reads them before
-// applying: check states 0 or 1, a list entry or no selection, whole
-// seconds read without sign and kept within 1 .. 1000.
-void readMainControls() {
-    MainDialogCopy& c = mainDialogCopy;
-    auto seconds = [](int32_t& value) { value = value < 1 ? 1 : value > 1000 ? 1000 : value; };
-    for (int32_t* flag : {&c.autoCharge, &c.autoDischarge, &c.logEnabled, &c.hideTaskbar, &c.showTaskTray,
-                          &c.askSuspend})
-        *flag = *flag != 0;
-    for (int32_t& item : c.displayItems)
-        if (item < 0 || item > 5) item = -1;
-    if (c.logTrigger != 1) c.logTrigger = 0;
-    seconds(c.chargeSeconds);
-    seconds(c.dischargeSeconds);
-    seconds(c.logIntervalSeconds);
-}
-
+// As the main dialog applies itself: the copy as its controls give it
+// back, then applied.
 void applyMainDialog() {
-    readMainControls();
+    normaliseMainDialogCopy();
     applyMainDialogCopy();
 }
 

@@ -98,6 +98,10 @@ void enableControl(WindowHandle dialog, int id, bool enabled) {
     if (QWidget* widget = item(dialog, id)) widget->setEnabled(enabled);
 }
 
+void setControlTip(WindowHandle dialog, int id, const char* text) {
+    if (QWidget* widget = item(dialog, id)) widget->setToolTip(QString::fromUtf8(text ? text : ""));
+}
+
 void fillList(WindowHandle dialog, int id, const char* const* entries, int count, int selected) {
     auto* list = qobject_cast<QComboBox*>(item(dialog, id));
     if (!list) return;

@@ -31,11 +31,6 @@ std::vector<DialogWindow*> live;
 // cause; the user sees nothing of the wait.
 constexpr int kClickActivationMs = 150;
 
-// The notices of WM_ACTIVATE: active, by a click, since minimised.
-constexpr uint64_t kWaActive = 1;
-constexpr uint64_t kWaClickActive = 2;
-constexpr uint64_t kWaMinimised = 0x10000;
-
 // Windows' Japanese fonts are not installed here: IPA's take their place,
 // proportional for proportional.
 void substituteWindowsFonts() {
@@ -190,16 +185,16 @@ void DialogWindow::createControls(const DialogLayout& layout) {
 void DialogWindow::connectControl(QWidget* widget, int id) {
     if (id == IDC_STATIC_TEXT) return;
     if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        connect(button, &QAbstractButton::clicked, this, [this, id] { sendCommand(id, kNotifyClicked); });
+        connect(button, &QAbstractButton::clicked, this, [this, id] { sendCommand(id, ControlEvent::Clicked); });
     else if (auto* line = qobject_cast<QLineEdit*>(widget))
-        connect(line, &QLineEdit::textChanged, this, [this, id] { sendCommand(id, kNotifyEditUpdate); });
+        connect(line, &QLineEdit::textChanged, this, [this, id] { sendCommand(id, ControlEvent::Edited); });
 }
 
-void DialogWindow::sendCommand(int id, int code) {
-    if (initialised_ && !destroyed_) dialogCommand(dialog_, handle(), id, code);
+void DialogWindow::sendCommand(int id, ControlEvent event) {
+    if (initialised_ && !destroyed_) dialogCommand(dialog_, handle(), id, event);
 }
 
-void DialogWindow::buildSystemMenu() { menu_.addAction(fromUtf8(kRestoreText))->setData(kSysRestore); }
+void DialogWindow::buildSystemMenu() { menu_.addAction(fromUtf8(kRestoreText))->setData(kRestoreItem); }
 
 void DialogWindow::initialise() {
     initialised_ = true;
@@ -207,14 +202,9 @@ void DialogWindow::initialise() {
     // A visible template shows normal once initialised when the dialog left
     // it hidden, as the system's dialogs do (a minimised one stays so).
     if (!destroyed_ && !isVisible() && (kDialogLayouts[dialog_].style & kLayoutVisible)) showNormal();
-    if (dialog_ == kLogDialog)
-        QTimer::singleShot(0, this, [this] { sendCommand(IDC_LOG_TEXT, kNotifyRefresh); });
-    // The setting stays for a settings file shared with Windows, but Linux
-    // lets no program refuse a suspend.
-    if (QWidget* ask = control(IDC_ASK_SUSPEND)) {
-        ask->setEnabled(false);
-        ask->setToolTip(QStringLiteral("Linux ではサスペンドを止められないため、確認はできません"));
-    }
+    QTimer::singleShot(0, this, [this] {
+        if (!destroyed_) dialogSettled(dialog_, handle());
+    });
 }
 
 void DialogWindow::destroyWithOwned() {
@@ -274,7 +264,7 @@ void DialogWindow::changeEvent(QEvent* event) {
             activated();
         } else {
             tellActivation();
-            mainDialogActivate(handle(), 0, 0);
+            mainDialogActivated(handle(), ActivationEvent{Activation::Inactive, false, 0});
         }
     }
 }
@@ -286,7 +276,7 @@ void DialogWindow::changeEvent(QEvent* event) {
 void DialogWindow::activated() {
     if (minimisedSinceActive_) {
         minimisedSinceActive_ = false;
-        mainDialogActivate(handle(), kWaActive | kWaMinimised, 0);
+        mainDialogActivated(handle(), ActivationEvent{Activation::Active, true, 0});
         return;
     }
     activatedByClick_ = pointerButtonDownOver(this);
@@ -298,7 +288,8 @@ void DialogWindow::tellActivation() {
     if (!activationPending_ || destroyed_) return;
     activationPending_ = false;
     activation_.stop();
-    mainDialogActivate(handle(), activatedByClick_ ? kWaClickActive : kWaActive, 0);
+    mainDialogActivated(handle(),
+                        ActivationEvent{activatedByClick_ ? Activation::ByClick : Activation::Active, false, 0});
 }
 
 bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -309,10 +300,10 @@ bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
 // The close button and Alt+F4 are the dialog's Cancel, as on Windows.
 void DialogWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    QTimer::singleShot(0, this, [this] { sendCommand(IDC_CANCEL, kNotifyClicked); });
+    QTimer::singleShot(0, this, [this] { sendCommand(IDC_CANCEL, ControlEvent::Clicked); });
 }
 
-void DialogWindow::reject() { sendCommand(IDC_CANCEL, kNotifyClicked); }
+void DialogWindow::reject() { sendCommand(IDC_CANCEL, ControlEvent::Clicked); }
 
 void DialogWindow::mousePressEvent(QMouseEvent* event) {
     if (activationPending_) activatedByClick_ = true;
@@ -322,15 +313,10 @@ void DialogWindow::mousePressEvent(QMouseEvent* event) {
 
 void runWindowMenuCommand(DialogWindow* window, int command) {
     if (!window || !dialogWindow(window->handle())) return;
-    const WindowHandle handle = window->handle();
-    if (command < kSysSize) {
-        dialogCommand(window->dialog(), handle, command, 0);
+    if (command != kRestoreItem) {
+        dialogCommand(window->dialog(), window->handle(), command, ControlEvent::Clicked);
         return;
     }
-    if (window->dialog() == kMainDialog) mainDialogSysCommand(handle, static_cast<uint32_t>(command));
-    if (!dialogWindow(handle)) return;  // the exit ended it
-    if (command == kSysRestore) {
-        window->showNormal();
-        window->activateWindow();
-    }
+    window->showNormal();
+    window->activateWindow();
 }

@@ -10,7 +10,8 @@
 #include <QTimer>
 #include <vector>
 
-#include "platform/platform.h"
+#include "base/front_end.h"
+#include "dialogs/events.h"
 #include "settings/settings_file.h"
 
 struct DialogLayout;
@@ -79,7 +80,7 @@ private:
     void connectControl(QWidget* widget, int id);
     void buildSystemMenu();
     void applyPendingOuterSize();
-    void sendCommand(int id, int code);
+    void sendCommand(int id, ControlEvent event);
     void endNestedRuns();
     void activated();
     void tellActivation();
@@ -104,11 +105,9 @@ DialogWindow* dialogWindow(WindowHandle handle);
 // Every live dialog window, oldest first.
 const std::vector<DialogWindow*>& liveDialogWindows();
 
-// Runs a command of the window menu as the system would: the program's
-// own items as commands of the window, the system's as system commands.
+// Runs an item of the window menu: the program's own items as commands of
+// the window, as the system's tray menu does, the restore item itself.
 void runWindowMenuCommand(DialogWindow* window, int command);
 
-// The system command of the window menu's one item of its own, and the
-// first number of the system's commands.
-constexpr int kSysRestore = 0xF120;
-constexpr int kSysSize = 0xF000;
+// The window menu's one item of its own (the program's commands are above 0).
+constexpr int kRestoreItem = 0;

@@ -1,6 +1,6 @@
-// The Linux platform layer's hooks on the Qt front end: windows, tray,
-// message boxes, help and the event loop's timers.
+// The Qt front end's share of start-up: the event loop watches the
+// platform's timers, and the tray's clicks reach the main dialog.
 #pragma once
 
-// Connects the hooks; the tray's clicks reach the main dialog from now on.
+// Before the program runs, once the QApplication exists.
 void connectQtFrontEnd();

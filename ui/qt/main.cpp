@@ -1,6 +1,6 @@
 // The program's entry on Linux: the options that need no display, its
-// folders, one instance per user and folder, the front end's hooks,
-// logind's suspend and shutdown, then the program.
+// folders, one instance per user and folder, the front end's share of
+// start-up, logind's suspend and shutdown, then the program.
 #include <QApplication>
 #include <QSocketNotifier>
 #include <fcntl.h>

@@ -3,6 +3,8 @@
 // from the system code page, the program's words from UTF-8.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "dialogs/controls.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/ui_win32.h"
@@ -57,6 +59,28 @@ void setControlText(WindowHandle dialog, int id, const char* text) {
 }
 
 void enableControl(WindowHandle dialog, int id, bool enabled) { EnableWindow(item(dialog, id), enabled); }
+
+// A disabled control hears no mouse, its dialog does: the tip is the
+// control's rectangle in the dialog. The tip window goes with the dialog.
+void setControlTip(WindowHandle dialog, int id, const char* text) {
+    HWND hwnd = toHwnd(dialog);
+    HWND control = item(dialog, id);
+    if (!control) return;
+    HWND tips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, programInstance(), nullptr);
+    if (!tips) return;
+    wchar_t wide[256];
+    widenFromUtf8(text, wide);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = hwnd;
+    tool.uId = static_cast<UINT_PTR>(id);
+    tool.lpszText = wide;
+    GetWindowRect(control, &tool.rect);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&tool.rect), 2);
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
 
 void fillList(WindowHandle dialog, int id, const char* const* entries, int count, int selected) {
     HWND list = item(dialog, id);

@@ -1,6 +1,6 @@
-// The three dialog procedures, each a short switch that forwards to
-// dialogs/, and the opening and ending of dialog windows from their
-// templates.
+// The three dialog procedures, each a short switch that turns Windows'
+// messages into the calls and events of dialogs/, and the opening and
+// ending of dialog windows from their templates.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -27,6 +27,40 @@ INT_PTR withResult(HWND hwnd, intptr_t result) {
     return TRUE;
 }
 
+// The notice with which the program asks a control of its own dialog to
+// show its working-copy value: a command, as the system's notices are.
+constexpr WORD kRefreshNotice = 0x1001;
+
+// Posted when a dialog is made: handled, the loop has turned since.
+constexpr UINT kSettledMessage = kTrayCallbackMessage + 1;
+
+ControlEvent controlEventOf(WORD notice) {
+    switch (notice) {
+    case BN_CLICKED: return ControlEvent::Clicked;  // also a menu's command
+    case EN_UPDATE: return ControlEvent::Edited;
+    case kRefreshNotice: return ControlEvent::Refresh;
+    default: return ControlEvent::Other;
+    }
+}
+
+ActivationEvent activationOf(WPARAM wParam, LPARAM lParam) {
+    const Activation how = LOWORD(wParam) == WA_CLICKACTIVE ? Activation::ByClick
+                           : LOWORD(wParam) == WA_ACTIVE    ? Activation::Active
+                                                            : Activation::Inactive;
+    return ActivationEvent{how, HIWORD(wParam) != 0, toHandle(reinterpret_cast<HWND>(lParam))};
+}
+
+// The shell's callback of the tray icon: a mouse message over it.
+void trayCallback(WindowHandle window, WPARAM iconId, LPARAM mouse) {
+    if (iconId != kTrayIconId) return;
+    switch (mouse) {
+    case WM_LBUTTONDOWN: mainDialogTrayClicked(window, TrayClick::Left); break;
+    case WM_RBUTTONDOWN: mainDialogTrayClicked(window, TrayClick::Right); break;
+    case WM_LBUTTONDBLCLK: mainDialogTrayClicked(window, TrayClick::Double); break;
+    default: break;
+    }
+}
+
 // Nothing registers as a drop target; a drop that arrives is released.
 INT_PTR releaseDrop(WPARAM drop) {
     wchar_t name[261];
@@ -39,8 +73,13 @@ INT_PTR releaseDrop(WPARAM drop) {
 INT_PTR sharedMessage(DialogId dialog, HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     WindowHandle window = toHandle(hwnd);
     switch (message) {
-    case WM_INITDIALOG: return dialogInit(dialog, window);
-    case WM_COMMAND: return dialogCommand(dialog, window, LOWORD(wParam), HIWORD(wParam));
+    case WM_INITDIALOG: {
+        INT_PTR result = dialogInit(dialog, window);
+        PostMessageW(hwnd, kSettledMessage, 0, 0);
+        return result;
+    }
+    case kSettledMessage: dialogSettled(dialog, window); return TRUE;
+    case WM_COMMAND: return dialogCommand(dialog, window, LOWORD(wParam), controlEventOf(HIWORD(wParam)));
     case WM_MOVE: dialogMoved(dialog, window); return FALSE;
     case WM_SIZE: dialogSized(dialog, window); return FALSE;
     case WM_DESTROY: dialogDestroyed(dialog, window); return FALSE;
@@ -50,30 +89,21 @@ INT_PTR sharedMessage(DialogId dialog, HWND hwnd, UINT message, WPARAM wParam, L
     }
 }
 
-// The main timer's start showed caption, icon and tray before the main
-// window existed. Posted when the window is made, this shows them at the
-// loop's first turn, the window put away, not a display interval later.
-constexpr UINT kShowAtStartMessage = kTrayCallbackMessage + 1;
-
 INT_PTR CALLBACK mainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     WindowHandle window = toHandle(hwnd);
     switch (message) {
-    case WM_INITDIALOG:
-        PostMessageW(hwnd, kShowAtStartMessage, 0, 0);
-        return sharedMessage(kMainDialog, hwnd, message, wParam, lParam);
-    case kShowAtStartMessage: updatePresentation(); return TRUE;
-    case WM_ACTIVATE: mainDialogActivate(window, wParam, static_cast<uint64_t>(lParam)); return FALSE;
+    case WM_ACTIVATE: mainDialogActivated(window, activationOf(wParam, lParam)); return FALSE;
     case WM_SYSCOMMAND:
         mainDialogSysCommand(window, static_cast<uint32_t>(wParam));
         return !IsWindow(hwnd);  // the system's handling follows unless it was the exit
-    case kTrayCallbackMessage: return mainDialogTrayNotice(window, wParam, static_cast<uint64_t>(lParam));
+    case kTrayCallbackMessage: trayCallback(window, wParam, lParam); return TRUE;
     case WM_POWERBROADCAST: return withResult(hwnd, onPowerBroadcast(static_cast<uint32_t>(wParam)));
     case WM_ENDSESSION:
         if (wParam) win32EndSession();
         return withResult(hwnd, 0);
     default:
         // The shell restarted: the icon is registered again at the next refresh.
-        if (message == taskbarCreatedMessage && message != 0) trayOwner = 0;
+        if (message == taskbarCreatedMessage && message != 0) forgetTrayIcon();
         if (message == showAgainMessage && message != 0) {
             showMainWindowAgain();
             return TRUE;
@@ -87,14 +117,7 @@ INT_PTR CALLBACK soundDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 }
 
 INT_PTR CALLBACK logViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    INT_PTR result = sharedMessage(kLogDialog, hwnd, message, wParam, lParam);
-    // The system gives the edit the focus after this message, selecting all
-    // its text: one more redraw once that is done puts the caret at the end.
-    if (message == WM_INITDIALOG) {
-        HWND edit = GetDlgItem(hwnd, IDC_LOG_TEXT);
-        PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_LOG_TEXT, kNotifyRefresh), reinterpret_cast<LPARAM>(edit));
-    }
-    return result;
+    return sharedMessage(kLogDialog, hwnd, message, wParam, lParam);
 }
 
 struct DialogClass {
@@ -109,7 +132,7 @@ const DialogClass kDialogs[kDialogCount] = {
 };
 
 const DLGTEMPLATE* findTemplate(DialogId dialog) {
-    HINSTANCE instance = win32Instance();
+    HINSTANCE instance = programInstance();
     HRSRC found = FindResourceW(instance, kDialogs[dialog].templateName, MAKEINTRESOURCEW(5));
     HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
     return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
@@ -123,7 +146,7 @@ bool ownLoopEnded;
 // ends: the system's modal loop would show it normal once idle, although
 // it starts minimised. The log viewer's keys go to it as well.
 void runOwnLoop(const DLGTEMPLATE* dialogTemplate, DLGPROC procedure) {
-    HWND hwnd = CreateDialogIndirectParamW(win32Instance(), dialogTemplate, nullptr, procedure, 0);
+    HWND hwnd = CreateDialogIndirectParamW(programInstance(), dialogTemplate, nullptr, procedure, 0);
     if (!hwnd) return;
     ownLoopWindow = hwnd;
     ownLoopEnded = false;
@@ -160,14 +183,14 @@ void runModalDialog(DialogId dialog, WindowHandle owner) {
     const DLGTEMPLATE* found = findTemplate(dialog);
     if (!found) return;
     if (!owner) runOwnLoop(found, kDialogs[dialog].procedure);
-    else DialogBoxIndirectParamW(win32Instance(), found, toHwnd(owner), kDialogs[dialog].procedure, 0);
+    else DialogBoxIndirectParamW(programInstance(), found, toHwnd(owner), kDialogs[dialog].procedure, 0);
 }
 
 WindowHandle createModelessDialog(DialogId dialog, WindowHandle owner) {
     const DLGTEMPLATE* found = findTemplate(dialog);
     if (!found) return 0;
     return toHandle(
-        CreateDialogIndirectParamW(win32Instance(), found, toHwnd(owner), kDialogs[dialog].procedure, 0));
+        CreateDialogIndirectParamW(programInstance(), found, toHwnd(owner), kDialogs[dialog].procedure, 0));
 }
 
 void endModalDialog(WindowHandle window, int result) {
@@ -181,3 +204,17 @@ void endModalDialog(WindowHandle window, int result) {
 }
 
 void destroyDialogWindow(WindowHandle window) { DestroyWindow(toHwnd(window)); }
+
+// ---------------------------------------------------------------- front-end seam
+
+WindowHandle frontEndMainWindow() { return mainDialogWindow(); }
+
+// As the log viewer's own refresh request: a command of its edit.
+void frontEndRedrawLogViewer() {
+    HWND log = toHwnd(dialogFrames[kLogDialog].window);
+    if (log)
+        SendMessageW(log, WM_COMMAND, MAKEWPARAM(IDC_LOG_TEXT, kRefreshNotice),
+                     reinterpret_cast<LPARAM>(GetDlgItem(log, IDC_LOG_TEXT)));
+}
+
+void frontEndEndMainDialog() { endMainDialog(); }

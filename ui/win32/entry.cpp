@@ -4,28 +4,14 @@
 #include <commctrl.h>
 
 #include "app/power_broadcast.h"
-#include "dialogs/dialog_frame.h"
 #include "dialogs/program.h"
 #include "platform/win32/win32_platform.h"
-#include "resources/resource_ids.h"
 #include "settings/settings.h"
 #include "ui/win32/ui_win32.h"
 
 namespace {
 
-HWND mainWindow() { return toHwnd(dialogFrames[kMainDialog].window); }
-
-void redrawLogViewer() {
-    HWND log = toHwnd(dialogFrames[kLogDialog].window);
-    if (log)
-        SendMessageW(log, WM_COMMAND, MAKEWPARAM(IDC_LOG_TEXT, kNotifyRefresh),
-                     reinterpret_cast<LPARAM>(GetDlgItem(log, IDC_LOG_TEXT)));
-}
-
-void endMainDialog() {
-    DialogFrame& frame = dialogFrames[kMainDialog];
-    if (frame.window) endDialog(frame, frame.window);
-}
+HINSTANCE instance;
 
 void endSessionSteps() { onEndSession(1); }
 
@@ -42,7 +28,10 @@ bool anotherInstanceRuns() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+HINSTANCE programInstance() { return instance ? instance : GetModuleHandleW(nullptr); }
+
+int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
+    instance = module;
     win32RestrictDllSearch();
     initSettingsRecords();
     showAgainMessage = RegisterWindowMessageW(L"Cellwarden.ShowAgain");
@@ -50,8 +39,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         activateOtherInstance();
         return 0;
     }
-    win32Connect(instance, Win32FrontEnd{mainWindow, redrawLogViewer, endMainDialog, endSessionSteps});
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    win32SetEndOfSessionSteps(endSessionSteps);
+    // Standard controls, and the tips of setControlTip.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
     return runProgram(GetCommandLineA());

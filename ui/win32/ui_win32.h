@@ -3,10 +3,26 @@
 
 #include <windows.h>
 
-#include "platform/platform.h"
+#include <cstddef>
+
+#include "base/front_end.h"
 
 inline HWND toHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 inline WindowHandle toHandle(HWND hwnd) { return reinterpret_cast<WindowHandle>(hwnd); }
+
+// The tray registration of the main window: the shell sends the callback
+// message with the icon's id and a mouse message.
+constexpr UINT kTrayCallbackMessage = 0x8064;  // WM_APP + 0x64
+constexpr UINT kTrayIconId = 12345;
+
+// The module whose resources the program shows (its icons, its dialog
+// templates): the executable, as WinMain was given it.
+HINSTANCE programInstance();
+
+// The page that stands in for a help file: its extension (after the last
+// separator) replaced by ".html", or ".html" added. False when it would
+// not fit `size` bytes with its terminator.
+bool helpPagePath(const char* helpPath, char* out, size_t size);
 
 // The message the shell broadcasts when it has restarted (its tray empty).
 extern UINT taskbarCreatedMessage;

@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,7 +28,7 @@
 #include "settings/settings.h"
 #include "ui/layout/dialog_layout.h"
 #include "ui/qt/dialog_window.h"
-#include "ui/qt/timer_wheel.h"
+#include "ui/sim/sim_front_end.h"
 
 namespace {
 
@@ -37,6 +36,7 @@ class QtDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
         sim::reset();
+        simui::resetScreen();
         initSettingsRecords();
         resetDialogs();
         beginMainDialogEdit();
@@ -97,6 +97,7 @@ TEST_F(QtDialogs, TemplatesRenderInDialogUnitsOfTheirFont) {
 // What the dialogs' behaviour relies on: an edit set from the program
 // reports at once, buttons report their clicks, lists fill and select.
 TEST_F(QtDialogs, ControlsAnswerTheDialogsAsTheSystemDoes) {
+    sim::setSuspendRefusable(false);  // as on Linux: the suspend question greyed, with a tip
     DialogWindow* main = openMain();
     const WindowHandle h = main->handle();
     EXPECT_EQ(dialogFrames[kMainDialog].window, h);
@@ -210,52 +211,6 @@ TEST_F(QtDialogs, FileChooserTakesNewFilesButNoMissingDirectory) {
     EXPECT_EQ(missing.refusals, 1);
     EXPECT_EQ(QString::fromUtf8(file), directory + QStringLiteral("/新しいログ.LOG")) << "a refused choice keeps the file";
     QDir(directory).removeRecursively();
-}
-
-TEST(QtTimerWheel, TimersDueTogetherShareOneWakeUp) {
-    static std::vector<uintptr_t> fired;
-    fired.clear();
-    TimerWheel wheel([](uintptr_t id) { fired.push_back(id); }, 32);
-    wheel.start(1, 50);
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 7) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    wheel.start(2, 50);
-    while (clock.elapsed() < 530) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    const auto count = [](uintptr_t id) { return std::count(fired.begin(), fired.end(), id); };
-    EXPECT_GE(count(1), 9);
-    EXPECT_LE(count(1), 11);
-    EXPECT_GE(count(2), 9);
-    EXPECT_LE(wheel.wakeUps(), 11) << "both timers wake the process together";
-
-    // A timer stopped from inside a callback fires no more.
-    fired.clear();
-    wheel.stop(1);
-    wheel.stop(2);
-    static TimerWheel* self;
-    self = &wheel;
-    TimerWheel stopper([](uintptr_t id) {
-        fired.push_back(id);
-        self->stop(id);
-    }, 32);
-    self = &stopper;
-    stopper.start(7, 10);
-    clock.restart();
-    while (clock.elapsed() < 100) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    EXPECT_EQ(fired, std::vector<uintptr_t>{7});
-
-    // More timers due at once than one wake-up takes: the rest fire next.
-    fired.clear();
-    TimerWheel many([](uintptr_t id) { fired.push_back(id); }, 32);
-    for (uintptr_t id = 1; id <= 12; ++id) many.start(id, 300);
-    const auto allFired = [&] {
-        for (uintptr_t id = 1; id <= 12; ++id)
-            if (count(id) == 0) return false;
-        return true;
-    };
-    clock.restart();
-    while (!allFired() && clock.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    EXPECT_TRUE(allFired());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "dialogs/sim/sim_controls.h"
+#include "ui/sim/sim_controls.h"
 
 #include <cstring>
 
@@ -6,7 +6,6 @@
 #include "base/text_util.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/dialogs.h"
-#include "dialogs/log_viewer.h"
 #include "dialogs/main_dialog.h"
 #include "platform/sim/sim_platform.h"
 
@@ -36,37 +35,6 @@ void note(const std::string& what, WindowHandle handle) {
 
 DialogId dialogOf(WindowHandle handle) { return state.windows.at(handle).dialog; }
 
-// The platform layer's view of the main window follows this one.
-void syncMainWindow() {
-    WindowHandle main = windowOf(kMainDialog);
-    sim::setMainWindow(main);
-    if (main) {
-        const Window& w = state.windows.at(main);
-        sim::setMinimisedAndVisible(w.minimised && w.visible);
-    }
-}
-
-bool minimisedAndVisible(WindowHandle handle) {
-    return exists(handle) && window(handle).minimised && window(handle).visible;
-}
-
-void hideFromPlatform(WindowHandle handle) {
-    if (exists(handle)) showWindow(handle, ShowCommand::Hide);
-}
-
-void redrawFromPlatform() { redrawLogViewer(); }
-
-// As the system's: ending the main dialog from inside a tick stops the
-// ticking, and the modal run then returns.
-void endMainFromPlatform() {
-    WindowHandle main = windowOf(kMainDialog);
-    if (main) endDialog(dialogFrames[kMainDialog], main);
-    sim::stopRunning();
-}
-
-const sim::FrontEndHooks kHooks = {minimisedAndVisible, hideFromPlatform, redrawFromPlatform,
-                                   endMainFromPlatform};
-
 WindowHandle createWindow(DialogId dialog, WindowHandle owner) {
     WindowHandle handle = state.nextHandle++;
     Window w;
@@ -75,11 +43,12 @@ WindowHandle createWindow(DialogId dialog, WindowHandle owner) {
     w.rect = kSystemPlacement[dialog];
     state.windows[handle] = w;
     state.ended[handle] = false;
-    if (dialog == kMainDialog) syncMainWindow();
     dialogInit(dialog, handle);
     // A template with the visible style is shown once initialised, unless
     // the initialisation showed it already (a minimised window counts).
     if (exists(handle) && !state.windows.at(handle).visible) showWindow(handle, ShowCommand::Normal);
+    // The loop's next turn comes at once here.
+    if (exists(handle)) dialogSettled(dialog, handle);
     return handle;
 }
 
@@ -94,7 +63,6 @@ void destroy(WindowHandle handle) {
     DialogId dialog = dialogOf(handle);
     dialogDestroyed(dialog, handle);
     state.windows.erase(handle);
-    if (dialog == kMainDialog) syncMainWindow();
 }
 
 void sendMoveAndSize(WindowHandle handle, bool moved, bool sized) {
@@ -107,7 +75,6 @@ void sendMoveAndSize(WindowHandle handle, bool moved, bool sized) {
 
 void reset() {
     state = State{};
-    sim::connectFrontEnd(&kHooks);
     resetDialogs();
 }
 
@@ -131,28 +98,27 @@ void click(WindowHandle dialog, int id) {
     Control& c = control(dialog, id);
     if (!c.enabled) return;
     c.checked = !c.checked;
-    dialogCommand(dialogOf(dialog), dialog, id, kNotifyClicked);
+    dialogCommand(dialogOf(dialog), dialog, id, ControlEvent::Clicked);
 }
 
 void clickRadio(WindowHandle dialog, int id, const std::vector<int>& group) {
     if (!control(dialog, id).enabled) return;
     for (int other : group) control(dialog, other).checked = other == id;
-    dialogCommand(dialogOf(dialog), dialog, id, kNotifyClicked);
+    dialogCommand(dialogOf(dialog), dialog, id, ControlEvent::Clicked);
 }
 
 void type(WindowHandle dialog, int id, const std::string& text) {
     Control& c = control(dialog, id);
     if (!c.enabled) return;
     c.text = text;
-    dialogCommand(dialogOf(dialog), dialog, id, kNotifyEditUpdate);
+    dialogCommand(dialogOf(dialog), dialog, id, ControlEvent::Edited);
 }
 
 void selectEntry(WindowHandle dialog, int id, int index) { control(dialog, id).selection = index; }
 
-void activate(WindowHandle handle, int activation) {
+void activate(WindowHandle handle, Activation how) {
     const Window& w = window(handle);
-    uint64_t wParam = static_cast<uint64_t>(activation) | (w.minimised ? 1u << 16 : 0u);
-    if (w.dialog == kMainDialog) mainDialogActivate(handle, wParam, 0);
+    if (w.dialog == kMainDialog) mainDialogActivated(handle, ActivationEvent{how, w.minimised, 0});
 }
 
 void minimise(WindowHandle handle) { showWindow(handle, ShowCommand::Minimise); }
@@ -168,9 +134,9 @@ void resize(WindowHandle handle, int32_t width, int32_t height) {
     moveWindow(handle, WindowRect{r.x, r.y, width, height});
 }
 
-void trayClick(bool left) {
+void trayClick(TrayClick click) {
     WindowHandle main = windowOf(kMainDialog);
-    if (main) mainDialogTrayNotice(main, 12345, left ? 0x201 : 0x204);
+    if (main) mainDialogTrayClicked(main, click);
 }
 
 void answerChooser(const std::string& path) { state.chooserAnswers.push_back(path); }
@@ -194,10 +160,12 @@ void controlText(WindowHandle dialog, int id, char* out, size_t size) {
 
 void setControlText(WindowHandle dialog, int id, const char* text) {
     simui::control(dialog, id).text = text;
-    dialogCommand(simui::dialogOf(dialog), dialog, id, kNotifyEditUpdate);
+    dialogCommand(simui::dialogOf(dialog), dialog, id, ControlEvent::Edited);
 }
 
 void enableControl(WindowHandle dialog, int id, bool enabled) { simui::control(dialog, id).enabled = enabled; }
+
+void setControlTip(WindowHandle dialog, int id, const char* text) { simui::control(dialog, id).tip = text; }
 
 void fillList(WindowHandle dialog, int id, const char* const* entries, int count, int selected) {
     simui::Control& c = simui::control(dialog, id);
@@ -253,7 +221,6 @@ void showWindow(WindowHandle handle, ShowCommand command) {
     case ShowCommand::Hide: w.visible = false; break;
     }
     bool changed = wasMinimised != w.minimised || wasMaximised != w.maximised;
-    if (w.dialog == kMainDialog) simui::syncMainWindow();
     if (changed) simui::sendMoveAndSize(handle, true, true);
 }
 

@@ -1,9 +1,16 @@
-// What the core shows through the main window: caption, class icon, tray
-// icon, message boxes and help. Every call does nothing without the window.
+// What the core shows through the main window (base/front_end.h): caption,
+// class icon, tray icon, message boxes and help. Every call does nothing
+// without the window.
+#include <windows.h>
+
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "platform/win32/win32_internal.h"
+#include <cstring>
+
+#include "base/front_end.h"
+#include "platform/win32/win32_platform.h"
+#include "ui/win32/ui_win32.h"
 
 namespace {
 
@@ -13,7 +20,7 @@ constexpr size_t kTipBytes = 64;  // 63 bytes and the terminator
 // valid while the class or the tray still shows them.
 HICON loadIcon(int iconId, int widthMetric, int heightMetric) {
     if (iconId <= 0 || iconId > 0xFFFF) return nullptr;
-    return static_cast<HICON>(LoadImageW(win32Instance(), MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+    return static_cast<HICON>(LoadImageW(programInstance(), MAKEINTRESOURCEW(iconId), IMAGE_ICON,
                                          GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_SHARED));
 }
 
@@ -34,6 +41,16 @@ bool notifyTray(DWORD message, HWND window, int iconId, const char* tip) {
     widenFromCodePage(cut, data.szTip);
     return Shell_NotifyIconW(message, &data) != FALSE;
 }
+
+// A window handle the core handed over, or null when it is none or no
+// longer a window.
+HWND liveWindow(WindowHandle window) {
+    HWND handle = toHwnd(window);
+    return handle && IsWindow(handle) ? handle : nullptr;
+}
+
+// The main window as owner of message boxes and help, or null.
+HWND ownerWindow() { return liveWindow(frontEndMainWindow()); }
 
 bool isFile(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
@@ -70,7 +87,7 @@ bool helpPagePath(const char* helpPath, char* out, size_t size) {
     return true;
 }
 
-void platformSetCaption(WindowHandle window, const char* text) {
+void frontEndSetCaption(WindowHandle window, const char* text) {
     // Asked at every display refresh: a title set anew costs the shell and
     // every program that watches it a redraw, so an unchanged one is not.
     static HWND shownWindow;
@@ -85,7 +102,7 @@ void platformSetCaption(WindowHandle window, const char* text) {
     copyCodePageText(shown, sizeof shown, text);
 }
 
-void platformSetClassIcon(WindowHandle window, int iconId) {
+void frontEndSetClassIcon(WindowHandle window, int iconId) {
     // Asked at every display refresh; the icon changes with the charge only.
     static HWND shownWindow;
     static int shownIcon;
@@ -117,12 +134,12 @@ static bool remember(bool ok, HWND window, int iconId, const char* tip) {
     return ok;
 }
 
-bool platformTrayAdd(WindowHandle window, int iconId, const char* tip) {
+bool frontEndTrayAdd(WindowHandle window, int iconId, const char* tip) {
     HWND handle = liveWindow(window);
     return handle && remember(notifyTray(NIM_ADD, handle, iconId, tip), handle, iconId, tip);
 }
 
-bool platformTrayModify(WindowHandle window, int iconId, const char* tip) {
+bool frontEndTrayModify(WindowHandle window, int iconId, const char* tip) {
     HWND handle = liveWindow(window);
     if (!handle || !tip) return false;
     char cut[kTipBytes];
@@ -134,7 +151,7 @@ bool platformTrayModify(WindowHandle window, int iconId, const char* tip) {
     return remember(ok, handle, iconId, tip);
 }
 
-void platformTrayDelete(WindowHandle window) {
+void frontEndTrayDelete(WindowHandle window) {
     // The shell knows the icon by handle and id, so it goes away even after
     // the window was destroyed (shutdown removes it then).
     if (!window) return;
@@ -142,21 +159,21 @@ void platformTrayDelete(WindowHandle window) {
     NOTIFYICONDATAW data;
     ZeroMemory(&data, sizeof data);
     data.cbSize = sizeof data;
-    data.hWnd = reinterpret_cast<HWND>(window);
+    data.hWnd = toHwnd(window);
     data.uID = kTrayIconId;
     Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
-bool platformIsMinimisedAndVisible(WindowHandle window) {
+bool frontEndIsMinimisedAndVisible(WindowHandle window) {
     HWND handle = liveWindow(window);
     return handle && IsIconic(handle) && IsWindowVisible(handle);
 }
 
-void platformHideWindow(WindowHandle window) {
+void frontEndHideWindow(WindowHandle window) {
     if (HWND handle = liveWindow(window)) ShowWindow(handle, SW_HIDE);
 }
 
-bool platformAskYesNo(const char* text, const char* caption) {
+bool frontEndAskYesNo(const char* text, const char* caption) {
     wchar_t wideText[1024];
     wchar_t wideCaption[256];
     widenFromUtf8(text, wideText);
@@ -164,7 +181,7 @@ bool platformAskYesNo(const char* text, const char* caption) {
     return MessageBoxW(ownerWindow(), wideText, wideCaption, MB_YESNO | MB_ICONINFORMATION | MB_SYSTEMMODAL) == IDYES;
 }
 
-void platformShowMessage(const char* text, const char* caption) {
+void frontEndShowMessage(const char* text, const char* caption) {
     wchar_t wideText[1024];
     wchar_t wideCaption[256];
     widenFromUtf8(text, wideText);
@@ -172,7 +189,7 @@ void platformShowMessage(const char* text, const char* caption) {
     MessageBoxW(ownerWindow(), wideText, wideCaption, MB_OK | MB_ICONINFORMATION);
 }
 
-void platformOpenHelp(const char* path) {
+void frontEndOpenHelp(const char* path) {
     if (!path || !*path) return;
     // Current Windows has no viewer for .HLP; a page beside it takes its place.
     char page[MAX_PATH + 8];
@@ -180,3 +197,6 @@ void platformOpenHelp(const char* path) {
     if (isFile(page) && openWithDefaultViewer(page)) return;
     WinHelpA(ownerWindow(), path, HELP_CONTENTS, 0);
 }
+
+// The program tells of its alerts with their sound alone here.
+void frontEndNotifyAlert(bool, int32_t) {}

@@ -2,7 +2,8 @@
 // memory that answer dialogs/controls.h as the system's do (an edit whose
 // text is set reports the update at once, a minimised window reports its
 // move and size, a modal run returns only when its dialog has ended), and
-// user actions the tests perform on them. Runs on top of platform/sim.
+// user actions the tests perform on them. Runs on top of platform/sim,
+// beside the simulated screen (sim_front_end.h).
 #pragma once
 
 #include <functional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "dialogs/controls.h"
+#include "dialogs/events.h"
 
 namespace simui {
 
@@ -18,6 +20,7 @@ struct Control {
     bool checked = false;
     bool enabled = true;
     std::string text;
+    std::string tip;
     std::vector<std::string> entries;
     int selection = -1;
 };
@@ -41,8 +44,8 @@ struct ChooserRequest {
     std::string defaultExtension;
 };
 
-// Everything gone; the platform simulation (sim::reset) must come first.
-// Connects itself to the simulated platform as its front end.
+// Every window gone, the dialogs as at program start; the platform
+// simulation (sim::reset) must come first.
 void reset();
 
 // Where the system puts a new window of each dialog, and its client area's
@@ -71,14 +74,14 @@ void click(WindowHandle dialog, int id);
 void clickRadio(WindowHandle dialog, int id, const std::vector<int>& group);
 void type(WindowHandle dialog, int id, const std::string& text);
 void selectEntry(WindowHandle dialog, int id, int index);
-// WM_ACTIVATE: 1 active, 2 by a click, 0 inactive.
-void activate(WindowHandle handle, int state);
+// The window becomes active or inactive; it tells whether it is minimised.
+void activate(WindowHandle handle, Activation how);
 void minimise(WindowHandle handle);
 void restore(WindowHandle handle);
 void moveTo(WindowHandle handle, int32_t x, int32_t y);
 void resize(WindowHandle handle, int32_t width, int32_t height);
-// The tray icon's callback: left or right button pressed on it.
-void trayClick(bool left);
+// A button pressed on the tray icon.
+void trayClick(TrayClick click);
 
 // The next chooser confirms `path`, or is cancelled when `path` is empty.
 void answerChooser(const std::string& path);
