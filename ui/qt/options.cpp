@@ -4,10 +4,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "actions/health_history.h"
 #include "app/health_command.h"
+#include "base/language.h"
 #include "platform/battery_health.h"
 #include "platform/linux/linux_platform.h"
 
@@ -16,7 +19,7 @@ namespace {
 constexpr char kVersion[] = "Cellwarden 1.05A\n";
 
 constexpr char kHelp[] =
-    "Usage: celwrd [-A] [-$]\n"
+    "Usage: celwrd [-A] [-$] [--lang ja|en]\n"
     "       celwrd --autostart on|off\n"
     "       celwrd --health[=json]\n"
     "       celwrd --help | --version\n"
@@ -26,6 +29,7 @@ constexpr char kHelp[] =
     "\n"
     "  -A               end as soon as the machine runs on mains power without charging\n"
     "  -$               write the main window's activations to CELWRDDB.LOG\n"
+    "  --lang ja|en     speak Japanese or English, whatever the locale says\n"
     "  --autostart on   start Cellwarden at log-in (~/.config/autostart/cellwarden.desktop)\n"
     "  --autostart off  no longer start it at log-in\n"
     "  --health         print each battery's capacity, wear, cycles and power, and the\n"
@@ -95,7 +99,26 @@ int health(HealthCommand command) {
 
 }  // namespace
 
+// The first of LANGUAGE, LC_ALL, LC_MESSAGES and LANG that is set decides;
+// --lang overrides it. The words are read as the program's command line
+// is, so the option cannot change what "-A" and "-$" do.
+static bool chooseLanguage(int argc, char** argv) {
+    Language language = languageOfLocale({getenv("LANGUAGE"), getenv("LC_ALL"), getenv("LC_MESSAGES"), getenv("LANG")});
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        line += ' ';
+        line += argv[i];
+    }
+    if (languageOption(line.c_str(), &language) < 0) {
+        fputs("celwrd: --lang takes ja or en\n", stderr);
+        return false;
+    }
+    setProgramLanguage(language);
+    return true;
+}
+
 int handleStandaloneOptions(int argc, char** argv) {
+    if (!chooseLanguage(argc, argv)) return 2;
     for (int i = 1; i < argc; ++i) {
         const char* word = argv[i];
         if (strcmp(word, "--help") == 0) return fputs(kHelp, stdout) < 0 ? 1 : 0;

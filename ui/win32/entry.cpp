@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/power_broadcast.h"
+#include "base/language.h"
 #include "dialogs/program.h"
 #include "platform/win32/win32_platform.h"
 #include "settings/settings.h"
@@ -33,6 +34,10 @@ HINSTANCE programInstance() { return instance ? instance : GetModuleHandleW(null
 int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     instance = module;
     win32RestrictDllSearch();
+    // Once, before any window: the user's UI language, unless --lang says.
+    Language language = languageOfLangId(GetUserDefaultUILanguage());
+    languageOption(GetCommandLineA(), &language);
+    setProgramLanguage(language);
     initSettingsRecords();
     showAgainMessage = RegisterWindowMessageW(L"Cellwarden.ShowAgain");
     if (anotherInstanceRuns()) {

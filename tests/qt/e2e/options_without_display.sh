@@ -19,6 +19,12 @@ out=$(bare "$bin" --help) || fail "--help ended with $?: $(cat "$work/stderr")"
 grep -q -- '--autostart on|off' <<<"$out" || fail "--help said: $out"
 out=$(bare "$bin" -A --version) || fail "--version ended with $?: $(cat "$work/stderr")"
 [ "$out" = "Cellwarden 1.05A" ] || fail "--version said: $out"
+# A language other than ja or en is refused before anything starts.
+bare "$bin" --lang=fr --version >"$work/stdout"
+status=$?
+[ $status -eq 2 ] && [ ! -s "$work/stdout" ] && grep -q -- '--lang takes ja or en' "$work/stderr" ||
+  fail "--lang=fr ended with $status: $(cat "$work/stdout" "$work/stderr")"
+out=$(bare "$bin" --lang en --version) || fail "--lang en --version ended with $?: $(cat "$work/stderr")"
 
 # Where only root can write on the way to /, as an installed program is.
 safe=$(mktemp -d /run/cellwarden-options.XXXXXX) || fail "cannot make a folder under /run"
