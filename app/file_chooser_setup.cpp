@@ -4,6 +4,7 @@
 
 #include "base/paths.h"
 #include "base/text_util.h"
+#include "base/texts.h"
 
 FileChooserSetup logFileChooser;
 FileChooserSetup soundFileChoosers[6];
@@ -55,8 +56,9 @@ void refreshFileChooser(FileChooserSetup& setup, const char* currentPath) {
 }
 
 void prepareFileChoosers(const char* logFileName) {
-    setupFileChooser(logFileChooser, "ﾛｸﾞﾌｧｲﾙ名", "ﾛｸﾞﾌｧｲﾙ(*.LOG)", "*.LOG", "", logFileName,
-                     "*.LOG", "");
+    setupFileChooser(logFileChooser, text(IDS_LOG_CHOOSER_TITLE), text(IDS_LOG_CHOOSER_FILTER), "*.LOG", "",
+                     logFileName, "*.LOG", "");
     for (FileChooserSetup& chooser : soundFileChoosers)
-        setupFileChooser(chooser, "WAVﾌｧｲﾙ名", "WAVﾌｧｲﾙ(*.WAV)", "*.WAV", "", "", "*.WAV", "");
+        setupFileChooser(chooser, text(IDS_WAV_CHOOSER_TITLE), text(IDS_WAV_CHOOSER_FILTER), "*.WAV", "", "", "*.WAV",
+                         "");
 }

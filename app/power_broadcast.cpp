@@ -3,6 +3,7 @@
 #include "actions/battery_log.h"
 #include "actions/event_script.h"
 #include "base/front_end.h"
+#include "base/texts.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/sampler.h"
 #include "platform/platform.h"
@@ -21,7 +22,7 @@ void resetPowerBroadcasts() {
 
 int confirmSuspend() {
     if (!liveSettings.Cmanip.Sasksuspendok) return 0;
-    return frontEndAskYesNo("サスペンドを実行しますか？", "Cellwarden Suspend") ? 0 : 1;
+    return frontEndAskYesNo(text(IDS_SUSPEND_QUESTION), text(IDS_SUSPEND_CAPTION)) ? 0 : 1;
 }
 
 static bool closingSteps() {

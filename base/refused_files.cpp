@@ -2,26 +2,21 @@
 
 #include "base/front_end.h"
 #include "base/text_util.h"
+#include "base/texts.h"
 #include "platform/platform.h"
 
 namespace {
 
 struct Notice {
-    const char* what;     // for the diagnostics line, with the path
-    const char* message;  // UTF-8
+    const char* what;  // for the diagnostics line, with the path
+    int message;       // IDS_ id
     bool told;
     bool owed;
 };
 
 Notice notices[kRefusedFileKinds] = {
-    {"settings file not read, defaults used and not saved over it",
-     "設定ファイルを読みませんでした。ほかのユーザーのファイルか、ほかのユーザーが書き換えられる"
-     "フォルダにあります。\n既定の設定で動き、このファイルには保存しません。",
-     false, false},
-    {"event script not run",
-     "AUTOEXEC.CLW のプログラムを実行しませんでした。ほかのユーザーのファイルか、ほかのユーザーが"
-     "書き換えられるフォルダにあります。",
-     false, false},
+    {"settings file not read, defaults used and not saved over it", IDS_REFUSED_SETTINGS, false, false},
+    {"event script not run", IDS_REFUSED_SCRIPT, false, false},
 };
 
 // Timers tick inside a message box: the next box waits for this one.
@@ -33,7 +28,7 @@ void showOwed() {
     for (int kind = 0; kind < kRefusedFileKinds; ++kind) {
         if (!notices[kind].owed) continue;
         notices[kind].owed = false;
-        frontEndShowMessage(notices[kind].message, "Cellwarden");
+        frontEndShowMessage(text(notices[kind].message), "Cellwarden");
         kind = -1;  // one may have fallen due meanwhile
     }
     showing = false;

@@ -5,6 +5,7 @@
 #include "app/file_chooser_setup.h"
 #include "app/trace.h"
 #include "base/front_end.h"
+#include "base/texts.h"
 #include "dialogs/binding.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/file_chooser.h"
@@ -15,9 +16,7 @@
 #include "resources/resource_ids.h"
 #include "settings/settings_file.h"
 
-const char* const kDisplayItemNames[6] = {
-    "非表示", "電池容量", "1%充放電時間", "充放電終了時刻", "充放電終了残り時間", "現在時刻",
-};
+const char* displayItemNames[6];
 
 namespace {
 
@@ -45,29 +44,19 @@ const Binding kBindings[] = {
     {.id = IDC_LOG_BY_BATTERY, .kind = BindingKind::Radio, .field = &copy.logTrigger, .radioCode = 1},
     {.id = IDC_LOG_INTERVAL, .kind = BindingKind::Number, .field = &copy.logIntervalSeconds, .limits = kSeconds,
      .edit = &intervalEdit},
-    {.id = IDC_ITEM_FIRST, .kind = BindingKind::List, .field = &copy.displayItems[0], .entries = kDisplayItemNames,
+    {.id = IDC_ITEM_FIRST, .kind = BindingKind::List, .field = &copy.displayItems[0], .entries = displayItemNames,
      .entryCount = 6},
     {.id = IDC_ITEM_FIRST + 1, .kind = BindingKind::List, .field = &copy.displayItems[1],
-     .entries = kDisplayItemNames, .entryCount = 6},
+     .entries = displayItemNames, .entryCount = 6},
     {.id = IDC_ITEM_FIRST + 2, .kind = BindingKind::List, .field = &copy.displayItems[2],
-     .entries = kDisplayItemNames, .entryCount = 6},
+     .entries = displayItemNames, .entryCount = 6},
     {.id = IDC_ITEM_FIRST + 3, .kind = BindingKind::List, .field = &copy.displayItems[3],
-     .entries = kDisplayItemNames, .entryCount = 6},
+     .entries = displayItemNames, .entryCount = 6},
     {.id = IDC_ITEM_FIRST + 4, .kind = BindingKind::List, .field = &copy.displayItems[4],
-     .entries = kDisplayItemNames, .entryCount = 6},
+     .entries = displayItemNames, .entryCount = 6},
     {.id = IDC_HIDE_TASKBAR, .kind = BindingKind::Check, .field = &copy.hideTaskbar},
     {.id = IDC_SHOW_TRAY, .kind = BindingKind::Check, .field = &copy.showTaskTray},
     {.id = IDC_ASK_SUSPEND, .kind = BindingKind::Check, .field = &copy.askSuspend},
-};
-
-// Where the system lets no program refuse a suspend, the question cannot
-// be asked: the switch stays, for a settings file shared with Windows, but
-// greyed, with the reason.
-const char* const kNoSuspendQuestion = "Linux ではサスペンドを止められないため、確認はできません";
-
-const MenuItem kAddedMenuItems[] = {
-    {CMD_VERSION, "ﾊﾞｰｼﾞｮﾝ(&V)"},
-    {CMD_EXIT, "終了(&C)"},
 };
 
 DialogFrame& frame() { return dialogFrames[kMainDialog]; }
@@ -121,14 +110,19 @@ intptr_t mainDialogInit(WindowHandle window) {
     if (firstInitialisation) {
         firstInitialisation = false;
         ownerWindow = window;
-        extendWindowMenu(window, kAddedMenuItems, 2);
+        const MenuItem added[] = {{CMD_VERSION, text(IDS_MENU_VERSION)}, {CMD_EXIT, text(IDS_MENU_EXIT)}};
+        extendWindowMenu(window, added, 2);
         frontEndSetClassIcon(window, IDI_BATTERY_PLAIN);
+        // Where the system lets no program refuse a suspend, the question
+        // cannot be asked: the switch stays, for a settings file shared
+        // with Windows, but greyed, with the reason.
         if (!platformCanRefuseSuspend()) {
             enableControl(window, IDC_ASK_SUSPEND, false);
-            setControlTip(window, IDC_ASK_SUSPEND, kNoSuspendQuestion);
+            setControlTip(window, IDC_ASK_SUSPEND, text(IDS_NO_SUSPEND_QUESTION));
         }
         runEventScript(kTriggerBoot);
     }
+    for (int item = 0; item < 6; ++item) displayItemNames[item] = text(IDS_ITEM_NONE + item);
     refreshMainControls(window);
     return 1;
 }
@@ -217,5 +211,5 @@ void cancelMainDialog() {
 }
 
 void showAbout() {
-    frontEndShowMessage("Cellwarden 「Tamberlo」\nVoltarium\nV1.05A\nBuild 1999/07/12", "Cellwarden Version");
+    frontEndShowMessage(text(IDS_VERSION_TEXT), text(IDS_VERSION_CAPTION));
 }

@@ -9,8 +9,9 @@
 #include "dialogs/dialog_frame.h"
 #include "dialogs/events.h"
 
-// The six entries of each display-item list, by item code.
-extern const char* const kDisplayItemNames[6];
+// The six entries of each display-item list, by item code, in the chosen
+// language: set when the dialog is initialised.
+extern const char* displayItemNames[6];
 
 // Back to the state at program start: the first initialisation to come.
 void resetMainDialog();

@@ -75,3 +75,28 @@
 
 // ----- VMID_Dlg_Log
 #define IDC_LOG_TEXT 10301
+
+// ----- the program's own words, one STRINGTABLE per language. From
+// IDS_FIRST without gaps, in the script's order (the Linux build checks it):
+// the lookup indexes them.
+#define IDS_FIRST 2000
+#define IDS_ITEM_NONE 2000           // the display items' list entries, in their codes' order
+#define IDS_ITEM_CHARGE 2001
+#define IDS_ITEM_PER_PERCENT 2002
+#define IDS_ITEM_ENDS_AT 2003
+#define IDS_ITEM_TIME_LEFT 2004
+#define IDS_ITEM_CLOCK 2005
+#define IDS_MENU_VERSION 2006
+#define IDS_MENU_EXIT 2007
+#define IDS_NO_SUSPEND_QUESTION 2008
+#define IDS_VERSION_TEXT 2009
+#define IDS_VERSION_CAPTION 2010
+#define IDS_SUSPEND_QUESTION 2011
+#define IDS_SUSPEND_CAPTION 2012
+#define IDS_LOG_CHOOSER_TITLE 2013
+#define IDS_LOG_CHOOSER_FILTER 2014
+#define IDS_WAV_CHOOSER_TITLE 2015
+#define IDS_WAV_CHOOSER_FILTER 2016
+#define IDS_REFUSED_SETTINGS 2017
+#define IDS_REFUSED_SCRIPT 2018
+#define IDS_COUNT 19

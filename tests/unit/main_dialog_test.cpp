@@ -3,6 +3,7 @@
 #include "dialogs/main_dialog.h"
 
 #include "app/apply_settings.h"
+#include "base/language.h"
 #include "monitor/presentation.h"
 #include "dialog_test.h"
 
@@ -199,6 +200,37 @@ TEST_F(MainDialog, TheWindowMenuShowsTheVersionAndEndsTheProgram) {
         EXPECT_FALSE(simui::exists(main));
     });
     EXPECT_EQ(iniLine("WPOS_Dlg_Main").substr(iniLine("WPOS_Dlg_Main").size() - 3), ",-1");
+}
+
+// In English the dialog says the English words, and what it writes (the
+// settings file, the log) is the same byte for byte as in Japanese.
+TEST_F(MainDialog, EnglishSaysItsOwnWordsAndWritesTheSameFiles) {
+    std::string files[2];
+    for (Language language : {Language::Japanese, Language::English}) {
+        SetUp();  // the whole machine afresh, Japanese
+        setProgramLanguage(language);
+        const bool english = language == Language::English;
+        run([&](WindowHandle main) {
+            const Strings menu = english ? Strings{"&About Cellwarden", "E&xit"} : Strings{"ﾊﾞｰｼﾞｮﾝ(&V)", "終了(&C)"};
+            EXPECT_EQ(window(main).menu, menu);
+            const simui::Control& first = simui::control(main, IDC_ITEM_FIRST);
+            ASSERT_EQ(first.entries.size(), 6u);
+            EXPECT_EQ(first.entries[4], english ? "Time left" : "充放電終了残り時間");
+            simui::selectEntry(main, IDC_ITEM_FIRST + 3, 4);
+            simui::click(main, IDC_VERSION);
+            const std::string about = english ? "Cellwarden \"Tamberlo\"\nVoltarium\nV1.05A\nBuild 1999/07/12"
+                                              : "Cellwarden 「Tamberlo」\nVoltarium\nV1.05A\nBuild 1999/07/12";
+            EXPECT_EQ(texts(sim::CallKind::ShowMessage), Strings{about});
+            simui::click(main, IDC_LOG_BROWSE);
+            ASSERT_FALSE(simui::chooserRequests().empty());
+            EXPECT_EQ(simui::chooserRequests().back().title, english ? "Log File" : "ﾛｸﾞﾌｧｲﾙ名");
+            simui::click(main, IDC_OK);
+        });
+        files[english] = sim::fileContent(kIni) + "\n----\n" + logFile();
+        TearDown();
+    }
+    EXPECT_NE(files[0].find("Cscreen.Sdisplayitems[3] = 4"), std::string::npos) << files[0];
+    EXPECT_EQ(files[1], files[0]);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "monitor/health_watch.h"
 #include "monitor/monitor_timers.h"
 #include "monitor/presentation.h"
+#include "base/language.h"
 #include "platform/sim/sim_platform.h"
 #include "ui/sim/sim_front_end.h"
 #include "settings/settings.h"
@@ -33,6 +34,7 @@ protected:
         setEventScriptObserver(nullptr);
         setLogLineObserver(nullptr);
         resetRefusedFileNotices();
+        setProgramLanguage(Language::Japanese);
         resetHealthWatch();
         setHistoryLineObserver(nullptr);
     }

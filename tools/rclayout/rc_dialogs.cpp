@@ -563,7 +563,134 @@ bool readDialog(const std::vector<Statement>& statements, size_t& i, RcDialog& d
     }
 }
 
+enum class TextLanguage : uint8_t { Other, Japanese, English };
+
+// LANGUAGE's primary language, as the script names it.
+TextLanguage readLanguage(const Statement& statement) {
+    if (statement.tokens.size() < 2) return TextLanguage::Other;
+    if (isWord(statement.tokens[1], "LANG_JAPANESE")) return TextLanguage::Japanese;
+    if (isWord(statement.tokens[1], "LANG_ENGLISH")) return TextLanguage::English;
+    return TextLanguage::Other;
+}
+
+// Kana, CJK punctuation and ideographs, and the full- and half-width forms:
+// what a Japanese text is written in, and no English one.
+bool isJapaneseCharacter(char32_t c) {
+    return (c >= 0x3000 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+bool holdsJapanese(const std::string& text) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t i = 0; i < text.size();) {
+        char32_t c;
+        size_t n = decodeUtf8(p + i, text.size() - i, &c);
+        if (n == 0) return false;
+        if (isJapaneseCharacter(c)) return true;
+        i += n;
+    }
+    return false;
+}
+
+// The rows of one STRINGTABLE from its BEGIN at `i`; `i` ends past END.
+// Each row is an IDS_ name, an optional comma and the text.
+bool readStringTable(const std::vector<Statement>& statements, size_t& i, TextLanguage language,
+                     std::vector<RcText>& texts, std::vector<std::string>& englishIds, RcError& error) {
+    int tableLine = statements[i].tokens[0].line;
+    Reader head{statements[i], 1};
+    while (!head.atEnd() && head.peek()->type == TokenType::Word) {
+        bool flag = false;
+        for (const char* name : kMemoryFlags) flag = flag || head.peek()->text == name;
+        if (!flag) return fail(error, head.line(), "unexpected " + describe(head.peek()) + " after STRINGTABLE");
+        ++head.pos;
+    }
+    if (!expectEnd(head, error)) return false;
+    if (language == TextLanguage::Other) {
+        return fail(error, tableLine, "a STRINGTABLE must stand under LANGUAGE LANG_JAPANESE or LANG_ENGLISH");
+    }
+    if (++i == statements.size() || !isBegin(statements[i].tokens[0]) || statements[i].tokens.size() != 1) {
+        return fail(error, tableLine, "the STRINGTABLE has no BEGIN");
+    }
+    for (++i;; ++i) {
+        if (i == statements.size()) return fail(error, tableLine, "the STRINGTABLE has no END");
+        const Statement& statement = statements[i];
+        if (isEnd(statement.tokens[0])) {
+            ++i;
+            return expectEnd(Reader{statement, 1}, error);
+        }
+        Reader r{statement, 0};
+        const Token& id = *r.peek();
+        if (id.type != TokenType::Word || id.text.compare(0, 4, "IDS_") != 0) {
+            return fail(error, id.line, "a text is named by an IDS_ id of resource_ids.h, not " + describe(&id));
+        }
+        ++r.pos;
+        if (r.isPunct(",")) ++r.pos;
+        std::string value;
+        if (!readString(r, "the text", value, error) || !expectEnd(r, error)) return false;
+        if (language == TextLanguage::Japanese) {
+            for (const RcText& row : texts) {
+                if (row.line > 0 && row.id == id.text) {
+                    return fail(error, id.line,
+                                id.text + " is in the Japanese table twice (first on line " + std::to_string(row.line) + ")");
+                }
+            }
+            texts.push_back(RcText{id.text, id.line, value, {}});
+            continue;
+        }
+        for (const std::string& seen : englishIds) {
+            if (seen == id.text) return fail(error, id.line, id.text + " is in the English table twice");
+        }
+        englishIds.push_back(id.text);
+        if (holdsJapanese(value)) return fail(error, id.line, "the English text of " + id.text + " holds Japanese");
+        if (value.empty()) return fail(error, id.line, "the English text of " + id.text + " is empty");
+        // Matched to its Japanese row once both tables are read.
+        texts.push_back(RcText{id.text, -id.line, {}, value});
+    }
+}
+
 }  // namespace
+
+bool parseRcTexts(const char* text, size_t size, std::vector<RcText>& texts, RcError& error) {
+    std::vector<Statement> statements;
+    Lexer lexer(text, size, error);
+    if (!lexer.run(statements)) return false;
+    texts.clear();
+    std::vector<RcText> rows;
+    std::vector<std::string> englishIds;
+    TextLanguage language = TextLanguage::Other;
+    int depth = 0;
+    size_t i = 0;
+    while (i < statements.size()) {
+        const Statement& statement = statements[i];
+        if (depth == 0 && isWord(statement.tokens[0], "LANGUAGE")) language = readLanguage(statement);
+        if (depth == 0 && isWord(statement.tokens[0], "STRINGTABLE")) {
+            if (!readStringTable(statements, i, language, rows, englishIds, error)) return false;
+            continue;
+        }
+        for (const Token& token : statement.tokens) {
+            if (isBegin(token)) ++depth;
+            else if (isEnd(token) && depth > 0) --depth;
+        }
+        ++i;
+    }
+    // English rows carry their line negated until matched.
+    for (const RcText& row : rows) {
+        if (row.line > 0) texts.push_back(row);
+    }
+    for (const RcText& row : rows) {
+        if (row.line > 0) continue;
+        RcText* japanese = nullptr;
+        for (RcText& candidate : texts) {
+            if (candidate.id == row.id) japanese = &candidate;
+        }
+        if (!japanese) return fail(error, -row.line, row.id + " has an English text but no Japanese one");
+        japanese->english = row.english;
+    }
+    for (const RcText& row : texts) {
+        if (row.english.empty()) return fail(error, row.line, row.id + " has no English text");
+    }
+    return true;
+}
 
 bool parseRcDialogs(const char* text, size_t size, RcDialog (&dialogs)[kDialogCount], RcError& error) {
     std::vector<Statement> statements;

@@ -47,3 +47,18 @@ struct RcError {
 // `text` is the whole script in UTF-8. False with `error` filled on any
 // malformed or unsupported input; `dialogs` is then incomplete.
 bool parseRcDialogs(const char* text, size_t size, RcDialog (&dialogs)[kDialogCount], RcError& error);
+
+// The program's own words: one STRINGTABLE per language, Japanese
+// (LANGUAGE LANG_JAPANESE) and English (LANGUAGE LANG_ENGLISH), each text
+// named by an IDS_ id of resource_ids.h. Both tables hold the same ids; an
+// English text holds no Japanese character. Rows in the Japanese table's
+// order.
+struct RcText {
+    std::string id;  // the IDS_ name
+    int line;        // of the Japanese text
+    std::string japanese, english;
+};
+
+// False with `error` filled on a malformed table, a text missing from one
+// of the languages, an id there twice, or a table in another language.
+bool parseRcTexts(const char* text, size_t size, std::vector<RcText>& texts, RcError& error);

@@ -204,7 +204,10 @@ TEST(Malformed, EachFaultIsReportedOnItsLine) {
 // Every cut of the real script short of its last END is refused.
 TEST(Malformed, TruncatedScriptFailsAtEveryLength) {
     std::string text = readTestFile(CELWRD_RC_PATH);
-    size_t complete = text.rfind("END");
+    // The string tables follow the dialogs.
+    size_t tables = text.find("\nSTRINGTABLE");
+    ASSERT_NE(tables, std::string::npos);
+    size_t complete = text.rfind("END", tables);
     ASSERT_NE(complete, std::string::npos);
     for (size_t length = 0; length < complete + 3; ++length) {
         // A copy of exactly `length` bytes, so a read past it is caught.
@@ -213,6 +216,13 @@ TEST(Malformed, TruncatedScriptFailsAtEveryLength) {
         RcError error{};
         ASSERT_FALSE(parse(cut, dialogs, error)) << length;
         ASSERT_FALSE(error.message.empty()) << length;
+    }
+    // A cut in the string tables leaves a text without its other language.
+    for (size_t length = tables + 1; length < text.rfind("END") + 3; ++length) {
+        std::string cut = text.substr(0, length);
+        std::vector<RcText> texts;
+        RcError error{};
+        ASSERT_FALSE(parseRcTexts(cut.data(), cut.size(), texts, error) && !texts.empty()) << length;
     }
 }
 
