@@ -99,4 +99,15 @@
 #define IDS_WAV_CHOOSER_FILTER 2016
 #define IDS_REFUSED_SETTINGS 2017
 #define IDS_REFUSED_SCRIPT 2018
-#define IDS_COUNT 19
+#define IDS_YES 2019
+#define IDS_NO 2020
+#define IDS_MENU_RESTORE 2021
+#define IDS_FULL_SUMMARY 2022
+#define IDS_FULL_BODY 2023              // %1: the charge in percent
+#define IDS_LOW_SUMMARY 2024
+#define IDS_LOW_BODY 2025               // %1: the charge in percent
+#define IDS_CHOOSER_NO_FOLDER 2026      // %1: the folder
+#define IDS_CHOOSER_BAD_NAME 2027       // %1: the file name
+#define IDS_CHOOSER_LONG_NAME 2028      // %1: the file name
+#define IDS_INHIBIT_WHY 2029
+#define IDS_COUNT 30

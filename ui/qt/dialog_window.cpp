@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "base/texts.h"
 #include "dialogs/controls.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/main_dialog.h"
@@ -86,10 +87,6 @@ QWidget* makeControl(const ControlLayout& c, QWidget* parent) {
 int visibleHeight(const ControlLayout& c, const DialogUnits& units) {
     return units.toY(c.kind == ControlKind::ComboBox ? 12 : c.height);
 }
-
-// Of the system's window-menu items only the restore does anything from a
-// tray: moving, sizing, minimising and closing are the window manager's.
-const char* const kRestoreText = "元のサイズに戻す(&R)";
 
 }  // namespace
 
@@ -194,7 +191,9 @@ void DialogWindow::sendCommand(int id, ControlEvent event) {
     if (initialised_ && !destroyed_) dialogCommand(dialog_, handle(), id, event);
 }
 
-void DialogWindow::buildSystemMenu() { menu_.addAction(fromUtf8(kRestoreText))->setData(kRestoreItem); }
+// Of the system's window-menu items only the restore does anything from a
+// tray: moving, sizing, minimising and closing are the window manager's.
+void DialogWindow::buildSystemMenu() { menu_.addAction(fromUtf8(::text(IDS_MENU_RESTORE)))->setData(kRestoreItem); }
 
 void DialogWindow::initialise() {
     initialised_ = true;

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/file_chooser_setup.h"
+#include "base/texts.h"
 #include "dialogs/controls.h"
 #include "ui/qt/dialog_window.h"
 
@@ -62,17 +63,17 @@ public:
             return;
         }
         if (!chosen.absoluteDir().exists()) {
-            refuse(QStringLiteral("%1\nパスが存在しません。\nパスを確認してください。").arg(chosen.absolutePath()));
+            refuse(QString::fromUtf8(::text(IDS_CHOOSER_NO_FOLDER)).arg(chosen.absolutePath()));
             return;
         }
         // A line break in a name would become a line of the settings file.
         const QString path = chosen.absoluteFilePath();
         if (std::any_of(path.cbegin(), path.cend(), [](QChar c) { return c.unicode() < 0x20; })) {
-            refuse(QStringLiteral("%1\nこのファイル名は使えません。").arg(chosen.fileName().simplified()));
+            refuse(QString::fromUtf8(::text(IDS_CHOOSER_BAD_NAME)).arg(chosen.fileName().simplified()));
             return;
         }
         if (static_cast<size_t>(chosen.absoluteFilePath().toUtf8().size()) >= kPathBytes) {
-            refuse(QStringLiteral("%1\nファイル名が長すぎます。").arg(chosen.fileName()));
+            refuse(QString::fromUtf8(::text(IDS_CHOOSER_LONG_NAME)).arg(chosen.fileName()));
             return;
         }
         QFileDialog::accept();

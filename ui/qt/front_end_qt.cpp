@@ -16,6 +16,7 @@
 #include <climits>
 
 #include "base/front_end.h"
+#include "base/texts.h"
 #include "dialogs/controls.h"
 #include "dialogs/events.h"
 #include "dialogs/log_viewer.h"
@@ -114,8 +115,8 @@ void frontEndTrayDelete(WindowHandle window) {
 
 bool frontEndAskYesNo(const char* text, const char* caption) {
     QMessageBox box(QMessageBox::Question, fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, messageOwner());
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* yes = box.addButton(fromUtf8(::text(IDS_YES)), QMessageBox::YesRole);
+    box.addButton(fromUtf8(::text(IDS_NO)), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     runBox(box);
     return box.clickedButton() == yes;
@@ -134,9 +135,8 @@ void frontEndNotifyAlert(bool full, int32_t percent) {
     QDBusMessage notify = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    const QString summary = full ? QStringLiteral("ﾌﾙ充電") : QStringLiteral("容量減少警告");
-    const QString body = full ? QStringLiteral("バッテリーが %1% まで充電されました").arg(percent)
-                              : QStringLiteral("バッテリーの残りが %1% になりました").arg(percent);
+    const QString summary = fromUtf8(::text(full ? IDS_FULL_SUMMARY : IDS_LOW_SUMMARY));
+    const QString body = fromUtf8(::text(full ? IDS_FULL_BODY : IDS_LOW_BODY)).arg(percent);
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(full ? 1 : 2));
     hints.insert(QStringLiteral("category"), QStringLiteral("device"));

@@ -29,6 +29,8 @@
 #include <QVariant>
 #include <QtGlobal>
 
+#include "base/texts.h"
+
 namespace {
 
 const char kService[] = "org.freedesktop.login1";
@@ -43,7 +45,6 @@ const int kCallTimeoutMs = 3000;
 
 const char kWhat[] = "sleep:shutdown";
 const char kWho[] = "Cellwarden";
-const char kWhy[] = "電池ログと設定を保存するため (saving the battery log and settings)";
 
 // Debian's libdbus's own default, when DBUS_SYSTEM_BUS_ADDRESS is not set.
 const char kDefaultAddress[] = "unix:path=/run/dbus/system_bus_socket";
@@ -165,7 +166,7 @@ void releaseLock() {
 QDBusMessage callInhibit() {
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
                                                        QString::fromLatin1(kManager), QStringLiteral("Inhibit"));
-    call << QString::fromLatin1(kWhat) << QString::fromLatin1(kWho) << QString::fromUtf8(kWhy)
+    call << QString::fromLatin1(kWhat) << QString::fromLatin1(kWho) << QString::fromUtf8(::text(IDS_INHIBIT_WHY))
          << QStringLiteral("delay");
     return bus().call(call, QDBus::Block, kCallTimeoutMs);
 }
