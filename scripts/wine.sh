@@ -180,7 +180,8 @@ wine_end_descendants() {
 }
 
 # The registry settings of every prefix we make: the fonts named by the
-# dialog templates mapped to the IPA fonts (or Japanese glyphs are missing),
+# dialog templates mapped to the IPA fonts (or Japanese glyphs are missing)
+# and the English log viewer's to a fixed-width one Wine has,
 # and no menu builder at each start of a wineserver (it is disabled anyway
 # and would only log an error).
 wine_base_registry() {
@@ -188,6 +189,7 @@ wine_base_registry() {
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
 "ＭＳ Ｐゴシック"="IPAPGothic"
 "ＭＳ ゴシック"="IPAGothic"
+"Courier New"="DejaVu Sans Mono"
 
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\RunServices]
 "winemenubuilder"=-

@@ -37,8 +37,14 @@ struct NameOrId {
 
 struct Resource {
     NameOrId type, name;
+    uint16_t language;
     std::vector<uint8_t> data;
 };
+
+// The English templates and texts stand beside these under their own
+// language id; the checks here are of the Japanese ones and the neutral
+// icons, manifest and version.
+constexpr uint16_t kNeutral = 0x0000, kJapanese = 0x0411;
 
 // Little-endian cursor; any read past the end marks it failed and yields 0.
 class Reader {
@@ -98,7 +104,7 @@ std::vector<Resource> parseRes(const std::vector<uint8_t>& file) {
         r.align4();
         r.u32();  // data version
         r.u16();  // memory flags
-        r.u16();  // language
+        res.language = r.u16();
         if (!r.ok() || start + headerSize + dataSize > file.size()) return {};
         res.data.assign(file.begin() + long(start + headerSize), file.begin() + long(start + headerSize + dataSize));
         r.seek(start + headerSize + dataSize);
@@ -167,7 +173,9 @@ protected:
 
     const Resource* find(uint16_t type, const NameOrId& name) const {
         for (const Resource& res : resources)
-            if (res.type == NameOrId{u"", type} && res.name == name) return &res;
+            if (res.type == NameOrId{u"", type} && res.name == name &&
+                (res.language == kNeutral || res.language == kJapanese))
+                return &res;
         return nullptr;
     }
 

@@ -10,7 +10,9 @@
 // C++ for ui/layout/dialog_layout.h's table. Ids stay the script's
 // expressions, so the compiler checks them against resource_ids.h.
 // `scriptName` only goes into the opening comment.
-std::string layoutTableSource(const RcDialog (&dialogs)[kDialogCount], const char* scriptName);
+// With `english`, kEnglishDialogLayouts follows from those templates.
+std::string layoutTableSource(const RcDialog (&dialogs)[kDialogCount], const RcDialog (*english)[kDialogCount],
+                              const char* scriptName);
 
 // C++ for ui/layout/text_table.h's table, with the compiler checking that
 // the ids run from IDS_FIRST in the script's order and IDS_COUNT is right.

@@ -692,7 +692,8 @@ bool parseRcTexts(const char* text, size_t size, std::vector<RcText>& texts, RcE
     return true;
 }
 
-bool parseRcDialogs(const char* text, size_t size, RcDialog (&dialogs)[kDialogCount], RcError& error) {
+bool parseRcDialogs(const char* text, size_t size, RcDialog (&dialogs)[kDialogCount], RcError& error,
+                    bool english) {
     std::vector<Statement> statements;
     Lexer lexer(text, size, error);
     if (!lexer.run(statements)) return false;
@@ -701,10 +702,13 @@ bool parseRcDialogs(const char* text, size_t size, RcDialog (&dialogs)[kDialogCo
     // Blocks of other resources (VERSIONINFO, STRINGTABLE...) are skipped
     // whole, so a DIALOG word inside one is not taken for a template.
     int depth = 0, openLine = 0;
+    bool inEnglish = false;
     size_t i = 0;
     while (i < statements.size()) {
         const Statement& statement = statements[i];
-        int which = depth == 0 && startsDialog(statement) ? dialogIndex(statement.tokens[0]) : -1;
+        if (depth == 0 && isWord(statement.tokens[0], "LANGUAGE"))
+            inEnglish = readLanguage(statement) == TextLanguage::English;
+        int which = depth == 0 && inEnglish == english && startsDialog(statement) ? dialogIndex(statement.tokens[0]) : -1;
         if (which >= 0) {
             RcDialog& dialog = dialogs[which];
             int line = statement.tokens[0].line;
@@ -717,6 +721,15 @@ bool parseRcDialogs(const char* text, size_t size, RcDialog (&dialogs)[kDialogCo
             dialog.name = kRcDialogNames[which];
             dialog.line = line;
             if (!readDialog(statements, i, dialog, error)) return false;
+            // What an English user reads; the font's name is not shown.
+            if (english && holdsJapanese(dialog.caption)) {
+                return fail(error, line, "the English caption of " + dialog.name + " holds Japanese");
+            }
+            for (const RcControl& control : dialog.controls) {
+                if (english && holdsJapanese(control.text)) {
+                    return fail(error, line, "the English " + dialog.name + "'s " + control.id + " holds Japanese");
+                }
+            }
             continue;
         }
         for (const Token& token : statement.tokens) {
@@ -731,7 +744,9 @@ bool parseRcDialogs(const char* text, size_t size, RcDialog (&dialogs)[kDialogCo
     }
     if (depth > 0) return fail(error, openLine, "BEGIN without END");
     for (int which = 0; which < kDialogCount; ++which) {
-        if (!found[which]) return fail(error, 0, std::string("no DIALOG named ") + kRcDialogNames[which]);
+        if (!found[which]) {
+            return fail(error, 0, std::string("no ") + (english ? "English " : "") + "DIALOG named " + kRcDialogNames[which]);
+        }
     }
     return true;
 }

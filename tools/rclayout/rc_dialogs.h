@@ -45,8 +45,11 @@ struct RcError {
 };
 
 // `text` is the whole script in UTF-8. False with `error` filled on any
-// malformed or unsupported input; `dialogs` is then incomplete.
-bool parseRcDialogs(const char* text, size_t size, RcDialog (&dialogs)[kDialogCount], RcError& error);
+// malformed or unsupported input; `dialogs` is then incomplete. The
+// English templates are those under LANGUAGE LANG_ENGLISH; every other
+// one is Japanese, the program's own.
+bool parseRcDialogs(const char* text, size_t size, RcDialog (&dialogs)[kDialogCount], RcError& error,
+                    bool english = false);
 
 // The program's own words: one STRINGTABLE per language, Japanese
 // (LANGUAGE LANG_JAPANESE) and English (LANGUAGE LANG_ENGLISH), each text

@@ -63,5 +63,9 @@ struct DialogLayout {
     int controlCount;
 };
 
-// By DialogId.
+// By DialogId: the Japanese templates, and the English ones beside them.
 extern const DialogLayout kDialogLayouts[kDialogCount];
+extern const DialogLayout kEnglishDialogLayouts[kDialogCount];
+
+// The template of `dialog` in the chosen language.
+const DialogLayout& dialogLayout(DialogId dialog);

@@ -232,7 +232,7 @@ void fillClientWithControl(WindowHandle dialog, int id) {
 // ---------------------------------------------------------------- dialogs
 
 uint32_t dialogTemplateStyle(DialogId dialog) {
-    return dialog >= 0 && dialog < kDialogCount ? kDialogLayouts[dialog].style : 0;
+    return dialog >= 0 && dialog < kDialogCount ? dialogLayout(dialog).style : 0;
 }
 
 void runModalDialog(DialogId dialog, WindowHandle owner) {

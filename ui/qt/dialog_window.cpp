@@ -32,14 +32,19 @@ std::vector<DialogWindow*> live;
 // cause; the user sees nothing of the wait.
 constexpr int kClickActivationMs = 150;
 
-// Windows' Japanese fonts are not installed here: IPA's take their place,
-// proportional for proportional.
+// Windows' fonts are not installed here: IPA's take the Japanese ones'
+// place, proportional for proportional, and free look-alikes the English
+// templates' ones.
 void substituteWindowsFonts() {
     static bool done = false;
     if (done) return;
     done = true;
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), {QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic")});
     QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), {QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic")});
+    QFont::insertSubstitutions(QStringLiteral("MS Shell Dlg"),
+                               {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("DejaVu Sans Mono"),
+                                                               QStringLiteral("Liberation Mono"), QStringLiteral("Nimbus Mono PS")});
 }
 
 QString fromUtf8(const char* text) { return QString::fromUtf8(text ? text : ""); }
@@ -115,7 +120,7 @@ DialogWindow* dialogWindow(WindowHandle handle) {
 const std::vector<DialogWindow*>& liveDialogWindows() { return live; }
 
 DialogWindow::DialogWindow(DialogId dialog, WindowHandle owner) : dialog_(dialog), owner_(owner) {
-    const DialogLayout& layout = kDialogLayouts[dialog];
+    const DialogLayout& layout = dialogLayout(dialog);
     const QFont font = templateFont(layout);
     setFont(font);
     units_ = dialogUnitsOf(font);
@@ -200,7 +205,7 @@ void DialogWindow::initialise() {
     dialogInit(dialog_, handle());
     // A visible template shows normal once initialised when the dialog left
     // it hidden, as the system's dialogs do (a minimised one stays so).
-    if (!destroyed_ && !isVisible() && (kDialogLayouts[dialog_].style & kLayoutVisible)) showNormal();
+    if (!destroyed_ && !isVisible() && (dialogLayout(dialog_).style & kLayoutVisible)) showNormal();
     QTimer::singleShot(0, this, [this] {
         if (!destroyed_) dialogSettled(dialog_, handle());
     });

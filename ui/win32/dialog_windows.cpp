@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "app/power_broadcast.h"
+#include "base/language.h"
 #include "dialogs/controls.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/dialogs.h"
@@ -133,7 +134,10 @@ const DialogClass kDialogs[kDialogCount] = {
 
 const DLGTEMPLATE* findTemplate(DialogId dialog) {
     HINSTANCE instance = programInstance();
-    HRSRC found = FindResourceW(instance, kDialogs[dialog].templateName, MAKEINTRESOURCEW(5));
+    // The chosen language's template, whatever the thread's UI language.
+    const WORD language = programLanguage() == Language::English ? MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)
+                                                                 : MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+    HRSRC found = FindResourceExW(instance, MAKEINTRESOURCEW(5), kDialogs[dialog].templateName, language);
     HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
     return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
 }

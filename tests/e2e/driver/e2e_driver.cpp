@@ -235,6 +235,18 @@ int get(HWND window, int, char** argv) {
     return 0;
 }
 
+// A control's own text (a button's or a label's), whatever its kind.
+int controlText(HWND window, int, char** argv) {
+    HWND control;
+    if (needControl(window, argv[0], &control)) return 1;
+    static wchar_t text[1024];
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
+    printWide(text, static_cast<int>(length));
+    print("\n");
+    return 0;
+}
+
 int enabled(HWND window, int, char** argv) {
     HWND control;
     if (needControl(window, argv[0], &control)) return 1;
@@ -441,7 +453,9 @@ HWND findChooser() {
     struct Found {
         static BOOL CALLBACK consider(HWND window, LPARAM data) {
             if (!hasClass(window, "#32770") || !IsWindowVisible(window) || !ownedByProgram(window)) return TRUE;
-            if (!hasTitle(window, L"ﾛｸﾞﾌｧｲﾙ名") && !hasTitle(window, L"WAVﾌｧｲﾙ名")) return TRUE;
+            if (!hasTitle(window, L"ﾛｸﾞﾌｧｲﾙ名") && !hasTitle(window, L"WAVﾌｧｲﾙ名") && !hasTitle(window, L"Log File") &&
+                !hasTitle(window, L"Sound File"))
+                return TRUE;
             *reinterpret_cast<HWND*>(data) = window;
             return FALSE;
         }
@@ -628,7 +642,7 @@ const Entry kCommands[] = {
     {"endsession", 1, endSession, true}, {"tray", 1, tray, true},           {"menu", 0, menu, false},
     {"msgbox", 0, messageBox, false},    {"chooser", 1, chooser, false},    {"ping", 1, ping, true},
     {"tips", 0, tips, false},            {"windows", 0, windows, false},    {"place", 4, place, true},
-    {"logoff", 0, logOff, false},
+    {"logoff", 0, logOff, false},        {"text", 1, controlText, true},
 };
 
 int usage() {

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The program under an English locale: the English templates (the dialogs'
+# titles, the buttons' texts), the version box, the same caption as in
+# Japanese, and settings and log written as in Japanese. With
+# E2E_PICTURES set to a directory, the main dialog, the log viewer and the
+# sound dialog are photographed there (*-en.png).
+. "$(dirname "$0")/harness.sh"
+e2e_begin "$@"
+locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8' || localedef -i en_US -f UTF-8 en_US.UTF-8 2>/dev/null ||
+  e2e_log "no generated en_US.UTF-8 (Debian package locales)"
+export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+unset LANGUAGE LC_MESSAGES
+
+e2e_write_ini 'Cscreen.Sshowtasktray = 1' 'Clogfile.Sneedsavelogfile = 1' 'Cbattery.Scheckinterval = 300' \
+  'Cbattery.Stimedef1pdischarge = 72000'
+power_set "$E2E_POWER" 0 Discharging 37
+e2e_start
+# The caption's items and formats are the same in every language.
+e2e_wait_caption '^37%' 30
+e2e_driver restore || e2e_fail "could not restore the main window"
+
+# By title; the main window (whose title is the clock's) as "main".
+window_geometry() {
+  e2e_driver windows | awk -v title="$1" '{ t = $6; for (i = 7; i <= NF; i++) t = t " " $i }
+    t == title || (title == "main" && $1 == "unowned") { print $5; exit }'
+}
+photograph() {
+  [ -n "${E2E_PICTURES:-}" ] || return 0
+  local geometry
+  sleep 2
+  geometry=$(window_geometry "$1")
+  [ -n "$geometry" ] || e2e_fail "no window titled $1 for $2"
+  wine_screenshot "$E2E_WORK/screen.png" || e2e_fail "no screenshot"
+  convert "$E2E_WORK/screen.png" -crop "$geometry" +repage "$E2E_PICTURES/$2"
+  e2e_log "saved $E2E_PICTURES/$2"
+}
+photograph main main-dialog-en.png
+
+# OK, Cancel and Apply: the English buttons of the English template.
+for row in '1 OK' '2 Cancel' '16 &Apply' '10014 E&xit'; do
+  e2e_expect_eq "${row#* }" "$(e2e_driver text "${row%% *}")" "the text of button ${row%% *}"
+done
+
+e2e_driver log || e2e_fail "could not open the log viewer"
+titled() { [ -n "$(window_geometry "$1")" ]; }
+e2e_until 10 "no English log viewer" titled 'Battery Log'
+photograph 'Battery Log' log-viewer-en.png
+
+e2e_driver sound || e2e_fail "could not open the sound dialog"
+e2e_until 10 "no English sound dialog" titled 'Sounds'
+photograph 'Sounds' sound-dialog-en.png
+e2e_driver --window Sounds press 2
+
+# The version box: its English caption and text.
+e2e_driver press 10015
+e2e_expect_eq 'About Cellwarden|Cellwarden "Tamberlo"/Voltarium/V1.05A/Build 1999/07/12' "$(e2e_driver msgbox)" \
+  "the version box"
+
+e2e_driver exit
+e2e_wait_exit 10
+[ "$HARNESS_STATUS" = 0 ] || e2e_fail "exit code $HARNESS_STATUS"
+log=$E2E_PROGRAM/CELWRD.LOG
+[ "$(grep -c '' "$log")" -ge 2 ] || e2e_fail "the log has too few lines: $(cat "$log")"
+LC_ALL=C grep -q '[^ -~]' <(tr -d '\r' <"$log") && e2e_fail "the log holds other than ASCII: $(cat "$log")"
+e2e_log "passed"

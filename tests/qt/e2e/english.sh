@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The program under an English locale: the English templates (their window
+# titles and access keys), the version box, the same caption as in
+# Japanese, and a log written as in Japanese. With QE_PICTURES set to a
+# directory, the main dialog, the log viewer and the sound dialog are
+# photographed there (linux-*-en.png).
+. "$(dirname "$0")/harness.sh"
+qe_begin "$@"
+# A generated locale, so that the tools around the program keep quiet too.
+locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8' || localedef -i en_US -f UTF-8 en_US.UTF-8 2>/dev/null ||
+  qe_log "no generated en_US.UTF-8 (Debian package locales): the program still reads LANG"
+export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+unset LANGUAGE LC_MESSAGES
+
+qe_write_ini 'Cscreen.Sshowtasktray = 1' 'Clogfile.Sneedsavelogfile = 1' 'Cbattery.Scheckinterval = 300' \
+  'Cbattery.Stimedef1pdischarge = 72000'
+power_set "$QE_POWER" 0 Discharging 37
+qe_start
+# The caption's items and formats are the same in every language.
+qe_wait_caption '^37%' 20
+qe_show_main
+main=$QE_MAIN
+gone() { [ -z "$(qe_window_named "$1")" ]; }
+shown() { xdotool search --onlyvisible --name "^$1\$" >/dev/null; }
+
+frame_of() {
+  local frame
+  frame=$(xwininfo -tree -id "$1" | awk '/Parent window id:/ { print $4 }')
+  xwininfo -id "$frame" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+    /Width:/ { w = $2 } /Height:/ { h = $2 } END { printf "%dx%d+%d+%d\n", w, h, x, y }'
+}
+photograph() {
+  [ -n "${QE_PICTURES:-}" ] || return 0
+  sleep 1
+  qe_screenshot "$QE_WORK/screen.png" || qe_fail "no screenshot"
+  convert "$QE_WORK/screen.png" -crop "$(frame_of "$1")" +repage "$QE_PICTURES/$2"
+  qe_log "saved $QE_PICTURES/$2"
+}
+photograph "$main" linux-main-dialog-en.png
+
+# "&View": the English log viewer.
+qe_keys "$main" alt+v
+qe_until 10 "alt+v did not open the English log viewer" shown 'Battery Log'
+viewer=$(qe_window_named 'Battery Log')
+power_set "$QE_POWER" 0 Discharging 36
+qe_wait_caption '^36%' 10
+photograph "$viewer" linux-log-viewer-en.png
+qe_keys "$viewer" Escape
+qe_until 5 "Escape did not close the log viewer" gone 'Battery Log'
+
+# "S&ounds...": the English sound dialog; Escape cancels it.
+qe_keys "$main" alt+o
+qe_until 10 "alt+o did not open the English sound dialog" shown 'Sounds'
+sound=$(qe_window_named 'Sounds')
+photograph "$sound" linux-sound-dialog-en.png
+qe_keys "$sound" Escape
+qe_until 5 "Escape did not cancel the sound dialog" gone 'Sounds'
+
+# "Abou&t": a message box under its English caption; Return closes it.
+qe_keys "$main" alt+t
+qe_until 10 "alt+t did not open the version box" shown 'About Cellwarden'
+box=$(qe_window_named 'About Cellwarden')
+qe_keys "$box" Return
+qe_until 5 "Return did not close the version box" gone 'About Cellwarden'
+
+# "E&xit".
+qe_keys "$main" alt+x
+qe_wait_exit 10
+[ "$QE_STATUS" = 0 ] || qe_fail "exit code $QE_STATUS"
+# The log reads as in Japanese: the markers and a line per percent, ASCII.
+log=$(find "$QE_PROGRAM" -iname 'celwrd.log' | head -n 1)
+[ -n "$log" ] && [ "$(grep -c '' "$log")" -ge 3 ] || qe_fail "the log has too few lines: $(cat "$log" 2>/dev/null)"
+LC_ALL=C grep -q '[^ -~]' <(tr -d '\r' <"$log") && qe_fail "the log holds other than ASCII: $(cat "$log")"
+qe_log "passed"
