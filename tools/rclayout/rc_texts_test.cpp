@@ -85,3 +85,56 @@ TEST(RcTexts, BothLanguagesOrNone) {
 }
 
 }  // namespace
+
+namespace {
+
+// The letter after a single '&', upper case; 0 without one.
+char accessKey(const std::string& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        const char c = text[i + 1];
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return 0;
+}
+
+// The English templates are the Japanese ones in other words: the same
+// controls of the same kinds in the same (tab) order, each with an access
+// key where the Japanese one has one, and no key twice in a dialog.
+TEST(RcTexts, EnglishTemplatesMatchTheJapaneseWithUniqueAccessKeys) {
+    const std::string script = readTestFile(CELWRD_RC_PATH);
+    RcDialog japanese[kDialogCount], english[kDialogCount];
+    RcError error{};
+    ASSERT_TRUE(parseRcDialogs(script.data(), script.size(), japanese, error)) << error.line << ": " << error.message;
+    ASSERT_TRUE(parseRcDialogs(script.data(), script.size(), english, error, true)) << error.line << ": " << error.message;
+    for (int which = 0; which < kDialogCount; ++which) {
+        SCOPED_TRACE(kRcDialogNames[which]);
+        const RcDialog& ja = japanese[which];
+        const RcDialog& en = english[which];
+        EXPECT_EQ(en.style, ja.style);
+        EXPECT_EQ(en.exStyle, ja.exStyle);
+        EXPECT_GE(en.width, ja.width);
+        EXPECT_GE(en.height, ja.height);
+        ASSERT_EQ(en.controls.size(), ja.controls.size());
+        std::string keys;
+        for (size_t i = 0; i < en.controls.size(); ++i) {
+            const RcControl& j = ja.controls[i];
+            const RcControl& e = en.controls[i];
+            SCOPED_TRACE(e.id + " " + e.text);
+            EXPECT_EQ(e.id, j.id);
+            EXPECT_EQ(e.kind, j.kind);
+            EXPECT_EQ(e.style, j.style);
+            EXPECT_EQ(accessKey(e.text) != 0, accessKey(j.text) != 0);
+            if (const char key = accessKey(e.text)) {
+                EXPECT_EQ(keys.find(key), std::string::npos) << "the access key " << key << " is there twice";
+                keys += key;
+            }
+        }
+    }
+}
+
+}  // namespace

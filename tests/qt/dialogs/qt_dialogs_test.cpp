@@ -19,6 +19,8 @@
 
 #include "app/apply_settings.h"
 #include "app/file_chooser_setup.h"
+#include "base/language.h"
+#include "base/texts.h"
 #include "dialogs/controls.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/dialogs.h"
@@ -92,6 +94,49 @@ TEST_F(QtDialogs, TemplatesRenderInDialogUnitsOfTheirFont) {
     }
     EXPECT_EQ(main.control(IDC_ITEM_FIRST)->nextInFocusChain(), main.control(IDC_ITEM_FIRST + 1));
     EXPECT_EQ(main.control(IDC_LOG_BY_BATTERY)->focusPolicy(), Qt::ClickFocus);
+}
+
+// Every text fits its control in both languages, measured in the template's
+// font as rendered here: a label its width, a box or button its text beside
+// the box or between the edges, a group its title, a list its longest
+// entry beside the arrow. Allowances in dialog units, as Windows draws them.
+TEST_F(QtDialogs, EveryTextFitsItsControlInBothLanguages) {
+    for (Language language : {Language::Japanese, Language::English}) {
+        setProgramLanguage(language);
+        for (int d = 0; d < kDialogCount; ++d) {
+            const DialogLayout& layout = dialogLayout(static_cast<DialogId>(d));
+            const QFont font = templateFont(layout);
+            const QFontMetrics metrics(font);
+            const DialogUnits units = dialogUnitsOf(font);
+            for (int i = 0; i < layout.controlCount; ++i) {
+                const ControlLayout& c = layout.controls[i];
+                QString text = QString::fromUtf8(c.text);
+                text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&'));
+                text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+                int allowance = 0;
+                switch (c.kind) {
+                case ControlKind::CheckBox:
+                case ControlKind::RadioButton: allowance = text.isEmpty() ? 10 : 12; break;
+                case ControlKind::PushButton:
+                case ControlKind::DefaultButton: allowance = 2; break;
+                case ControlKind::GroupBox: allowance = 8; break;
+                case ControlKind::Label: break;
+                case ControlKind::ComboBox:
+                    // The display items' entries.
+                    for (int item = 0; item < 6; ++item) {
+                        const QString entry = QString::fromUtf8(::text(IDS_ITEM_NONE + item));
+                        EXPECT_LE(metrics.horizontalAdvance(entry) + units.toX(14), units.toX(c.width))
+                            << layout.name << " " << c.id << " " << entry.toStdString();
+                    }
+                    continue;
+                case ControlKind::Edit: continue;
+                }
+                EXPECT_LE(metrics.horizontalAdvance(text) + units.toX(allowance), units.toX(c.width))
+                    << metrics.horizontalAdvance(text) << "+" << units.toX(allowance) << " " << layout.name << " " << c.id << " \"" << c.text << "\"";
+            }
+        }
+    }
+    setProgramLanguage(Language::Japanese);
 }
 
 // What the dialogs' behaviour relies on: an edit set from the program
