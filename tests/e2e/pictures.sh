@@ -5,10 +5,16 @@
 # The program runs on a fake battery discharging at 37 % with a measured
 # 72 s per 1 % and the tray icon on. Saved in docs/: main-dialog.png (the
 # main dialog restored), log-viewer.png, sound-dialog.png, tray.png (the
-# tray icon with its tip) and tray-menu.png (its menu).
+# tray icon with its tip) and tray-menu.png (its menu); and the English
+# dialogs as main-dialog-en.png, log-viewer-en.png and sound-dialog-en.png.
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 : "${E2E_ROOT:=$source_dir/build/native/tests/e2e}"
 : "${E2E_DRIVER:=$E2E_ROOT/e2e_driver.exe}"
+# The English dialogs (*-en.png) first, from a run of their own under an
+# English locale (before the namespace, which runs this script again).
+if [ -z "${HARNESS_IN_NAMESPACE:-}" ]; then
+  E2E_PICTURES=$source_dir/docs E2E_WORK=$E2E_ROOT/work/pictures-english bash "$source_dir/tests/e2e/english.sh" || exit 1
+fi
 . "$source_dir/tests/e2e/harness.sh"
 e2e_begin "$@"
 

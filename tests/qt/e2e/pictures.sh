@@ -9,6 +9,8 @@ source_dir=$(cd "$(dirname "$0")/../../.." && pwd)
 export QE_PICTURES=$source_dir/docs
 # (qe_begin runs this script again inside its namespace: the dialogs once.)
 [ -n "${QE_IN_NAMESPACE:-}" ] || bash "$source_dir/tests/qt/e2e/dialogs.sh" || exit 1
+# The English ones, linux-*-en.png.
+[ -n "${QE_IN_NAMESPACE:-}" ] || bash "$source_dir/tests/qt/e2e/english.sh" || exit 1
 export QE_TRAY_HOST=xembed QE_WORK=${TMPDIR:-/tmp}/cellwarden-qt-e2e/pictures
 . "$source_dir/tests/qt/e2e/harness.sh"
 qe_begin "$@"
