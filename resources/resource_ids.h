@@ -110,4 +110,5 @@
 #define IDS_CHOOSER_BAD_NAME 2027       // %1: the file name
 #define IDS_CHOOSER_LONG_NAME 2028      // %1: the file name
 #define IDS_INHIBIT_WHY 2029
-#define IDS_COUNT 30
+#define IDS_SHOW_TRAY_LINUX 2030        // the main dialog's tray switch on Linux
+#define IDS_COUNT 31

@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "base/language.h"
 #include "base/texts.h"
 #include "dialogs/controls.h"
 #include "dialogs/dialogs.h"
@@ -49,6 +50,18 @@ void substituteWindowsFonts() {
 
 QString fromUtf8(const char* text) { return QString::fromUtf8(text ? text : ""); }
 
+}  // namespace
+
+// The English template names Windows' notification area; a Linux desktop
+// calls it the tray.
+const char* controlText(DialogId dialog, const ControlLayout& control) {
+    if (programLanguage() == Language::English && dialog == kMainDialog && control.id == IDC_SHOW_TRAY)
+        return ::text(IDS_SHOW_TRAY_LINUX);
+    return control.text;
+}
+
+namespace {
+
 bool takesFocus(ControlKind kind) { return kind != ControlKind::Label && kind != ControlKind::GroupBox; }
 
 QWidget* makeEdit(const ControlLayout& c, QWidget* parent) {
@@ -67,17 +80,18 @@ QWidget* makeEdit(const ControlLayout& c, QWidget* parent) {
     return edit;
 }
 
-QWidget* makeControl(const ControlLayout& c, QWidget* parent) {
+QWidget* makeControl(DialogId dialog, const ControlLayout& c, QWidget* parent) {
+    const QString text = fromUtf8(controlText(dialog, c));
     switch (c.kind) {
-    case ControlKind::GroupBox: return new QGroupBox(fromUtf8(c.text), parent);
-    case ControlKind::Label: return new QLabel(fromUtf8(c.text), parent);
+    case ControlKind::GroupBox: return new QGroupBox(text, parent);
+    case ControlKind::Label: return new QLabel(text, parent);
     case ControlKind::ComboBox: return new QComboBox(parent);
     case ControlKind::Edit: return makeEdit(c, parent);
-    case ControlKind::CheckBox: return new QCheckBox(fromUtf8(c.text), parent);
-    case ControlKind::RadioButton: return new QRadioButton(fromUtf8(c.text), parent);
+    case ControlKind::CheckBox: return new QCheckBox(text, parent);
+    case ControlKind::RadioButton: return new QRadioButton(text, parent);
     case ControlKind::PushButton:
     case ControlKind::DefaultButton: {
-        auto* button = new QPushButton(fromUtf8(c.text), parent);
+        auto* button = new QPushButton(text, parent);
         // Only the default button answers Enter, as in a Windows dialog.
         button->setAutoDefault(false);
         button->setDefault(c.kind == ControlKind::DefaultButton);
@@ -163,7 +177,7 @@ void DialogWindow::createControls(const DialogLayout& layout) {
     std::vector<QLabel*> waitingForBuddy;
     for (int i = 0; i < layout.controlCount; ++i) {
         const ControlLayout& c = layout.controls[i];
-        QWidget* widget = makeControl(c, this);
+        QWidget* widget = makeControl(dialog_, c, this);
         widget->setGeometry(units_.toX(c.x), units_.toY(c.y), units_.toX(c.width), visibleHeight(c, units_));
         if (takesFocus(c.kind)) {
             widget->setFocusPolicy((c.style & kLayoutTabStop) ? Qt::StrongFocus : Qt::ClickFocus);

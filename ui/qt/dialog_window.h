@@ -15,6 +15,7 @@
 #include "settings/settings_file.h"
 
 struct DialogLayout;
+struct ControlLayout;
 
 // Dialog units in pixels for a font, as Windows measures them: the average
 // width of the Latin letters and the font's height.
@@ -25,6 +26,10 @@ struct DialogUnits {
     int toY(int units) const { return (units * baseY + 4) / 8; }
 };
 DialogUnits dialogUnitsOf(const QFont& font);
+
+// What a control of the template says on Linux: its template text, or in
+// English the Linux desktop's word where the template has Windows' one.
+const char* controlText(DialogId dialog, const ControlLayout& control);
 
 // The template's font, with the installed Japanese fonts standing in for
 // the Windows ones it names.

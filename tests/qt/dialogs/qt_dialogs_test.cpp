@@ -110,7 +110,7 @@ TEST_F(QtDialogs, EveryTextFitsItsControlInBothLanguages) {
             const DialogUnits units = dialogUnitsOf(font);
             for (int i = 0; i < layout.controlCount; ++i) {
                 const ControlLayout& c = layout.controls[i];
-                QString text = QString::fromUtf8(c.text);
+                QString text = QString::fromUtf8(controlText(static_cast<DialogId>(d), c));
                 text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&'));
                 text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
                 int allowance = 0;
