@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program under an English locale: the English templates (the dialogs'
 # titles, the buttons' texts), the version box, the same caption as in
-# Japanese, and settings and log written as in Japanese. With
+# Japanese, a log as in Japanese, and the same settings file written by a
+# Japanese start; --lang en under the Japanese locale. With
 # E2E_PICTURES set to a directory, the main dialog, the log viewer and the
 # sound dialog are photographed there (*-en.png).
 . "$(dirname "$0")/harness.sh"
@@ -62,4 +63,22 @@ e2e_wait_exit 10
 log=$E2E_PROGRAM/CELWRD.LOG
 [ "$(grep -c '' "$log")" -ge 2 ] || e2e_fail "the log has too few lines: $(cat "$log")"
 LC_ALL=C grep -q '[^ -~]' <(tr -d '\r' <"$log") && e2e_fail "the log holds other than ASCII: $(cat "$log")"
+
+# Under the Japanese locale the same start speaks Japanese and writes the
+# same settings file, apart from the windows' placements; --lang en there
+# speaks English again.
+ini=$E2E_PROGRAM/celwrd.INI
+english_ini=$(grep -v '^WPOS_' "$ini")
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+for run in ja en; do
+  if [ "$run" = ja ]; then e2e_start; else e2e_start --lang en; fi
+  e2e_wait_caption '^37%' 30
+  wanted='更新(&A)'
+  [ "$run" = en ] && wanted='&Apply'
+  e2e_expect_eq "$wanted" "$(e2e_driver text 16)" "the apply button under ja_JP.UTF-8 ($run)"
+  e2e_driver exit
+  e2e_wait_exit 10
+  [ "$HARNESS_STATUS" = 0 ] || e2e_fail "exit code $HARNESS_STATUS ($run)"
+  e2e_expect_eq "$english_ini" "$(grep -v '^WPOS_' "$ini")" "the settings file written in $run"
+done
 e2e_log "passed"
