@@ -50,6 +50,9 @@ photograph 'Battery Log' log-viewer-en.png
 e2e_driver sound || e2e_fail "could not open the sound dialog"
 e2e_until 10 "no English sound dialog" titled 'Sounds'
 photograph 'Sounds' sound-dialog-en.png
+# Every English text fits its control in the template's font.
+e2e_driver fits 'MS Shell Dlg' 8 || e2e_fail "a text of the main dialog does not fit"
+e2e_driver --window Sounds fits 'MS Shell Dlg' 8 || e2e_fail "a text of the sound dialog does not fit"
 e2e_driver --window Sounds press 2
 
 # The version box: its English caption and text.
@@ -76,6 +79,9 @@ for run in ja en; do
   wanted='更新(&A)'
   [ "$run" = en ] && wanted='&Apply'
   e2e_expect_eq "$wanted" "$(e2e_driver text 16)" "the apply button under ja_JP.UTF-8 ($run)"
+  if [ "$run" = ja ]; then
+    e2e_driver fits 'ＭＳ Ｐゴシック' 9 || e2e_fail "a text of the Japanese main dialog does not fit"
+  fi
   e2e_driver exit
   e2e_wait_exit 10
   [ "$HARNESS_STATUS" = 0 ] || e2e_fail "exit code $HARNESS_STATUS ($run)"

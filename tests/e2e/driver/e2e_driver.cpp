@@ -247,6 +247,56 @@ int controlText(HWND window, int, char** argv) {
     return 0;
 }
 
+// Every text of the window's buttons and labels fits its control, measured
+// in the template's font (FACE POINTS, as the driver cannot use another
+// process's font): a label in its width, a push button between its edges,
+// a check box or radio button beside its box, a group its title. Prints
+// each that does not; 1 when one does not.
+int fits(HWND window, int, char** argv) {
+    wchar_t face[64];
+    toWide(argv[0], face, 64);
+    HDC dc = GetDC(window);
+    const int height = -MulDiv(std::atoi(argv[1]), GetDeviceCaps(dc, LOGPIXELSY), 72);
+    HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+    HGDIOBJ old = SelectObject(dc, font);
+    int status = 0, measured = 0;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        const bool button = hasClass(child, "Button");
+        if (!button && !hasClass(child, "Static")) continue;
+        static wchar_t text[512];
+        DWORD_PTR length = 0;
+        SendMessageTimeoutW(child, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
+        if (length == 0) continue;
+        RECT extent{0, 0, 0, 0};
+        DrawTextW(dc, text, static_cast<int>(length), &extent, DT_CALCRECT | DT_SINGLELINE);
+        const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+        int allowance = 0;
+        if (button) {
+            if (type == BS_GROUPBOX) allowance = 16;
+            else if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                     type == BS_AUTORADIOBUTTON || type == BS_3STATE || type == BS_AUTO3STATE)
+                allowance = GetSystemMetrics(SM_CXMENUCHECK) + 4;
+            else allowance = 4;
+        }
+        RECT client{};
+        GetClientRect(child, &client);
+        ++measured;
+        if (extent.right + allowance <= client.right) continue;
+        char line[96];
+        std::snprintf(line, sizeof line, "%d: %ld + %d > %ld: ", GetDlgCtrlID(child), extent.right, allowance,
+                      client.right);
+        print(line);
+        printWide(text, static_cast<int>(length));
+        print("\n");
+        status = 1;
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(window, dc);
+    return measured ? status : 1;
+}
+
 int enabled(HWND window, int, char** argv) {
     HWND control;
     if (needControl(window, argv[0], &control)) return 1;
@@ -642,7 +692,7 @@ const Entry kCommands[] = {
     {"endsession", 1, endSession, true}, {"tray", 1, tray, true},           {"menu", 0, menu, false},
     {"msgbox", 0, messageBox, false},    {"chooser", 1, chooser, false},    {"ping", 1, ping, true},
     {"tips", 0, tips, false},            {"windows", 0, windows, false},    {"place", 4, place, true},
-    {"logoff", 0, logOff, false},        {"text", 1, controlText, true},
+    {"logoff", 0, logOff, false},        {"text", 1, controlText, true},    {"fits", 2, fits, true},
 };
 
 int usage() {
