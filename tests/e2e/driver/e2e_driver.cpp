@@ -214,6 +214,20 @@ int click(HWND window, int, char** argv) {
     return PostMessageW(control, BM_CLICK, 0, 0) ? 0 : 1;
 }
 
+// Another process's edit answers only WM_GETTEXT with its content.
+int windowText(HWND control, wchar_t* text, int capacity) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, static_cast<WPARAM>(capacity), reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                        5000, &length);
+    return static_cast<int>(length);
+}
+
+void printText(HWND control) {
+    static wchar_t text[65536];
+    printWide(text, windowText(control, text, 65536));
+    print("\n");
+}
+
 int get(HWND window, int, char** argv) {
     HWND control;
     if (needControl(window, argv[0], &control)) return 1;
@@ -225,12 +239,7 @@ int get(HWND window, int, char** argv) {
         std::snprintf(line, sizeof line, "%d\n", static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
         print(line);
     } else {
-        // Another process's edit answers only WM_GETTEXT with its content.
-        static wchar_t text[65536];
-        DWORD_PTR length = 0;
-        SendMessageTimeoutW(control, WM_GETTEXT, 65536, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
-        printWide(text, static_cast<int>(length));
-        print("\n");
+        printText(control);
     }
     return 0;
 }
@@ -239,11 +248,7 @@ int get(HWND window, int, char** argv) {
 int controlText(HWND window, int, char** argv) {
     HWND control;
     if (needControl(window, argv[0], &control)) return 1;
-    static wchar_t text[1024];
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
-    printWide(text, static_cast<int>(length));
-    print("\n");
+    printText(control);
     return 0;
 }
 
@@ -265,11 +270,10 @@ int fits(HWND window, int, char** argv) {
         const bool button = hasClass(child, "Button");
         if (!button && !hasClass(child, "Static")) continue;
         static wchar_t text[512];
-        DWORD_PTR length = 0;
-        SendMessageTimeoutW(child, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
+        const int length = windowText(child, text, 512);
         if (length == 0) continue;
         RECT extent{0, 0, 0, 0};
-        DrawTextW(dc, text, static_cast<int>(length), &extent, DT_CALCRECT | DT_SINGLELINE);
+        DrawTextW(dc, text, length, &extent, DT_CALCRECT | DT_SINGLELINE);
         const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
         int allowance = 0;
         if (button) {
@@ -287,7 +291,7 @@ int fits(HWND window, int, char** argv) {
         std::snprintf(line, sizeof line, "%d: %ld + %d > %ld: ", GetDlgCtrlID(child), extent.right, allowance,
                       client.right);
         print(line);
-        printWide(text, static_cast<int>(length));
+        printWide(text, length);
         print("\n");
         status = 1;
     }

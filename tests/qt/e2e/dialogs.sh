@@ -15,37 +15,20 @@ qe_show_main
 main=$QE_MAIN
 gone() { [ -z "$(qe_window_named "$1")" ]; }
 
-# The window with its frame, as WxH+X+Y.
-frame_of() {
-  local frame
-  frame=$(xwininfo -tree -id "$1" | awk '/Parent window id:/ { print $4 }')
-  xwininfo -id "$frame" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
-    /Width:/ { w = $2 } /Height:/ { h = $2 } END { printf "%dx%d+%d+%d\n", w, h, x, y }'
-}
-
-# After a second, for the window to be drawn.
-photograph() {
-  [ -n "${QE_PICTURES:-}" ] || return 0
-  sleep 1
-  qe_screenshot "$QE_WORK/screen.png" || qe_fail "no screenshot"
-  convert "$QE_WORK/screen.png" -crop "$(frame_of "$1")" +repage "$QE_PICTURES/$2"
-  qe_log "saved $QE_PICTURES/$2"
-}
-
-photograph "$main" linux-main-dialog.png
+qe_photograph "$main" linux-main-dialog.png
 
 # "見る(&L)": the log viewer, with the lines logged so far, numbered.
 qe_open_log_viewer
 viewer=$QE_VIEWER
 power_set "$QE_POWER" 0 Discharging 36
 qe_wait_caption '^36%' 10
-photograph "$viewer" linux-log-viewer.png
+qe_photograph "$viewer" linux-log-viewer.png
 
 # "ｻｳﾝﾄﾞ(&S)...": modal to the main window.
 qe_keys "$main" alt+s
 qe_until 10 "the sound dialog did not open" bash -c "xdotool search --onlyvisible --name '^ｻｳﾝﾄﾞﾌｧｲﾙの設定$' >/dev/null"
 sound=$(qe_window_named 'ｻｳﾝﾄﾞﾌｧｲﾙの設定')
-photograph "$sound" linux-sound-dialog.png
+qe_photograph "$sound" linux-sound-dialog.png
 
 # The main window takes no keys now: its exit ("終了(&E)") does nothing.
 # The log viewer does: Escape closes it, and once it is gone the program

@@ -23,20 +23,7 @@ main=$QE_MAIN
 gone() { [ -z "$(qe_window_named "$1")" ]; }
 shown() { xdotool search --onlyvisible --name "^$1\$" >/dev/null; }
 
-frame_of() {
-  local frame
-  frame=$(xwininfo -tree -id "$1" | awk '/Parent window id:/ { print $4 }')
-  xwininfo -id "$frame" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
-    /Width:/ { w = $2 } /Height:/ { h = $2 } END { printf "%dx%d+%d+%d\n", w, h, x, y }'
-}
-photograph() {
-  [ -n "${QE_PICTURES:-}" ] || return 0
-  sleep 1
-  qe_screenshot "$QE_WORK/screen.png" || qe_fail "no screenshot"
-  convert "$QE_WORK/screen.png" -crop "$(frame_of "$1")" +repage "$QE_PICTURES/$2"
-  qe_log "saved $QE_PICTURES/$2"
-}
-photograph "$main" linux-main-dialog-en.png
+qe_photograph "$main" linux-main-dialog-en.png
 
 # "&View": the English log viewer.
 qe_keys "$main" alt+v
@@ -44,7 +31,7 @@ qe_until 10 "alt+v did not open the English log viewer" shown 'Battery Log'
 viewer=$(qe_window_named 'Battery Log')
 power_set "$QE_POWER" 0 Discharging 36
 qe_wait_caption '^36%' 10
-photograph "$viewer" linux-log-viewer-en.png
+qe_photograph "$viewer" linux-log-viewer-en.png
 qe_keys "$viewer" Escape
 qe_until 5 "Escape did not close the log viewer" gone 'Battery Log'
 
@@ -52,7 +39,7 @@ qe_until 5 "Escape did not close the log viewer" gone 'Battery Log'
 qe_keys "$main" alt+o
 qe_until 10 "alt+o did not open the English sound dialog" shown 'Sounds'
 sound=$(qe_window_named 'Sounds')
-photograph "$sound" linux-sound-dialog-en.png
+qe_photograph "$sound" linux-sound-dialog-en.png
 qe_keys "$sound" Escape
 qe_until 5 "Escape did not cancel the sound dialog" gone 'Sounds'
 

@@ -247,6 +247,24 @@ qe_open_log_viewer() {
 }
 
 # Keys to a window of the program: WINDOW then xdotool key names.
+# The window with its frame, as WxH+X+Y.
+qe_frame_of() {
+  local frame
+  frame=$(xwininfo -tree -id "$1" | awk '/Parent window id:/ { print $4 }')
+  xwininfo -id "$frame" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+    /Width:/ { w = $2 } /Height:/ { h = $2 } END { printf "%dx%d+%d+%d\n", w, h, x, y }'
+}
+
+# With QE_PICTURES set, WINDOW with its frame saved there as NAME, after a
+# second for the window to be drawn.
+qe_photograph() {
+  [ -n "${QE_PICTURES:-}" ] || return 0
+  sleep 1
+  qe_screenshot "$QE_WORK/screen.png" || qe_fail "no screenshot"
+  convert "$QE_WORK/screen.png" -crop "$(qe_frame_of "$1")" +repage "$QE_PICTURES/$2"
+  qe_log "saved $QE_PICTURES/$2"
+}
+
 qe_keys() {
   local window=$1
   shift
