@@ -3,8 +3,8 @@
 # titles, the buttons' texts), the version box, the same caption as in
 # Japanese, a log as in Japanese, and the same settings file written by a
 # Japanese start; --lang en under the Japanese locale. With
-# E2E_PICTURES set to a directory, the main dialog, the log viewer and the
-# sound dialog are photographed there (*-en.png).
+# E2E_PICTURES set to a directory, the main dialog, the log viewer, the
+# sound dialog and the tray menu are photographed there (*-en.png).
 . "$(dirname "$0")/harness.sh"
 e2e_begin "$@"
 locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8' || localedef -i en_US -f UTF-8 en_US.UTF-8 2>/dev/null ||
@@ -25,15 +25,19 @@ window_geometry() {
   e2e_driver windows | awk -v title="$1" '{ t = $6; for (i = 7; i <= NF; i++) t = t " " $i }
     t == title || (title == "main" && $1 == "unowned") { print $5; exit }'
 }
+# The screen cropped to GEOMETRY (WxH+X+Y) as NAME.
+crop() {
+  wine_screenshot "$E2E_WORK/screen.png" || e2e_fail "no screenshot"
+  convert "$E2E_WORK/screen.png" -crop "$1" +repage "$E2E_PICTURES/$2"
+  e2e_log "saved $E2E_PICTURES/$2"
+}
 photograph() {
   [ -n "${E2E_PICTURES:-}" ] || return 0
   local geometry
   sleep 2
   geometry=$(window_geometry "$1")
   [ -n "$geometry" ] || e2e_fail "no window titled $1 for $2"
-  wine_screenshot "$E2E_WORK/screen.png" || e2e_fail "no screenshot"
-  convert "$E2E_WORK/screen.png" -crop "$geometry" +repage "$E2E_PICTURES/$2"
-  e2e_log "saved $E2E_PICTURES/$2"
+  crop "$geometry" "$2"
 }
 photograph main main-dialog-en.png
 
@@ -59,6 +63,22 @@ e2e_driver --window Sounds press 2
 e2e_driver press 10015
 e2e_expect_eq 'About Cellwarden|Cellwarden "Tamberlo"/Voltarium/V1.05A/Build 1999/07/12' "$(e2e_driver msgbox)" \
   "the version box"
+
+# The tray icon's menu: the window menu with the English items added; the
+# system's own items are in the system's language.
+if [ -n "${E2E_PICTURES:-}" ]; then
+  icon=$(e2e_driver tips | head -n 1 | cut -d' ' -f1)
+  [ -n "$icon" ] || e2e_fail "no tray icon"
+  IFS='x+' read -r w h x y <<<"$icon"
+  xdotool mousemove $((x + w / 2)) $((y - 24))
+  e2e_driver tray right
+  sleep 1
+  menu=$(e2e_driver windows all | awk '$1 == "#32768" && $3 == "visible" { print $6; exit }')
+  [ -n "$menu" ] || e2e_fail "the tray menu did not open"
+  IFS='x+' read -r mw mh mx my <<<"$menu"
+  crop "$((mw + 12))x$((y + h - my + 12))+$((mx - 6))+$((my - 6))" tray-menu-en.png
+  e2e_driver menu >/dev/null
+fi
 
 e2e_driver exit
 e2e_wait_exit 10

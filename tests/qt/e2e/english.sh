@@ -2,8 +2,8 @@
 # The program under an English locale: the English templates (their window
 # titles and access keys), the version box, the same caption as in
 # Japanese, and a log written as in Japanese. With QE_PICTURES set to a
-# directory, the main dialog, the log viewer and the sound dialog are
-# photographed there (linux-*-en.png).
+# directory, the main dialog, the log viewer, the sound dialog and the tray
+# menu are photographed there (linux-*-en.png).
 . "$(dirname "$0")/harness.sh"
 qe_begin "$@"
 # A generated locale, so that the tools around the program keep quiet too.
@@ -49,6 +49,18 @@ qe_until 10 "alt+t did not open the version box" shown 'About Cellwarden'
 box=$(qe_window_named 'About Cellwarden')
 qe_keys "$box" Return
 qe_until 5 "Return did not close the version box" gone 'About Cellwarden'
+
+# The tray icon's menu (a right click) in English: photographed where it
+# opens, at the pointer; Escape closes it.
+if [ -n "${QE_PICTURES:-}" ]; then
+  xdotool mousemove 700 500
+  $QE_TRAY context || qe_fail "no tray icon to right-click"
+  sleep 1
+  qe_screenshot "$QE_WORK/screen.png" || qe_fail "no screenshot"
+  convert "$QE_WORK/screen.png" -crop 176x88+698+498 +repage "$QE_PICTURES/linux-tray-menu-en.png"
+  qe_log "saved $QE_PICTURES/linux-tray-menu-en.png"
+  xdotool key Escape
+fi
 
 # "E&xit".
 qe_keys "$main" alt+x
