@@ -3,7 +3,7 @@
 // items and event scripts can be tried without unplugging anything. It
 // never writes a file and never starts a program.
 //
-//   celwrd-replay [-A] [--settings FILE] [--script FILE] [--wake-ups] TRACE
+//   celwrd-replay [-A] [--lang ja|en] [--settings FILE] [--script FILE] [--wake-ups] TRACE
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/language.h"
 #include "monitor/local_time.h"
 #include "platform/sim/sim_platform.h"
 #include "replay_engine.h"
@@ -27,7 +28,7 @@ struct Options {
 
 int usage(const char* problem) {
     if (problem) fprintf(stderr, "celwrd-replay: %s\n", problem);
-    fprintf(stderr, "usage: celwrd-replay [-A] [--settings FILE] [--script FILE] [--wake-ups] TRACE\n");
+    fprintf(stderr, "usage: celwrd-replay [-A] [--lang ja|en] [--settings FILE] [--script FILE] [--wake-ups] TRACE\n");
     return 2;
 }
 
@@ -38,6 +39,11 @@ bool parseOptions(int argc, char** argv, Options& options) {
             options.autoExit = true;
         } else if (arg == "--wake-ups") {
             options.wakeUps = true;
+        } else if (arg == "--lang" && i + 1 < argc) {
+            // What the program says changes with it, what it does and writes not.
+            Language language;
+            if (!languageOfName(argv[++i], &language)) return false;
+            setProgramLanguage(language);
         } else if ((arg == "--settings" || arg == "--script") && i + 1 < argc) {
             (arg == "--settings" ? options.settingsFile : options.scriptFile) = argv[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
