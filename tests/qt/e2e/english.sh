@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program under an English locale: the English templates (their window
 # titles and access keys), the version box, the same caption as in
-# Japanese, and a log written as in Japanese. With QE_PICTURES set to a
+# Japanese, a log written as in Japanese, and the same settings file
+# written by a Japanese start. With QE_PICTURES set to a
 # directory, the main dialog, the log viewer, the sound dialog and the tray
 # menu are photographed there (linux-*-en.png).
 . "$(dirname "$0")/harness.sh"
@@ -70,4 +71,18 @@ qe_wait_exit 10
 log=$(find "$QE_PROGRAM" -iname 'celwrd.log' | head -n 1)
 [ -n "$log" ] && [ "$(grep -c '' "$log")" -ge 3 ] || qe_fail "the log has too few lines: $(cat "$log" 2>/dev/null)"
 LC_ALL=C grep -q '[^ -~]' <(tr -d '\r' <"$log") && qe_fail "the log holds other than ASCII: $(cat "$log")"
+
+# A start under the Japanese locale writes the same settings file, apart
+# from the windows' placements.
+ini=$(find "$QE_PROGRAM" -iname 'celwrd.ini' | head -n 1)
+[ -n "$ini" ] || qe_fail "no settings file was written"
+english_ini=$(grep -v '^WPOS_' "$ini")
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+qe_start
+qe_wait_caption '^36%' 20
+kill -TERM "$QE_PID"
+qe_wait_exit 10
+[ "$QE_STATUS" = 0 ] || qe_fail "exit code $QE_STATUS under ja_JP.UTF-8"
+[ "$english_ini" = "$(grep -v '^WPOS_' "$ini")" ] ||
+  qe_fail "the settings file differs: $(diff <(echo "$english_ini") <(grep -v '^WPOS_' "$ini"))"
 qe_log "passed"
