@@ -54,6 +54,16 @@ void segment(Picture& p, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_
     }
 }
 
+// Shades the columns between two lines, leaving what is drawn there.
+void shadeGap(Picture& p, int32_t x0, int32_t x1, int32_t y0, int32_t y1) {
+    for (int32_t y = y0; y <= y1; ++y)
+        for (int32_t x = x0; x <= x1; ++x) {
+            if (x < 0 || y < 0 || x >= p.width || y >= p.height) continue;
+            uint32_t& pixel = p.pixels[static_cast<size_t>(y) * static_cast<size_t>(p.width) + static_cast<size_t>(x)];
+            if (pixel == kPlotBackground || pixel == kPlotGrid) pixel = kPlotGap;
+        }
+}
+
 int scaleOf(const Picture& p) { return p.height >= 90 ? 2 : 1; }
 
 // The glyphs of `value` (and a per cent sign), into `out`; returns how many.
@@ -199,7 +209,9 @@ void drawHealthPlotRecord(const HealthRecord& record, void* context) {
     const uint32_t colour = kPlotSeriesColours[i];
     const bool swapped = !fresh && !sameBattery(s.battery, record.battery);
     if (swapped) vertical(p, x, plot.top, plot.bottom - 1, kPlotSwap, true);
-    if (!fresh && !swapped && day - s.lastDay - 1 <= kPlotGapDays) segment(p, s.lastX, s.lastY, x, y, colour);
+    const bool gap = !fresh && !swapped && day - s.lastDay - 1 > kPlotGapDays;
+    if (gap) shadeGap(p, s.lastX + 2, x - 2, plot.top, plot.bottom - 1);
+    if (!fresh && !swapped && !gap) segment(p, s.lastX, s.lastY, x, y, colour);
     else fill(p, x - 1, y - 1, 3, 3, colour);
     s.battery = record.battery;
     s.lastDay = day;

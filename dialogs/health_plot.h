@@ -2,7 +2,7 @@
 // history, drawn into pixels the same way on every system. Two passes over
 // the history: the first learns the span and the lowest health, the second
 // draws. An 80 % line, a line a battery was swapped at, and no line drawn
-// across days for which the history has none.
+// across days for which the history has none (shaded, to be seen).
 #pragma once
 
 #include <cstdint>
@@ -48,5 +48,6 @@ constexpr uint32_t kPlotAxis = 0x404040;
 constexpr uint32_t kPlotGrid = 0xE0E0E0;
 constexpr uint32_t kPlotLimit = 0xD03030;  // the 80 % line
 constexpr uint32_t kPlotSwap = 0xE08000;
+constexpr uint32_t kPlotGap = 0xECECEC;  // behind the days without a line
 constexpr uint32_t kPlotSeriesColours[kMostBatteries] = {0x1F5FBF, 0x2E9E3E, 0x8E44AD, 0x00838F,
                                                          0x795548, 0xC2185B, 0x5D6D7E, 0x9E9D24};

@@ -207,6 +207,10 @@ TEST(HealthChart, ASwapIsMarkedAndAGapLeftOpen) {
     const double day = (lines[2].second - lines[0].first - 2) / 39.0;
     EXPECT_NEAR(lines[1].first - lines[0].second, 11 * day, 3);
     EXPECT_NEAR(lines[2].first - lines[1].second, day, 2);
+    std::vector<std::pair<int, int>> shaded = columnRuns(pixels, width, kPlotGap);
+    ASSERT_EQ(shaded.size(), 1u);
+    EXPECT_GT(shaded[0].first, lines[0].second);
+    EXPECT_LT(shaded[0].second, lines[1].first);
     std::vector<std::pair<int, int>> swaps = columnRuns(pixels, width, kPlotSwap);
     ASSERT_EQ(swaps.size(), 1u);
     EXPECT_EQ(swaps[0].first, swaps[0].second);

@@ -240,6 +240,8 @@ void showProgramText(WindowHandle dialog, int id, const char* text) {
     if (!edit) return;
     const int column = edit->horizontalScrollBar()->value();
     const int line = edit->verticalScrollBar()->value();
+    // Selected and copied from the keyboard too, as a read-only edit is on Windows.
+    edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     edit->setPlainText(QString::fromUtf8(text ? text : ""));
     // A refresh leaves the view where the user scrolled it.
     edit->verticalScrollBar()->setValue(line);
