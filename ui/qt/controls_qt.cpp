@@ -238,11 +238,14 @@ void paintPicture(WindowHandle dialog, int id, PicturePainter paint, void* conte
 void showProgramText(WindowHandle dialog, int id, const char* text) {
     auto* edit = qobject_cast<QPlainTextEdit*>(item(dialog, id));
     if (!edit) return;
+    // The same text again keeps what the user selected.
+    const QString shown = QString::fromUtf8(text ? text : "");
+    if (edit->toPlainText() == shown && !shown.isEmpty()) return;
     const int column = edit->horizontalScrollBar()->value();
     const int line = edit->verticalScrollBar()->value();
     // Selected and copied from the keyboard too, as a read-only edit is on Windows.
     edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    edit->setPlainText(QString::fromUtf8(text ? text : ""));
+    edit->setPlainText(shown);
     // A refresh leaves the view where the user scrolled it.
     edit->verticalScrollBar()->setValue(line);
     edit->horizontalScrollBar()->setValue(column);

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "dialogs/controls.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/ui_win32.h"
@@ -253,6 +255,9 @@ void showProgramText(WindowHandle dialog, int id, const char* text) {
     lines[n] = '\0';
     widenFromUtf8(lines, wide);
     HWND edit = item(dialog, id);
+    // The same text again keeps what the user selected.
+    static wchar_t shown[16384];
+    if (GetWindowTextW(edit, shown, 16384) >= 0 && wcscmp(shown, wide) == 0) return;
     // A refresh leaves the view where the user scrolled it.
     LRESULT first = SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
     SetWindowTextW(edit, wide);

@@ -130,7 +130,7 @@ TEST_F(QtDialogs, ControlsAnswerTheDialogsAsTheSystemDoes) {
 }
 
 // The health window's chart fills its label, the colours as drawn; its
-// report keeps the user's scrolling across a refresh.
+// report keeps the user's scrolling and selection across a refresh.
 TEST_F(QtDialogs, HealthWindowShowsItsChartAndReport) {
     DialogWindow* main = openMain();
     mainDialogSysCommand(main->handle(), CMD_HEALTH);
@@ -153,8 +153,13 @@ TEST_F(QtDialogs, HealthWindowShowsItsChartAndReport) {
     showProgramText(health->handle(), IDC_HEALTH_TEXT, lines.c_str());
     EXPECT_EQ(report->toPlainText().toStdString(), lines.substr(0, lines.size() - 1) + "\n");
     report->verticalScrollBar()->setValue(10);
+    lines += "one more\n";
     showProgramText(health->handle(), IDC_HEALTH_TEXT, lines.c_str());
     EXPECT_EQ(report->verticalScrollBar()->value(), 10);
+    // The same text again keeps the user's selection.
+    report->selectAll();
+    showProgramText(health->handle(), IDC_HEALTH_TEXT, lines.c_str());
+    EXPECT_TRUE(report->textCursor().hasSelection());
 }
 
 TEST_F(QtDialogs, TextsComeBackCutOnACharacterBoundary) {
