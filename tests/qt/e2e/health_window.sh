@@ -53,10 +53,9 @@ qe_until 5 "no forecast: $(report)" forecast_shown
 power_write "$bat/current_now" 2000000
 qe_until 15 "the power did not follow: $(report)" shows '  電力: -22.20 W'
 
-# A click in the text ends the selection the copying made; the focus then
-# goes on to the button, so no caret shows in the picture.
-xdotool mousemove --window "$health" 40 40 click 1
-qe_keys "$health" Tab
+# Back to the start of the text ends the selection the copying made; the
+# focus then goes on to the button, so no caret shows in the picture.
+qe_keys "$health" ctrl+Home Tab
 sleep 1
 qe_screenshot "$QE_WORK/screen.png" || qe_fail "no screenshot"
 frame=$(xwininfo -tree -id "$health" | awk '/Parent window id:/ { print $4 }')
