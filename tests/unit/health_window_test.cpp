@@ -107,8 +107,23 @@ TEST_F(HealthWindow, OpensFromTheMenuWatchesThePowerWhileOpenAndComesForwardOnce
         sim::runFor(60000);
         EXPECT_EQ(sim::healthReads().powerOnly, watched);
     });
-    // Its place stays in memory only.
-    EXPECT_EQ(iniLine("WPOS_Dlg_Health"), "");
+}
+
+// Moved, it opens again where it was for the rest of the run; the
+// settings file never holds its place.
+TEST_F(HealthWindow, KeepsItsPlaceForTheRunOnly) {
+    run([this](WindowHandle main) {
+        mainDialogCommand(main, CMD_HEALTH, ControlEvent::Clicked);
+        ASSERT_NE(health(), 0u);
+        EXPECT_EQ(simui::window(health()).rect.x, simui::kSystemPlacement[kHealthDialog].x);
+        simui::moveTo(health(), 300, 200);
+        simui::click(health(), IDC_OK);
+        mainDialogCommand(main, CMD_HEALTH, ControlEvent::Clicked);
+        ASSERT_NE(health(), 0u);
+        EXPECT_EQ(simui::window(health()).rect.x, 300);
+        EXPECT_EQ(simui::window(health()).rect.y, 200);
+    });
+    EXPECT_TRUE(sim::fileExists(kIni));
     EXPECT_FALSE(has(sim::fileContent(kIni), "Health"));
 }
 
