@@ -8,6 +8,7 @@
 #include "dialogs/binding.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/file_chooser.h"
+#include "dialogs/health_window.h"
 #include "dialogs/log_viewer.h"
 #include "dialogs/sound_dialog.h"
 #include "monitor/presentation.h"
@@ -66,6 +67,7 @@ const Binding kBindings[] = {
 const char* const kNoSuspendQuestion = "Linux ではサスペンドを止められないため、確認はできません";
 
 const MenuItem kAddedMenuItems[] = {
+    {CMD_HEALTH, "ﾊﾞｯﾃﾘｰの状態(&H)"},
     {CMD_VERSION, "ﾊﾞｰｼﾞｮﾝ(&V)"},
     {CMD_EXIT, "終了(&C)"},
 };
@@ -121,7 +123,7 @@ intptr_t mainDialogInit(WindowHandle window) {
     if (firstInitialisation) {
         firstInitialisation = false;
         ownerWindow = window;
-        extendWindowMenu(window, kAddedMenuItems, 2);
+        extendWindowMenu(window, kAddedMenuItems, sizeof kAddedMenuItems / sizeof kAddedMenuItems[0]);
         frontEndSetClassIcon(window, IDI_BATTERY_PLAIN);
         if (!platformCanRefuseSuspend()) {
             enableControl(window, IDC_ASK_SUSPEND, false);
@@ -167,6 +169,7 @@ intptr_t mainDialogCommand(WindowHandle window, int id, ControlEvent event) {
     case IDC_LOG_VIEW: applyAndThen(window, openLog); return 1;
     case IDC_LOG_BROWSE: applyAndThen(window, browseLogFile); return 1;
     case IDC_EXIT: exitProgram(window); return 1;
+    case CMD_HEALTH: openHealthWindow(); return 1;
     case CMD_VERSION: showAbout(); return 1;
     case CMD_EXIT: exitProgram(window); return 1;
     default: return 0;
@@ -174,7 +177,8 @@ intptr_t mainDialogCommand(WindowHandle window, int id, ControlEvent event) {
 }
 
 void mainDialogSysCommand(WindowHandle window, uint32_t command) {
-    if (command == CMD_VERSION) showAbout();
+    if (command == CMD_HEALTH) openHealthWindow();
+    else if (command == CMD_VERSION) showAbout();
     else if (command == CMD_EXIT) exitProgram(window);
 }
 

@@ -27,6 +27,7 @@ const HealthTexts kJapanese = {
     "%d年%d月に80 %%に達する見込み",
     "この速さでは80 %に達しない見込み",
     "、",
+    "読み取り中...",
 };
 
 }  // namespace

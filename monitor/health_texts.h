@@ -26,6 +26,7 @@ struct HealthTexts {
     const char* reachesIn;      // a format: %d year, %d month when health reaches 80 %
     const char* neverReaches;   // not wearing at that pace
     const char* listSeparator;  // between two parts of one line
+    const char* reading;        // the window before the first reading has come
 };
 
 // The texts of the program's language.

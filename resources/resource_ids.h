@@ -2,7 +2,7 @@
 // dialog templates, unique across the program. Plain #defines, so that the
 // resource compiler and the portable dialog code read the same file. The
 // templates themselves are found by name: "VMID_Dlg_Main", "VMID_Dlg_Sound",
-// "VMID_Dlg_Log".
+// "VMID_Dlg_Log", "VMID_Dlg_Health".
 #pragma once
 
 // ----- icons 1..13: the tray and class icons, by power kind and charge
@@ -75,3 +75,8 @@
 
 // ----- VMID_Dlg_Log
 #define IDC_LOG_TEXT 10301
+
+// ----- VMID_Dlg_Health
+#define IDC_HEALTH_TEXT 10401
+#define IDC_HEALTH_CHART 10402
+#define CMD_HEALTH 30002

@@ -20,7 +20,7 @@ TEST_F(MainDialog, TheFirstInitialisationOwnsExtendsTheMenuAndRunsTheStartProgra
     script("[BOOT]\nC:\\\nboot\n[START]\nC:\\\nstart\n[STOP]\nC:\\\nstop\n");
     sim::putFile(kIni, "Cscreen.Sdisplayitems[2] = 9\n");
     run([this](WindowHandle main) {
-        EXPECT_EQ(window(main).menu, (Strings{"ﾊﾞｰｼﾞｮﾝ(&V)", "終了(&C)"}));
+        EXPECT_EQ(window(main).menu, (Strings{"ﾊﾞｯﾃﾘｰの状態(&H)", "ﾊﾞｰｼﾞｮﾝ(&V)", "終了(&C)"}));
         EXPECT_EQ(programs(), (Strings{"boot", "start"}));
         EXPECT_EQ(sim::callsOf(sim::CallKind::SetClassIcon).front().number, 1);
         const simui::Control& first = simui::control(main, IDC_ITEM_FIRST);

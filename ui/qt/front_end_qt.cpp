@@ -18,6 +18,7 @@
 #include "base/front_end.h"
 #include "dialogs/controls.h"
 #include "dialogs/events.h"
+#include "dialogs/health_window.h"
 #include "dialogs/log_viewer.h"
 #include "dialogs/main_dialog.h"
 #include "monitor/presentation.h"
@@ -158,3 +159,7 @@ void frontEndOpenHelp(const char* path) {
 // ---------------------------------------------------------------- the log viewer
 
 void frontEndRedrawLogViewer() { redrawLogViewer(); }
+
+// ---------------------------------------------------------------- the health window
+
+void frontEndRefreshHealthWindow() { refreshHealthWindow(); }
