@@ -1,6 +1,8 @@
 #include "ui/qt/front_end_qt.h"
 
+#include <QAction>
 #include <QAnyStringView>
+#include <QByteArray>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
@@ -61,7 +63,32 @@ void setClassIcon(WindowHandle window, int iconId) {
     w->setWindowIcon(programIcon(iconId));
 }
 
-bool trayAddHook(WindowHandle, int iconId, const char* tip) { return trayAdd(iconId, tip); }
+// A row chosen in the menu that a panel shows for the tray icon: as if
+// chosen in the window menu that a right click pops up.
+void trayMenuChosen(int command) {
+    if (DialogWindow* w = dialogWindow(mainWindow())) runWindowMenuCommand(w, command);
+}
+
+// That menu is the window menu, as the main dialog extended it.
+void giveTrayTheWindowMenu(WindowHandle window) {
+    DialogWindow* w = dialogWindow(window);
+    if (!w) return;
+    TrayMenuRow rows[kItemMenuRows];
+    QByteArray labels[kItemMenuRows];
+    int count = 0;
+    for (QAction* action : w->windowMenu()->actions()) {
+        if (count == kItemMenuRows) break;
+        labels[count] = action->text().toUtf8();
+        rows[count] = {action->data().toInt(), action->isSeparator() ? nullptr : labels[count].constData()};
+        ++count;
+    }
+    traySetMenu(rows, count, trayMenuChosen);
+}
+
+bool trayAddHook(WindowHandle window, int iconId, const char* tip) {
+    giveTrayTheWindowMenu(window);
+    return trayAdd(iconId, tip);
+}
 bool trayModifyHook(WindowHandle, int iconId, const char* tip) { return trayModify(iconId, tip); }
 void trayDeleteHook(WindowHandle) { trayDelete(); }
 
