@@ -40,15 +40,15 @@ bool putMenuProperties(Iter* out, int id, const char* const* names, int count) {
     bool ok = true;
     if (id == 0) {
         if (wanted("children-display", names, count)) ok = putEntry(&dict, "children-display", variantString, "submenu");
-    } else if (shot.separators[id - 1]) {
+    } else if (shot.menu.separators[id - 1]) {
         if (wanted("type", names, count)) ok = putEntry(&dict, "type", variantString, "separator");
     } else if (wanted("label", names, count)) {
-        ok = putEntry(&dict, "label", variantString, shot.labels[id - 1]);
+        ok = putEntry(&dict, "label", variantString, shot.menu.labels[id - 1]);
     }
     return dbus_message_iter_close_container(out, &dict) && ok;
 }
 
-bool knownItem(int32_t id) { return id >= 0 && id <= shot.rows; }
+bool knownItem(int32_t id) { return id >= 0 && id <= shot.menu.rows; }
 
 // (ia{sv}av): the item, with its children down to `depth` (-1: all).
 bool putMenuNode(Iter* out, int id, int depth, const char* const* names, int count) {
@@ -58,7 +58,7 @@ bool putMenuNode(Iter* out, int id, int depth, const char* const* names, int cou
               dbus_message_iter_open_container(&node, DBUS_TYPE_ARRAY, "v", &children);
     if (!ok) return false;
     if (id == 0 && depth != 0)
-        for (int row = 0; ok && row < shot.rows; ++row)
+        for (int row = 0; ok && row < shot.menu.rows; ++row)
             ok = putVariant(&children, "(ia{sv}av)",
                             [&](Iter* v) { return putMenuNode(v, row + 1, depth - 1, names, count); });
     return dbus_message_iter_close_container(&node, &children) && dbus_message_iter_close_container(out, &node) && ok;
@@ -128,7 +128,7 @@ int readNames(Iter* in, const char** names, int room) {
 // The command of menu item `id`, or 0 for the root, a separator or none.
 int commandOf(int32_t id) {
     pthread_mutex_lock(&lock);
-    const int command = id >= 1 && id <= shot.rows && !shot.separators[id - 1] ? shot.commands[id - 1] : 0;
+    const int command = id >= 1 && id <= shot.menu.rows && !shot.menu.separators[id - 1] ? shot.menu.commands[id - 1] : 0;
     pthread_mutex_unlock(&lock);
     return command;
 }
@@ -195,7 +195,7 @@ DBusMessage* groupPropertiesReply(DBusMessage* call) {
     dbus_message_iter_init_append(reply, &out);
     pthread_mutex_lock(&lock);
     bool ok = dbus_message_iter_open_container(&out, DBUS_TYPE_ARRAY, "(ia{sv})", &array);
-    const int total = askedCount ? askedCount : shot.rows + 1;
+    const int total = askedCount ? askedCount : shot.menu.rows + 1;
     for (int i = 0; ok && i < total; ++i) {
         const int32_t id = askedCount ? asked[i] : i;
         if (!knownItem(id)) continue;
@@ -225,10 +225,10 @@ DBusMessage* propertyReply(DBusMessage* call) {
     pthread_mutex_lock(&lock);
     bool ok = false;
     if (knownItem(id)) {
-        const bool separator = id > 0 && shot.separators[id - 1];
+        const bool separator = id > 0 && shot.menu.separators[id - 1];
         if (id == 0 && is(name, "children-display")) ok = variantString(&out, "submenu");
         else if (id > 0 && separator && is(name, "type")) ok = variantString(&out, "separator");
-        else if (id > 0 && !separator && is(name, "label")) ok = variantString(&out, shot.labels[id - 1]);
+        else if (id > 0 && !separator && is(name, "label")) ok = variantString(&out, shot.menu.labels[id - 1]);
     }
     pthread_mutex_unlock(&lock);
     if (!ok) {

@@ -21,6 +21,14 @@ constexpr char kMenuInterface[] = "com.canonical.dbusmenu";
 constexpr int kSizes[] = {16, 20, 24, 32, 48};
 constexpr size_t kPixmapBytes = 4 * (16 * 16 + 20 * 20 + 24 * 24 + 32 * 32 + 48 * 48);
 
+// The menu's rows: menu item n + 1 is row n, 0 is the root.
+struct MenuRows {
+    int rows = 0;
+    int commands[kItemMenuRows]{};
+    bool separators[kItemMenuRows]{};
+    char labels[kItemMenuRows][kItemLabelBytes]{};  // with "_" before the mnemonic
+};
+
 // What panels read. The user-interface thread is its only writer (under
 // `lock`) and reads it without; the item's thread reads it under `lock`.
 struct Snapshot {
@@ -28,10 +36,7 @@ struct Snapshot {
     int iconId = 0;                // 0 until the first picture
     uint8_t argb[kPixmapBytes]{};  // every size, ARGB in network order
     char tip[kItemTipBytes]{};
-    int rows = 0;                  // menu item n + 1 is row n; 0 is the root
-    int commands[kItemMenuRows]{};
-    bool separators[kItemMenuRows]{};
-    char labels[kItemMenuRows][kItemLabelBytes]{};  // with "_" before the mnemonic
+    MenuRows menu;
     uint32_t menuRevision = 1;
 };
 extern pthread_mutex_t lock;
@@ -118,7 +123,9 @@ DBusHandlerResult answerProperties(DBusConnection* connection, DBusMessage* call
 }
 
 
-// The menu's object (dbus_menu.cpp).
+// The item's object and the menu's (dbus_menu.cpp): the answer to a call
+// goes to `connection`, or nowhere when it is null.
+DBusHandlerResult itemMessage(DBusConnection* connection, DBusMessage* call, void*);
 DBusHandlerResult menuMessage(DBusConnection* connection, DBusMessage* call, void*);
 
 // A window-menu label ("&" before the mnemonic) as dbusmenu's.

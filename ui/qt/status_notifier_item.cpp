@@ -58,7 +58,7 @@ bool putEntry(Iter* dict, const char* key, bool (*value)(Iter*, const char*), co
 
 void sendAndDrop(DBusConnection* connection, DBusMessage* message) {
     if (!message) return;
-    dbus_connection_send(connection, message, nullptr);
+    if (connection) dbus_connection_send(connection, message, nullptr);
     dbus_message_unref(message);
 }
 
@@ -222,7 +222,9 @@ const char kItemIntrospection[] = R"xml(<!DOCTYPE node PUBLIC "-//freedesktop//D
 </node>
 )xml";
 
-DBusHandlerResult itemMessage(DBusConnection* connection, DBusMessage* call, void*) {
+}  // namespace
+
+DBusHandlerResult sni::itemMessage(DBusConnection* connection, DBusMessage* call, void*) {
     if (dbus_message_get_type(call) != DBUS_MESSAGE_TYPE_METHOD_CALL) return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
     const char* member = dbus_message_get_member(call);
     if (dbus_message_has_interface(call, kItemInterface)) {
@@ -243,6 +245,8 @@ DBusHandlerResult itemMessage(DBusConnection* connection, DBusMessage* call, voi
     }
     return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
 }
+
+namespace {
 
 // ---------------------------------------------------------------- the item's thread
 
@@ -525,23 +529,21 @@ void statusNotifierSet(int iconId, const char* tipUtf8) {
 void statusNotifierSetMenu(const TrayMenuRow* rows, int count) {
     if (!rows || count < 0) count = 0;
     if (count > kItemMenuRows) count = kItemMenuRows;
-    static Snapshot menu;  // the rows alone, as they would stand
-    menu.rows = count;
+    static MenuRows asked;
+    asked.rows = count;
     for (int row = 0; row < count; ++row) {
-        menu.commands[row] = rows[row].command;
-        menu.separators[row] = rows[row].label == nullptr;
-        menuLabel(menu.labels[row], sizeof menu.labels[row], rows[row].label ? rows[row].label : "");
+        asked.commands[row] = rows[row].command;
+        asked.separators[row] = rows[row].label == nullptr;
+        menuLabel(asked.labels[row], sizeof asked.labels[row], rows[row].label ? rows[row].label : "");
     }
-    bool same = menu.rows == shot.rows;
+    const MenuRows& shown = shot.menu;
+    bool same = asked.rows == shown.rows;
     for (int row = 0; same && row < count; ++row)
-        same = menu.commands[row] == shot.commands[row] && menu.separators[row] == shot.separators[row] &&
-               strcmp(menu.labels[row], shot.labels[row]) == 0;
+        same = asked.commands[row] == shown.commands[row] && asked.separators[row] == shown.separators[row] &&
+               strcmp(asked.labels[row], shown.labels[row]) == 0;
     if (same) return;
     pthread_mutex_lock(&lock);
-    shot.rows = count;
-    memcpy(shot.commands, menu.commands, sizeof shot.commands);
-    memcpy(shot.separators, menu.separators, sizeof shot.separators);
-    memcpy(shot.labels, menu.labels, sizeof shot.labels);
+    shot.menu = asked;
     ++shot.menuRevision;
     pthread_mutex_unlock(&lock);
     emitSignal(kMenuPath, kMenuInterface, "LayoutUpdated", true);
