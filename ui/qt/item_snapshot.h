@@ -33,8 +33,7 @@ struct MenuRows {
 // `lock`) and reads it without; the item's thread reads it under `lock`.
 struct Snapshot {
     bool shown = false;
-    int iconId = 0;                // 0 until the first picture
-    uint8_t argb[kPixmapBytes]{};  // every size, ARGB in network order
+    int iconId = 0;  // 0 until the first picture
     char tip[kItemTipBytes]{};
     MenuRows menu;
     uint32_t menuRevision = 1;

@@ -101,6 +101,11 @@ void wake() {
     [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
 }
 
+// The picture as panels read it, drawn by the thread that answers them when
+// they first ask after a change: the user-interface thread only names it.
+uint8_t picture[kPixmapBytes];  // every size, ARGB in network order
+int pictureId;
+
 // Icon `iconId` at every size, straight alpha, as the protocol has it.
 void drawPicture(int iconId, uint8_t* out) {
     memset(out, 0, kPixmapBytes);
@@ -118,13 +123,23 @@ void drawPicture(int iconId, uint8_t* out) {
     }
 }
 
-// The pictures, a(iiay): every size of the snapshot, or none.
+// Outside the lock, so that the user-interface thread never waits for it.
+void drawChangedPicture() {
+    pthread_mutex_lock(&lock);
+    const int iconId = shot.iconId;
+    pthread_mutex_unlock(&lock);
+    if (iconId == pictureId) return;
+    drawPicture(iconId, picture);
+    pictureId = iconId;
+}
+
+// The pictures, a(iiay): every size of the picture, or none.
 bool putPixmaps(Iter* out, bool withPictures) {
     Iter array;
     if (!dbus_message_iter_open_container(out, DBUS_TYPE_ARRAY, "(iiay)", &array)) return false;
     bool ok = true;
-    const uint8_t* pixels = shot.argb;
-    for (size_t i = 0; withPictures && shot.iconId && i < std::size(kSizes); ++i) {
+    const uint8_t* pixels = picture;
+    for (size_t i = 0; withPictures && pictureId && i < std::size(kSizes); ++i) {
         const int32_t size = kSizes[i], length = size * size * 4;
         Iter image, bytes;
         ok = ok && dbus_message_iter_open_container(&array, DBUS_TYPE_STRUCT, nullptr, &image) && putInt(&image, size) &&
@@ -237,8 +252,10 @@ DBusHandlerResult sni::itemMessage(DBusConnection* connection, DBusMessage* call
         replyEmpty(connection, call);
         return DBUS_HANDLER_RESULT_HANDLED;
     }
-    if (dbus_message_has_interface(call, DBUS_INTERFACE_PROPERTIES) && (is(member, "Get") || is(member, "GetAll")))
+    if (dbus_message_has_interface(call, DBUS_INTERFACE_PROPERTIES) && (is(member, "Get") || is(member, "GetAll"))) {
+        drawChangedPicture();
         return answerProperties(connection, call, kItemInterface, writeItemProperty, kItemProperties);
+    }
     if (dbus_message_is_method_call(call, DBUS_INTERFACE_INTROSPECTABLE, "Introspect")) {
         replyString(connection, call, kItemIntrospection);
         return DBUS_HANDLER_RESULT_HANDLED;
@@ -509,11 +526,7 @@ void statusNotifierSet(int iconId, const char* tipUtf8) {
     const bool newIcon = iconId != shot.iconId;
     const bool newTip = strcmp(tip, shot.tip) != 0;
     if (newIcon) {
-        // Drawn outside the lock: readers wait only for the copy.
-        static uint8_t drawn[kPixmapBytes];
-        drawPicture(iconId, drawn);
         pthread_mutex_lock(&lock);
-        memcpy(shot.argb, drawn, sizeof drawn);
         shot.iconId = iconId;
         pthread_mutex_unlock(&lock);
         emitSignal(kItemPath, kItemInterface, "NewIcon");
