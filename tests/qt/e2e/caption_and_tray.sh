@@ -35,7 +35,7 @@ qe_until 10 "the main window did not come up" bash -c "xwininfo -id $main | grep
 # A panel that shows the icon's menu itself reads the window menu's rows;
 # a row chosen there does what it does in the window menu.
 rows=$($QE_TRAY menu | tr '\n' '|')
-[ "$rows" = "元のサイズに戻す(_R)|-|ﾊﾞｰｼﾞｮﾝ(_V)|終了(_C)|" ] || qe_fail "the tray's menu reads '$rows'"
+[ "$rows" = "元のサイズに戻す(_R)|-|ﾊﾞｯﾃﾘｰの状態(_H)|ﾊﾞｰｼﾞｮﾝ(_V)|終了(_C)|" ] || qe_fail "the tray's menu reads '$rows'"
 $QE_TRAY choose 'ﾊﾞｰｼﾞｮﾝ(_V)' || qe_fail "the tray's menu could not be clicked"
 qe_until 10 "the version box did not open" bash -c "xdotool search --onlyvisible --name '^Cellwarden Version$' >/dev/null"
 qe_keys "$(qe_window_named 'Cellwarden Version')" Return
