@@ -53,6 +53,7 @@ struct HistoryState {
 
 HistoryState history;
 HistoryLineObserver lineObserver;
+uint32_t writes;
 
 int64_t dayOf(const LocalTime& t) {
     int64_t days;
@@ -114,6 +115,7 @@ bool appendHistoryLine(const char* path, const char* line, size_t length) {
     written &= platformCloseFile(file);
     if (!written) return false;
     history.tornTail = false;
+    ++writes;
     if (lineObserver) {
         if (fresh) lineObserver(kHistoryVersionLine);
         lineObserver(line);
@@ -145,5 +147,7 @@ void recordHealthHistory(const HealthReading& reading, const LocalTime& now, int
 }
 
 void resetHealthHistory() { history = HistoryState{}; }
+
+uint32_t healthHistoryWrites() { return writes; }
 
 void setHistoryLineObserver(HistoryLineObserver observer) { lineObserver = observer; }

@@ -76,6 +76,10 @@ HistoryOpen readHistoryFile(const char* path, HistoryReader& reader);
 // call of a run reads the file to learn what its last lines said.
 void recordHealthHistory(const HealthReading& reading, const LocalTime& now, int32_t offsetMinutes);
 
+// Grows by one with each line written: a reader of the file compares it to
+// read again.
+uint32_t healthHistoryWrites();
+
 // Forgets what was written (a new run).
 void resetHealthHistory();
 

@@ -85,3 +85,9 @@ void frontEndOpenHelp(const char* path);
 // A line was added to the log ring: an open log viewer redraws itself from
 // it before this returns; nothing when none is open.
 void frontEndRedrawLogViewer();
+
+// ---------------------------------------------------------------- the health window
+//
+// A reading of the batteries' health was taken: an open health window
+// shows it before this returns; nothing when none is open.
+void frontEndRefreshHealthWindow();

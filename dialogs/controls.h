@@ -108,6 +108,23 @@ void popUpWindowMenu(WindowHandle window);
 
 // ---------------------------------------------------------------- rendering
 
+// Pixels 0x00RRGGBB, rows from the top, each `width` pixels long.
+struct Picture {
+    uint32_t* pixels;
+    int32_t width;
+    int32_t height;
+};
+using PicturePainter = void (*)(Picture& picture, void* context);
+
+// A picture control (a label with the bitmap style) shows what `paint`
+// draws into a picture of the control's size in pixels, in place of the
+// one it showed.
+void paintPicture(WindowHandle dialog, int id, PicturePainter paint, void* context);
+
+// Replaces the text of a read-only multi-line edit with the program's own
+// words (UTF-8, lines ended by LF), shown from the first line.
+void showProgramText(WindowHandle dialog, int id, const char* text);
+
 // Replaces the text of a multi-line edit and scrolls it so that the last
 // line stands at the bottom of a full view, with the caret at the end.
 void showTextAtEnd(WindowHandle dialog, int id, const char* text);

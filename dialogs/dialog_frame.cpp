@@ -3,7 +3,7 @@
 static constexpr DialogFrame freshFrame(DialogId id) { return DialogFrame{id, 0, 0, {0, 100}, {0, 100}}; }
 
 DialogFrame dialogFrames[kDialogCount] = {freshFrame(kMainDialog), freshFrame(kSoundDialog),
-                                          freshFrame(kLogDialog)};
+                                          freshFrame(kLogDialog), freshFrame(kHealthDialog)};
 WindowHandle ownerWindow;
 
 void resetDialogFrames() {

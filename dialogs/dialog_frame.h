@@ -1,4 +1,4 @@
-// What the three dialogs share: opening modally or modelessly, ending,
+// What the dialogs share: opening modally or modelessly, ending,
 // remembering each window's placement across runs, and the first half of
 // every initialisation.
 #pragma once

@@ -1,6 +1,7 @@
 #include "dialogs/dialogs.h"
 
 #include "dialogs/dialog_frame.h"
+#include "dialogs/health_window.h"
 #include "dialogs/log_viewer.h"
 #include "dialogs/main_dialog.h"
 #include "dialogs/sound_dialog.h"
@@ -11,6 +12,7 @@ intptr_t dialogInit(DialogId dialog, WindowHandle window) {
     case kMainDialog: return mainDialogInit(window);
     case kSoundDialog: return soundDialogInit(window);
     case kLogDialog: return logViewerInit(window);
+    case kHealthDialog: return healthWindowInit(window);
     default: return 0;
     }
 }
@@ -30,6 +32,7 @@ intptr_t dialogCommand(DialogId dialog, WindowHandle window, int id, ControlEven
     case kMainDialog: return mainDialogCommand(window, id, event);
     case kSoundDialog: return soundDialogCommand(window, id, event);
     case kLogDialog: return logViewerCommand(window, id, event);
+    case kHealthDialog: return healthWindowCommand(window, id, event);
     default: return 0;
     }
 }
@@ -43,6 +46,7 @@ void dialogSized(DialogId dialog, WindowHandle window) {
 
 void dialogDestroyed(DialogId dialog, WindowHandle window) {
     if (dialog == kMainDialog) mainDialogDestroyed(window);
+    else if (dialog == kHealthDialog) healthWindowDestroyed(window);
     else frameDestroyed(dialogFrames[dialog], window, nullptr);
 }
 

@@ -9,6 +9,7 @@
 #include "dialogs/binding.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/file_chooser.h"
+#include "dialogs/health_window.h"
 #include "dialogs/log_viewer.h"
 #include "dialogs/sound_dialog.h"
 #include "monitor/presentation.h"
@@ -110,8 +111,9 @@ intptr_t mainDialogInit(WindowHandle window) {
     if (firstInitialisation) {
         firstInitialisation = false;
         ownerWindow = window;
-        const MenuItem added[] = {{CMD_VERSION, text(IDS_MENU_VERSION)}, {CMD_EXIT, text(IDS_MENU_EXIT)}};
-        extendWindowMenu(window, added, 2);
+        const MenuItem added[] = {
+            {CMD_HEALTH, text(IDS_MENU_HEALTH)}, {CMD_VERSION, text(IDS_MENU_VERSION)}, {CMD_EXIT, text(IDS_MENU_EXIT)}};
+        extendWindowMenu(window, added, static_cast<int>(sizeof added / sizeof added[0]));
         frontEndSetClassIcon(window, IDI_BATTERY_PLAIN);
         // Where the system lets no program refuse a suspend, the question
         // cannot be asked: the switch stays, for a settings file shared
@@ -161,6 +163,7 @@ intptr_t mainDialogCommand(WindowHandle window, int id, ControlEvent event) {
     case IDC_LOG_VIEW: applyAndThen(window, openLog); return 1;
     case IDC_LOG_BROWSE: applyAndThen(window, browseLogFile); return 1;
     case IDC_EXIT: exitProgram(window); return 1;
+    case CMD_HEALTH: openHealthWindow(); return 1;
     case CMD_VERSION: showAbout(); return 1;
     case CMD_EXIT: exitProgram(window); return 1;
     default: return 0;
@@ -168,7 +171,8 @@ intptr_t mainDialogCommand(WindowHandle window, int id, ControlEvent event) {
 }
 
 void mainDialogSysCommand(WindowHandle window, uint32_t command) {
-    if (command == CMD_VERSION) showAbout();
+    if (command == CMD_HEALTH) openHealthWindow();
+    else if (command == CMD_VERSION) showAbout();
     else if (command == CMD_EXIT) exitProgram(window);
 }
 

@@ -1,6 +1,7 @@
 // The main settings dialog: the program's only top-level window. It edits
 // the main dialog's working copy, answers the tray icon, and reaches the
-// sound dialog, the log viewer, help, the version box and the exit.
+// sound dialog, the log viewer, the health window, help, the version box
+// and the exit.
 #pragma once
 
 #include <cstdint>

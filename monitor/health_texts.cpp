@@ -1,34 +1,16 @@
 #include "monitor/health_texts.h"
 
-namespace {
+#include "base/texts.h"
 
-// The program's own Japanese, half-width katakana as in its dialogs.
-const HealthTexts kJapanese = {
-    "ﾊﾞｯﾃﾘｰ",
-    "合計",
-    "ﾊﾞｯﾃﾘｰがありません",
-    "ﾒｰｶｰ",
-    "ﾓﾃﾞﾙ",
-    "ｼﾘｱﾙ番号",
-    "種類",
-    "設計容量",
-    "満充電容量",
-    "健全度",
-    "劣化度",
-    "ｻｲｸﾙ数",
-    "電力",
-    "電圧",
-    "(相対値)",
-    "-",
-    "劣化の速さ",
-    "1か月に%sﾎﾟｲﾝﾄ",
-    "100ｻｲｸﾙで%sﾎﾟｲﾝﾄ",
-    "予測",
-    "%d年%d月に80 %%に達する見込み",
-    "この速さでは80 %に達しない見込み",
-    "、",
-};
-
-}  // namespace
-
-const HealthTexts& healthTexts() { return kJapanese; }
+HealthTexts healthTexts() {
+    return HealthTexts{
+        text(IDS_HEALTH_BATTERY),        text(IDS_HEALTH_COMBINED),       text(IDS_HEALTH_NO_BATTERY),
+        text(IDS_HEALTH_MAKER),          text(IDS_HEALTH_MODEL),          text(IDS_HEALTH_SERIAL),
+        text(IDS_HEALTH_TECHNOLOGY),     text(IDS_HEALTH_DESIGN),         text(IDS_HEALTH_FULL),
+        text(IDS_HEALTH_HEALTH),         text(IDS_HEALTH_WEAR),           text(IDS_HEALTH_CYCLES),
+        text(IDS_HEALTH_POWER),          text(IDS_HEALTH_VOLTAGE),        text(IDS_HEALTH_RELATIVE),
+        text(IDS_HEALTH_UNKNOWN),        text(IDS_HEALTH_PACE),           text(IDS_HEALTH_PACE_PER_MONTH),
+        text(IDS_HEALTH_PACE_PER_CYCLES), text(IDS_HEALTH_FORECAST),      text(IDS_HEALTH_REACHES_IN),
+        text(IDS_HEALTH_NEVER_REACHES),  text(IDS_HEALTH_LIST_SEPARATOR), text(IDS_HEALTH_READING),
+    };
+}

@@ -1,5 +1,5 @@
-// Every text the battery health report shows the user, in one table per
-// language, so that another language is a table beside this one.
+// Every text the battery health report shows the user, in the chosen
+// language, from the string tables (base/texts.h).
 #pragma once
 
 struct HealthTexts {
@@ -26,7 +26,9 @@ struct HealthTexts {
     const char* reachesIn;      // a format: %d year, %d month when health reaches 80 %
     const char* neverReaches;   // not wearing at that pace
     const char* listSeparator;  // between two parts of one line
+    const char* reading;        // the window before the first reading has come
 };
 
-// The texts of the program's language.
-const HealthTexts& healthTexts();
+// The texts of the program's language; bind the result to a const
+// reference (the pointers stay valid for the whole run).
+HealthTexts healthTexts();

@@ -1,6 +1,7 @@
 #include "monitor/health_watch.h"
 
 #include "actions/health_history.h"
+#include "base/front_end.h"
 #include "monitor/local_time.h"
 
 namespace {
@@ -47,6 +48,7 @@ void take(const LocalTime& now) {
     // Only full readings go into the history: a power reading may carry
     // the capacities of an hour ago.
     if (watch.runningFull) recordHealthHistory(reading, now, platformUtcOffsetMinutes());
+    frontEndRefreshHealthWindow();
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // dialog templates, unique across the program. Plain #defines, so that the
 // resource compiler and the portable dialog code read the same file. The
 // templates themselves are found by name: "VMID_Dlg_Main", "VMID_Dlg_Sound",
-// "VMID_Dlg_Log".
+// "VMID_Dlg_Log", "VMID_Dlg_Health".
 #pragma once
 
 // ----- icons 1..13: the tray and class icons, by power kind and charge
@@ -76,6 +76,11 @@
 // ----- VMID_Dlg_Log
 #define IDC_LOG_TEXT 10301
 
+// ----- VMID_Dlg_Health
+#define IDC_HEALTH_TEXT 10401
+#define IDC_HEALTH_CHART 10402
+#define CMD_HEALTH 30002
+
 // ----- the program's own words, one STRINGTABLE per language. From
 // IDS_FIRST without gaps, in the script's order (the Linux build checks it):
 // the lookup indexes them.
@@ -111,4 +116,29 @@
 #define IDS_CHOOSER_LONG_NAME 2028      // %1: the file name
 #define IDS_INHIBIT_WHY 2029
 #define IDS_SHOW_TRAY_LINUX 2030        // the main dialog's tray switch on Linux
-#define IDS_COUNT 31
+#define IDS_MENU_HEALTH 2031
+#define IDS_HEALTH_BATTERY 2032
+#define IDS_HEALTH_COMBINED 2033
+#define IDS_HEALTH_NO_BATTERY 2034
+#define IDS_HEALTH_MAKER 2035
+#define IDS_HEALTH_MODEL 2036
+#define IDS_HEALTH_SERIAL 2037
+#define IDS_HEALTH_TECHNOLOGY 2038
+#define IDS_HEALTH_DESIGN 2039
+#define IDS_HEALTH_FULL 2040
+#define IDS_HEALTH_HEALTH 2041
+#define IDS_HEALTH_WEAR 2042
+#define IDS_HEALTH_CYCLES 2043
+#define IDS_HEALTH_POWER 2044
+#define IDS_HEALTH_VOLTAGE 2045
+#define IDS_HEALTH_RELATIVE 2046
+#define IDS_HEALTH_UNKNOWN 2047
+#define IDS_HEALTH_PACE 2048
+#define IDS_HEALTH_PACE_PER_MONTH 2049  // printf: %s the points a month
+#define IDS_HEALTH_PACE_PER_CYCLES 2050  // printf: %s the points per 100 cycles
+#define IDS_HEALTH_FORECAST 2051
+#define IDS_HEALTH_REACHES_IN 2052  // printf: %d year, %d month
+#define IDS_HEALTH_NEVER_REACHES 2053
+#define IDS_HEALTH_LIST_SEPARATOR 2054
+#define IDS_HEALTH_READING 2055
+#define IDS_COUNT 56

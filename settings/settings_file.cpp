@@ -11,9 +11,10 @@ WindowPlacement dialogPlacements[kDialogCount] = {
     {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0},
     {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0},
     {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0},
+    {kUseDefault, kUseDefault, kUseDefault, kUseDefault, 0},
 };
 
-static const char* const kPlacementKeys[kDialogCount] = {"WPOS_Dlg_Main", "WPOS_Dlg_Sound",
+static const char* const kPlacementKeys[kSavedDialogCount] = {"WPOS_Dlg_Main", "WPOS_Dlg_Sound",
                                                          "WPOS_Dlg_Log"};
 
 void settingsFilePath(char (&out)[kPathSize]) {
@@ -78,7 +79,7 @@ static void parsePlacement(const char* p, WindowPlacement& placement) {
 }
 
 static bool parsePlacementLine(const char* line) {
-    for (int i = 0; i < kDialogCount; ++i) {
+    for (int i = 0; i < kSavedDialogCount; ++i) {
         const char* rest = afterKey(line, kPlacementKeys[i]);
         if (!rest) continue;
         parsePlacement(rest, dialogPlacements[i]);
@@ -141,12 +142,12 @@ static bool isSomeoneElsesFile(const char* path) {
 
 bool writeSettingsFile() {
     // With the taskbar button hidden the main window comes back hidden.
-    WindowPlacement saved[kDialogCount];
+    WindowPlacement saved[kSavedDialogCount];
     memcpy(saved, dialogPlacements, sizeof saved);
     if (liveSettings.Cscreen.Shidetaskbar) saved[kMainDialog].state = 4;
     char text[8192];
     TextBuffer out = makeTextBuffer(text, sizeof text);
-    for (int i = 0; i < kDialogCount; ++i) {
+    for (int i = 0; i < kSavedDialogCount; ++i) {
         const WindowPlacement& p = saved[i];
         appendFormatted(out, "%s = %d,%d,%d,%d,%d\r\n", kPlacementKeys[i], p.x, p.y, p.width, p.height,
                         p.state);

@@ -21,7 +21,12 @@ struct WindowPlacement {
 // The system's "choose the position and size yourself".
 constexpr int32_t kUseDefault = INT32_MIN;
 
-enum DialogId { kMainDialog = 0, kSoundDialog = 1, kLogDialog = 2, kDialogCount = 3 };
+enum DialogId { kMainDialog = 0, kSoundDialog = 1, kLogDialog = 2, kHealthDialog = 3, kDialogCount = 4 };
+
+// The dialogs whose placement the file keeps, the first ones by id; the
+// health window's place is kept for the run only, so the file's lines stay
+// as they are.
+constexpr int kSavedDialogCount = 3;
 
 // Kept for the whole run; the dialog frames capture into them.
 extern WindowPlacement dialogPlacements[kDialogCount];

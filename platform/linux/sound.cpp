@@ -9,8 +9,12 @@
 // PCM in memory (canberra's reader takes only 8 and 16 bits, and never
 // sees a WAV file of the user's); an Ogg file is handed on as the regular
 // file we opened, so no FIFO or device by that name can hold the player.
-#include <alsa/asoundlib.h>
+//
+// libcanberra, with the codecs and sound drivers it brings, is opened by
+// the worker at the first sound: a start that plays nothing, and the start
+// itself, load none of it.
 #include <canberra.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -59,6 +63,60 @@ LinuxSoundCounts counts;
 ca_context* context;
 char contextDevice[sizeof deviceName];
 int beepFd = -1;
+
+// ----- libcanberra, opened at the first sound
+
+struct Canberra {
+    decltype(&ca_context_create) contextCreate;
+    decltype(&ca_context_change_props_full) changeProps;
+    decltype(&ca_context_set_driver) setDriver;
+    decltype(&ca_context_change_device) changeDevice;
+    decltype(&ca_context_play_full) play;
+    decltype(&ca_context_cancel) cancel;
+    decltype(&ca_proplist_create) proplistCreate;
+    decltype(&ca_proplist_sets) proplistSets;
+    decltype(&ca_proplist_destroy) proplistDestroy;
+};
+Canberra ca;  // all set, or none
+
+template <typename Function>
+bool find(void* library, const char* name, Function& out) {
+    out = reinterpret_cast<Function>(dlsym(library, name));
+    return out != nullptr;
+}
+
+// canberra's ALSA driver reports its failures on standard error; the
+// program's are silent. The driver links the same libasound, so its
+// handler is the one set here.
+using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+void silentAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+void silenceAlsa() {
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    int (*setHandler)(AlsaErrorHandler) = nullptr;
+    if (alsa && find(alsa, "snd_lib_error_set_handler", setHandler)) setHandler(silentAlsa);
+}
+
+// Once, by the worker; the library stays for the life of the process, as
+// the context does.
+bool haveCanberra() {
+    static bool tried, loaded;
+    if (tried) return loaded;
+    tried = true;
+    silenceAlsa();
+    void* library = dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+    Canberra found{};
+    loaded = library && find(library, "ca_context_create", found.contextCreate) &&
+             find(library, "ca_context_change_props_full", found.changeProps) &&
+             find(library, "ca_context_set_driver", found.setDriver) &&
+             find(library, "ca_context_change_device", found.changeDevice) &&
+             find(library, "ca_context_play_full", found.play) && find(library, "ca_context_cancel", found.cancel) &&
+             find(library, "ca_proplist_create", found.proplistCreate) &&
+             find(library, "ca_proplist_sets", found.proplistSets) &&
+             find(library, "ca_proplist_destroy", found.proplistDestroy);
+    if (loaded) ca = found;
+    return loaded;
+}
 
 // ----- what is handed to canberra
 
@@ -237,7 +295,7 @@ constexpr long kCutWaitMs = 500;
 
 void cutOffLast() {
     if (!lastPlayId) return;
-    ca_context_cancel(context, lastPlayId);
+    ca.cancel(context, lastPlayId);
     timespec until;
     clock_gettime(CLOCK_REALTIME, &until);
     until.tv_nsec += kCutWaitMs * 1000000;
@@ -255,7 +313,7 @@ int startPlaying(ca_proplist* properties, uint32_t number, bool beep) {
     const bool room = markInFlight(id, true);
     pthread_mutex_unlock(&lock);
     if (!room) return CA_ERROR_OOM;
-    int result = ca_context_play_full(context, id, properties, finished, nullptr);
+    int result = ca.play(context, id, properties, finished, nullptr);
     pthread_mutex_lock(&lock);
     if (result == CA_SUCCESS) ++counts.started;
     else markInFlight(id, false);
@@ -266,10 +324,10 @@ int startPlaying(ca_proplist* properties, uint32_t number, bool beep) {
 
 int playWithProperty(const char* key, const char* value, uint32_t number, bool beep) {
     ca_proplist* properties;
-    if (ca_proplist_create(&properties) != CA_SUCCESS) return CA_ERROR_OOM;
-    ca_proplist_sets(properties, key, value);
+    if (ca.proplistCreate(&properties) != CA_SUCCESS) return CA_ERROR_OOM;
+    ca.proplistSets(properties, key, value);
     int result = startPlaying(properties, number, beep);
-    ca_proplist_destroy(properties);
+    ca.proplistDestroy(properties);
     return result;
 }
 
@@ -313,24 +371,27 @@ int play(const char* name, uint32_t number) {
     return namesFile(name) ? playFile(name, number) : playThemeSound(name, number);
 }
 
-void silentAlsa(const char*, int, const char*, int, const char*, ...) {}
-
 // One context for the life of the process, never destroyed: canberra's
 // ALSA driver unloads itself on destroy while its players may still run.
 // A device asked for (tests) goes to ALSA; a change of it takes effect
 // with the next sound.
 bool haveContext(const char* device) {
     if (!context) {
-        if (ca_context_create(&context) != CA_SUCCESS) {
+        if (!haveCanberra() || ca.contextCreate(&context) != CA_SUCCESS) {
             context = nullptr;
             return false;
         }
-        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Cellwarden", CA_PROP_APPLICATION_ID,
-                                "cellwarden", nullptr);
-        if (*device) ca_context_set_driver(context, "alsa");
+        ca_proplist* names;
+        if (ca.proplistCreate(&names) == CA_SUCCESS) {
+            ca.proplistSets(names, CA_PROP_APPLICATION_NAME, "Cellwarden");
+            ca.proplistSets(names, CA_PROP_APPLICATION_ID, "cellwarden");
+            ca.changeProps(context, names);
+            ca.proplistDestroy(names);
+        }
+        if (*device) ca.setDriver(context, "alsa");
     }
     if (strcmp(device, contextDevice) != 0) {
-        ca_context_change_device(context, *device ? device : nullptr);
+        ca.changeDevice(context, *device ? device : nullptr);
         memcpy(contextDevice, device, sizeof contextDevice);
     }
     return true;
@@ -371,7 +432,7 @@ void* work(void*) {
     busy = false;
     pthread_cond_broadcast(&idle);
     pthread_mutex_unlock(&lock);
-    if (context && lastPlayId) ca_context_cancel(context, lastPlayId);
+    if (context && lastPlayId) ca.cancel(context, lastPlayId);
     return nullptr;
 }
 
@@ -388,8 +449,6 @@ void stopWorker() {
 // Called with `lock` held. Signals stay with the user-interface thread.
 bool startWorker() {
     if (started) return true;
-    // canberra's ALSA driver reports its failures; the program's are silent.
-    snd_lib_error_set_handler(silentAlsa);
     sigset_t all, previous;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &previous);

@@ -3,6 +3,7 @@
 # at the start and at each change of the power kind find no battery, the
 # program runs on with its estimate as before and writes no history, and
 # celwrd-chart.exe --health says there is no battery, as text and as JSON.
+# The health window, opened from the window menu, says so too.
 # Wine's trace shows each listing of the battery devices.
 E2E_WINEDEBUG=fixme-all,trace+setupapi
 . "$(dirname "$0")/harness.sh"
@@ -34,6 +35,20 @@ for round in 1 2; do
   e2e_until 10 "no reading at the plugging in $round" listed $((2 * round + 1))
 done
 
+# The health window, from the window menu: it says there is no battery,
+# and a second choice brings the same window forward. It stays open while
+# the estimate is measured: its power readings change nothing of it.
+health_windows() { e2e_driver windows | grep -c 'ﾊﾞｯﾃﾘｰの状態'; }
+health_text() { e2e_driver --window 'ﾊﾞｯﾃﾘｰの状態' get $IDC_HEALTH_TEXT | tr -d '\r'; }
+IDC_HEALTH_TEXT=10401 CMD_HEALTH=30002
+e2e_driver syscommand $CMD_HEALTH || e2e_fail "the window menu's health item could not be chosen"
+e2e_driver --window 'ﾊﾞｯﾃﾘｰの状態' caption >/dev/null || e2e_fail "no health window"
+e2e_until 10 "the health window does not say there is no battery: $(health_text)" \
+  eval '[ "$(health_text)" = "ﾊﾞｯﾃﾘｰがありません" ]'
+e2e_driver syscommand $CMD_HEALTH
+e2e_driver ping 2000 | grep -q answered || e2e_fail "the program no longer answers"
+e2e_expect_eq 1 "$(health_windows)" "health windows after the second choice"
+
 # The estimate as before: the first step after the kind change starts the
 # measurement, the next one, 3 s later, gives the seconds per 1 %.
 power_set "$E2E_POWER" 0 Discharging 50
@@ -54,6 +69,10 @@ sleep 2
 e2e_driver caption >/dev/null || e2e_fail "the program no longer answers"
 e2e_until 10 "no reading at the last unplugging" listed 6
 [ ! -e "$E2E_PROGRAM/CELWRDHL.LOG" ] || e2e_fail "a history without a battery: $(cat "$E2E_PROGRAM/CELWRDHL.LOG")"
+e2e_expect_eq 'ﾊﾞｯﾃﾘｰがありません' "$(health_text)" "the health window at the end"
+e2e_driver --window 'ﾊﾞｯﾃﾘｰの状態' press 1
+e2e_until 10 "the health window did not close" eval '[ "$(health_windows)" = 0 ]'
+e2e_driver caption >/dev/null || e2e_fail "the program no longer answers after the health window closed"
 
 chart() {
   (cd "$E2E_CWD" && wine_bounded 60 "${WINE[@]}" "$E2E_PROGRAM/celwrd-chart.exe" "$@" 2>>"$E2E_WORK/wine.log") | tr -d '\r'

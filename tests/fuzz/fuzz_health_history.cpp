@@ -1,14 +1,17 @@
 // Any bytes as the health history: every record read is written again as
 // a line that reads back the same, the forecast over them stays finite,
-// and a line the program appends leaves every byte before it as it was.
+// the health window's chart draws them within its picture, and a line the
+// program appends leaves every byte before it as it was.
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "actions/health_forecast.h"
 #include "actions/health_history.h"
 #include "app/command_line.h"
+#include "dialogs/health_plot.h"
 #include "monitor/health_watch.h"
 #include "platform/sim/sim_battery_health.h"
 #include "platform/sim/sim_platform.h"
@@ -16,6 +19,7 @@
 namespace {
 
 HealthTrends trends;
+HealthPlot plot;
 
 bool sameRecord(const HealthRecord& a, const HealthRecord& b) {
     const BatteryHealth &x = a.battery, &y = b.battery;
@@ -32,6 +36,7 @@ void check(const HealthRecord& record, void*) {
     if (length == 0 || strlen(line) != length || !parseHistoryLine(line, length, &again)) abort();
     if (!sameRecord(record, again)) abort();
     addToHealthTrends(record, &trends);
+    scanForHealthPlot(record, &plot);
 }
 
 }  // namespace
@@ -41,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // In two pieces, cut where the first byte says.
     size_t cut = size ? data[0] % (size + 1) : 0;
     startHealthTrends(trends);
+    startHealthPlot(plot);
     HistoryReader reader;
     startHistoryReader(reader, check, nullptr);
     feedHistoryReader(reader, bytes, cut);
@@ -53,6 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
              (forecast.reaches && (forecast.month < 1 || forecast.month > 12))))
             abort();
     }
+
+    // The chart's second pass, into a picture of exactly its size (a
+    // sanitizer sees a pixel put outside it).
+    std::vector<uint32_t> pixels(size_t{97} * 61);
+    Picture picture{pixels.data(), 97, 61};
+    beginHealthPlotDrawing(plot, picture);
+    startHistoryReader(reader, drawHealthPlotRecord, &plot);
+    feedHistoryReader(reader, bytes, size);
+    finishHistoryReader(reader);
 
     // The program appends to what is there, whatever it is.
     sim::reset();

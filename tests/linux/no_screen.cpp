@@ -17,3 +17,4 @@ void frontEndShowMessage(const char*, const char*) {}
 void frontEndNotifyAlert(bool, int32_t) {}
 void frontEndOpenHelp(const char*) {}
 void frontEndRedrawLogViewer() {}
+void frontEndRefreshHealthWindow() {}

@@ -176,6 +176,19 @@ protected:
     }
 };
 
+bool mapped(const char* library) {
+    return readWholeFile("/proc/self/maps").find(library) != std::string::npos;
+}
+
+// A start loads none of the sound stack: the first sound opens it.
+TEST_F(Player, TheSoundLibrariesOpenAtTheFirstSound) {
+    if (linuxSoundCounts().requests > 0) GTEST_SKIP() << "a sound played before in this process";
+    EXPECT_FALSE(mapped("/libcanberra.so"));
+    EXPECT_FALSE(mapped("/libasound.so"));
+    EXPECT_GT(play("").size(), 1000u);  // the beep
+    EXPECT_TRUE(mapped("/libcanberra.so"));
+}
+
 TEST_F(Player, FilesAndThemeSoundsReachTheDeviceAs16BitSamples) {
     writeWholeFile(dir / "ding.wav", pcm16(4000, 5));
     writeWholeFile(dir / "wide.WAV", pcm24(samples(3000, 6)));

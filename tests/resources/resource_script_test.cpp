@@ -190,7 +190,7 @@ protected:
     std::vector<Resource> resources;
 };
 
-const char16_t* const kDialogNames[] = {u"VMID_DLG_MAIN", u"VMID_DLG_SOUND", u"VMID_DLG_LOG"};
+const char16_t* const kDialogNames[] = {u"VMID_DLG_MAIN", u"VMID_DLG_SOUND", u"VMID_DLG_LOG", u"VMID_DLG_HEALTH"};
 
 std::string narrow(const std::u16string& s) {
     std::string out;
@@ -212,6 +212,7 @@ TEST_F(ResourceScript, TemplatesHaveTheirFrames) {
         {u"VMID_DLG_MAIN", 0x10C80040, 0, 6, 16, 214, 259, u"Cellwarden", u"ＭＳ Ｐゴシック"},
         {u"VMID_DLG_SOUND", 0x90C800C0, 0x1, 6, 15, 296, 97, u"ｻｳﾝﾄﾞﾌｧｲﾙの設定", u"ＭＳ Ｐゴシック"},
         {u"VMID_DLG_LOG", 0x10CC0040, 0, 6, 15, 400, 100, u"ﾛｸﾞ", u"ＭＳ ゴシック"},
+        {u"VMID_DLG_HEALTH", 0x10CA0040, 0, 6, 15, 262, 236, u"ﾊﾞｯﾃﾘｰの状態", u"ＭＳ Ｐゴシック"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(narrow(row.name));
@@ -250,9 +251,10 @@ std::map<std::u16string, std::set<int>> idsByTemplate() {
 
 TEST_F(ResourceScript, EveryIdLivesInExactlyOneTemplate) {
     std::map<std::u16string, std::set<int>> expected = idsByTemplate();
-    ASSERT_EQ(expected.size(), 3u) << "no blocks read from " << RESOURCE_IDS_PATH;
+    ASSERT_EQ(expected.size(), 4u) << "no blocks read from " << RESOURCE_IDS_PATH;
     expected[u"VMID_DLG_MAIN"].insert({IDC_OK, IDC_CANCEL, IDC_APPLY, IDC_HELP_BUTTON});
     expected[u"VMID_DLG_SOUND"].insert({IDC_OK, IDC_CANCEL});
+    expected[u"VMID_DLG_HEALTH"].insert(IDC_OK);
 
     std::map<int, int> templatesHolding;
     for (const char16_t* name : kDialogNames) {

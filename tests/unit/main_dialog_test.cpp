@@ -21,7 +21,7 @@ TEST_F(MainDialog, TheFirstInitialisationOwnsExtendsTheMenuAndRunsTheStartProgra
     script("[BOOT]\nC:\\\nboot\n[START]\nC:\\\nstart\n[STOP]\nC:\\\nstop\n");
     sim::putFile(kIni, "Cscreen.Sdisplayitems[2] = 9\n");
     run([this](WindowHandle main) {
-        EXPECT_EQ(window(main).menu, (Strings{"ﾊﾞｰｼﾞｮﾝ(&V)", "終了(&C)"}));
+        EXPECT_EQ(window(main).menu, (Strings{"ﾊﾞｯﾃﾘｰの状態(&H)", "ﾊﾞｰｼﾞｮﾝ(&V)", "終了(&C)"}));
         EXPECT_EQ(programs(), (Strings{"boot", "start"}));
         EXPECT_EQ(sim::callsOf(sim::CallKind::SetClassIcon).front().number, 1);
         const simui::Control& first = simui::control(main, IDC_ITEM_FIRST);
@@ -211,7 +211,8 @@ TEST_F(MainDialog, EnglishSaysItsOwnWordsAndWritesTheSameFiles) {
         setProgramLanguage(language);
         const bool english = language == Language::English;
         run([&](WindowHandle main) {
-            const Strings menu = english ? Strings{"&About Cellwarden", "E&xit"} : Strings{"ﾊﾞｰｼﾞｮﾝ(&V)", "終了(&C)"};
+            const Strings menu = english ? Strings{"Battery &Health", "&About Cellwarden", "E&xit"}
+                                       : Strings{"ﾊﾞｯﾃﾘｰの状態(&H)", "ﾊﾞｰｼﾞｮﾝ(&V)", "終了(&C)"};
             EXPECT_EQ(window(main).menu, menu);
             const simui::Control& first = simui::control(main, IDC_ITEM_FIRST);
             ASSERT_EQ(first.entries.size(), 6u);

@@ -36,7 +36,7 @@ TEST(Table, IdsAreThoseOfResourceIds) {
         }
     }
     EXPECT_EQ(seen.size(), known.size());
-    EXPECT_EQ(seen["IDC_OK"], 2);
+    EXPECT_EQ(seen["IDC_OK"], 3);  // the main, sound and health windows
 }
 
 class Run : public ::testing::Test {

@@ -46,6 +46,7 @@ constexpr StyleName kStyleNames[] = {
     {"ES_READONLY", kLayoutEditReadOnly},
     {"ES_WANTRETURN", kLayoutEditWantReturn},
     {"CBS_DROPDOWNLIST", kLayoutDropDownList},
+    {"SS_BITMAP", kLayoutStaticBitmap},
     {"WS_EX_DLGMODALFRAME", kLayoutExDialogModalFrame},
 };
 

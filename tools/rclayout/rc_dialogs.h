@@ -1,4 +1,4 @@
-// Reads the three dialog templates out of the Windows resource script, with
+// Reads the dialog templates out of the Windows resource script, with
 // the styles worked out as windres stores them, so that another front end
 // can lay the dialogs out from the same source.
 //
@@ -17,7 +17,8 @@
 
 // By DialogId. Resource names are matched without regard to case, as
 // Windows finds them.
-inline constexpr const char* kRcDialogNames[kDialogCount] = {"VMID_Dlg_Main", "VMID_Dlg_Sound", "VMID_Dlg_Log"};
+inline constexpr const char* kRcDialogNames[kDialogCount] = {"VMID_Dlg_Main", "VMID_Dlg_Sound", "VMID_Dlg_Log",
+                                                            "VMID_Dlg_Health"};
 
 struct RcControl {
     ControlKind kind;

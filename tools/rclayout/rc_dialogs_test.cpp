@@ -47,6 +47,7 @@ TEST_F(RealScript, TemplatesInDialogIdOrderWithTheirFrames) {
         {"VMID_Dlg_Main", 6, 16, 214, 259, 0x10C80040, 0, "Cellwarden", "ＭＳ Ｐゴシック", 37},
         {"VMID_Dlg_Sound", 6, 15, 296, 97, 0x90C800C0, 0x1, "ｻｳﾝﾄﾞﾌｧｲﾙの設定", "ＭＳ Ｐゴシック", 36},
         {"VMID_Dlg_Log", 6, 15, 400, 100, 0x10CC0040, 0, "ﾛｸﾞ", "ＭＳ ゴシック", 1},
+        {"VMID_Dlg_Health", 6, 15, 262, 236, 0x10CA0040, 0, "ﾊﾞｯﾃﾘｰの状態", "ＭＳ Ｐゴシック", 4},
     };
     for (int which = 0; which < kDialogCount; ++which) {
         const Row& row = rows[which];
@@ -85,6 +86,8 @@ TEST_F(RealScript, StylesAsTheResourceCompilerStoresThem) {
     EXPECT_TRUE(control(kSoundDialog, "IDC_LOW_ENABLE").style & kLayoutTabStop);
     EXPECT_TRUE(control(kSoundDialog, "IDC_LOW_FILE").style & kLayoutEditReadOnly);
     EXPECT_EQ(control(kSoundDialog, "IDC_OK").kind, ControlKind::DefaultButton);
+    // A picture is a label showing a bitmap, without the group of a plain one.
+    EXPECT_EQ(control(kHealthDialog, "IDC_HEALTH_CHART").style, 0x5000000Eu);
     // A label without a style starts a group, as windres gives it.
     EXPECT_EQ(dialogs[kMainDialog].controls[1].style, kLayoutVisible | 0x40000000u | kLayoutGroup);
 }
@@ -145,51 +148,52 @@ TEST(Forms, SkipsOtherResourcesAndReadsLooseForms) {
 
 // Each fault is an error naming its line, never a crash or a half-read table.
 TEST(Malformed, EachFaultIsReportedOnItsLine) {
-    const std::string rest = "VMID_Dlg_Sound DIALOG 0, 0, 1, 1\nBEGIN\nEND\nVMID_Dlg_Log DIALOG 0, 0, 1, 1\nBEGIN\nEND\n";
-    const std::string head = rest + "VMID_Dlg_Main DIALOG 0, 0, 9, 9\n";  // line 7
+    const std::string rest = "VMID_Dlg_Sound DIALOG 0, 0, 1, 1\nBEGIN\nEND\nVMID_Dlg_Log DIALOG 0, 0, 1, 1\nBEGIN\nEND\n"
+                             "VMID_Dlg_Health DIALOG 0, 0, 1, 1\nBEGIN\nEND\n";
+    const std::string head = rest + "VMID_Dlg_Main DIALOG 0, 0, 9, 9\n";  // line 10
     const std::string open = head + "BEGIN\n";
     struct Row {
         std::string text;
         int line;
         const char* message;
     } rows[] = {
-        {open + "LTEXT \"open, -1, 0, 0, 1, 1\nEND\n", 9, "closing quote"},
-        {open + "LTEXT \"a\\\n\", -1, 0, 0, 1, 1\nEND\n", 9, "closing quote"},
-        {open + "LTEXT \"\\q\", -1, 0, 0, 1, 1\nEND\n", 9, "escape \\q"},
-        {open + "LTEXT \"\xE3\x81\", -1, 0, 0, 1, 1\nEND\n", 9, "UTF-8"},
-        {open + "CHECKBOX \"a\", 1, 0, 0, 1, 1\nEND\n", 9, "unknown statement 'CHECKBOX'"},
-        {open + "\"a\", 1, 0, 0, 1, 1\nEND\n", 9, "unknown statement a string"},
-        {head + "STYLE WS_VISIBLE\nLTEXT \"a\", -1, 0, 0, 1, 1\nEND\n", 9, "expected the BEGIN"},
-        {head + "STYLE WS_VISIBLE\n", 7, "no BEGIN"},
-        {open + "LTEXT \"a\", -1, 0, 0, 1, 1\n", 8, "no END"},
-        {open + "Other DIALOG 0, 0, 1, 1\nBEGIN\nEND\n", 9, "no END before the next DIALOG"},
-        {open + "LTEXT \"a\", -1, 0, 0, 1\nEND\n", 9, "the height is missing"},
-        {open + "LTEXT \"a\", -1\nEND\n", 9, "x is missing"},
-        {open + "LTEXT \"a\"\nEND\n", 9, "the control id is missing"},
-        {open + "EDITTEXT 5, 0, 0, 1, 1, WS_GROUP | NOT", 9, "a style is missing"},
-        {open + "LTEXT \"a\", -1, 40000, 0, 1, 1\nEND\n", 9, "x 40000 does not fit"},
-        {open + "LTEXT \"a\", -1, 0, -32769, 1, 1\nEND\n", 9, "y -32769 does not fit"},
-        {open + "LTEXT \"a\", -1, 0, 0, 0x100000000, 1\nEND\n", 9, "does not fit 32 bits"},
-        {open + "LTEXT \"a\", -1, 0, 0, 1, " + std::string(5000, '9') + "\nEND\n", 9, "does not fit 32 bits"},
-        {open + "LTEXT \"a\", -1, 0, 0, 1, 1z\nEND\n", 9, "malformed number"},
-        {open + "LTEXT \"a\", IDC_A +, 0, 0, 1, 1\nEND\n", 9, "control id is missing a value"},
-        {open + "LTEXT \"a\", (1, 0, 0, 1, 1\nEND\n", 9, "')' missing"},
-        {open + "LTEXT \"a\", " + std::string(100, '(') + "1" + std::string(100, ')') + ", 0, 0, 1, 1\nEND\n", 9,
+        {open + "LTEXT \"open, -1, 0, 0, 1, 1\nEND\n", 12, "closing quote"},
+        {open + "LTEXT \"a\\\n\", -1, 0, 0, 1, 1\nEND\n", 12, "closing quote"},
+        {open + "LTEXT \"\\q\", -1, 0, 0, 1, 1\nEND\n", 12, "escape \\q"},
+        {open + "LTEXT \"\xE3\x81\", -1, 0, 0, 1, 1\nEND\n", 12, "UTF-8"},
+        {open + "CHECKBOX \"a\", 1, 0, 0, 1, 1\nEND\n", 12, "unknown statement 'CHECKBOX'"},
+        {open + "\"a\", 1, 0, 0, 1, 1\nEND\n", 12, "unknown statement a string"},
+        {head + "STYLE WS_VISIBLE\nLTEXT \"a\", -1, 0, 0, 1, 1\nEND\n", 12, "expected the BEGIN"},
+        {head + "STYLE WS_VISIBLE\n", 10, "no BEGIN"},
+        {open + "LTEXT \"a\", -1, 0, 0, 1, 1\n", 11, "no END"},
+        {open + "Other DIALOG 0, 0, 1, 1\nBEGIN\nEND\n", 12, "no END before the next DIALOG"},
+        {open + "LTEXT \"a\", -1, 0, 0, 1\nEND\n", 12, "the height is missing"},
+        {open + "LTEXT \"a\", -1\nEND\n", 12, "x is missing"},
+        {open + "LTEXT \"a\"\nEND\n", 12, "the control id is missing"},
+        {open + "EDITTEXT 5, 0, 0, 1, 1, WS_GROUP | NOT", 12, "a style is missing"},
+        {open + "LTEXT \"a\", -1, 40000, 0, 1, 1\nEND\n", 12, "x 40000 does not fit"},
+        {open + "LTEXT \"a\", -1, 0, -32769, 1, 1\nEND\n", 12, "y -32769 does not fit"},
+        {open + "LTEXT \"a\", -1, 0, 0, 0x100000000, 1\nEND\n", 12, "does not fit 32 bits"},
+        {open + "LTEXT \"a\", -1, 0, 0, 1, " + std::string(5000, '9') + "\nEND\n", 12, "does not fit 32 bits"},
+        {open + "LTEXT \"a\", -1, 0, 0, 1, 1z\nEND\n", 12, "malformed number"},
+        {open + "LTEXT \"a\", IDC_A +, 0, 0, 1, 1\nEND\n", 12, "control id is missing a value"},
+        {open + "LTEXT \"a\", (1, 0, 0, 1, 1\nEND\n", 12, "')' missing"},
+        {open + "LTEXT \"a\", " + std::string(100, '(') + "1" + std::string(100, ')') + ", 0, 0, 1, 1\nEND\n", 12,
          "nested too deeply"},
-        {open + "LTEXT \"a\", -1, 0, 0, 1, 1, WS_FANCY\nEND\n", 9, "unknown style WS_FANCY"},
-        {open + "LTEXT \"a\", -1, 0, 0, 1, 1, 0x10\nEND\n", 9, "expected a style name"},
-        {open + "LTEXT \"a\", -1, 0, 0, 1, 1 WS_GROUP\nEND\n", 9, "expected ',' before the style"},
-        {head + "FONT 0, \"x\"\nBEGIN\nEND\n", 8, "font size"},
-        {rest + "VMID_Dlg_Main DIALOGEX 0, 0, 9, 9\nBEGIN\nEND\n", 7, "must be a DIALOG"},
-        {rest + "VMID_Dlg_Main DIALOG 0, 0, 9\nBEGIN\nEND\n", 7, "the height is missing"},
-        {rest + "#if 0\n", 7, "#if"},
-        {rest + "END\n", 7, "END without BEGIN"},
-        {rest + "1 VERSIONINFO\nBEGIN\n BLOCK \"x\"\n BEGIN\n END\n", 8, "BEGIN without END"},
-        {rest + "/* open\n", 7, "closing */"},
-        {rest + std::string("\x01", 1), 7, "byte 0x01 outside a string"},
-        {rest + "\xE3\x81\x82\n", 7, "outside a string"},
+        {open + "LTEXT \"a\", -1, 0, 0, 1, 1, WS_FANCY\nEND\n", 12, "unknown style WS_FANCY"},
+        {open + "LTEXT \"a\", -1, 0, 0, 1, 1, 0x10\nEND\n", 12, "expected a style name"},
+        {open + "LTEXT \"a\", -1, 0, 0, 1, 1 WS_GROUP\nEND\n", 12, "expected ',' before the style"},
+        {head + "FONT 0, \"x\"\nBEGIN\nEND\n", 11, "font size"},
+        {rest + "VMID_Dlg_Main DIALOGEX 0, 0, 9, 9\nBEGIN\nEND\n", 10, "must be a DIALOG"},
+        {rest + "VMID_Dlg_Main DIALOG 0, 0, 9\nBEGIN\nEND\n", 10, "the height is missing"},
+        {rest + "#if 0\n", 10, "#if"},
+        {rest + "END\n", 10, "END without BEGIN"},
+        {rest + "1 VERSIONINFO\nBEGIN\n BLOCK \"x\"\n BEGIN\n END\n", 11, "BEGIN without END"},
+        {rest + "/* open\n", 10, "closing */"},
+        {rest + std::string("\x01", 1), 10, "byte 0x01 outside a string"},
+        {rest + "\xE3\x81\x82\n", 10, "outside a string"},
         {rest, 0, "no DIALOG named VMID_Dlg_Main"},
-        {rest + "vmid_dlg_sound DIALOG 0, 0, 1, 1\nBEGIN\nEND\n", 7, "twice (first on line 1)"},
+        {rest + "vmid_dlg_sound DIALOG 0, 0, 1, 1\nBEGIN\nEND\n", 10, "twice (first on line 1)"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.message);

@@ -1,4 +1,4 @@
-// The three dialogs' layouts in dialog units, as the Windows templates in
+// The dialogs' layouts in dialog units, as the Windows templates in
 // resources/celwrd.rc give them. tools/rclayout reads the .rc at build time
 // and writes the table below, so a front end other than Windows' renders
 // the very same dialogs and the two can never drift apart.
@@ -29,6 +29,7 @@ constexpr uint32_t kLayoutEditAutoHScroll = 0x80;   // ES_AUTOHSCROLL
 constexpr uint32_t kLayoutEditReadOnly = 0x800;     // ES_READONLY
 constexpr uint32_t kLayoutEditWantReturn = 0x1000;  // ES_WANTRETURN
 constexpr uint32_t kLayoutDropDownList = 0x3;       // CBS_DROPDOWNLIST
+constexpr uint32_t kLayoutStaticBitmap = 0xE;       // SS_BITMAP: a label that shows a picture
 constexpr uint32_t kLayoutExDialogModalFrame = 0x1; // WS_EX_DLGMODALFRAME
 
 enum class ControlKind : uint8_t {

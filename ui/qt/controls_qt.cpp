@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -219,6 +221,34 @@ void showTextAtEnd(WindowHandle dialog, int id, const char* text) {
     // The last line at the bottom of a full view.
     edit->verticalScrollBar()->setValue(edit->verticalScrollBar()->maximum());
     edit->horizontalScrollBar()->setValue(0);
+}
+
+// The label's size in pixels, drawn anew each time: a chart is redrawn
+// at most once a day.
+void paintPicture(WindowHandle dialog, int id, PicturePainter paint, void* context) {
+    auto* label = qobject_cast<QLabel*>(item(dialog, id));
+    if (!label || label->width() <= 0 || label->height() <= 0) return;
+    QImage image(label->size(), QImage::Format_RGB32);
+    if (image.isNull()) return;
+    Picture picture{reinterpret_cast<uint32_t*>(image.bits()), image.width(), image.height()};
+    paint(picture, context);
+    label->setPixmap(QPixmap::fromImage(image));
+}
+
+void showProgramText(WindowHandle dialog, int id, const char* text) {
+    auto* edit = qobject_cast<QPlainTextEdit*>(item(dialog, id));
+    if (!edit) return;
+    // The same text again keeps what the user selected.
+    const QString shown = QString::fromUtf8(text ? text : "");
+    if (edit->toPlainText() == shown && !shown.isEmpty()) return;
+    const int column = edit->horizontalScrollBar()->value();
+    const int line = edit->verticalScrollBar()->value();
+    // Selected and copied from the keyboard too, as a read-only edit is on Windows.
+    edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    edit->setPlainText(shown);
+    // A refresh leaves the view where the user scrolled it.
+    edit->verticalScrollBar()->setValue(line);
+    edit->horizontalScrollBar()->setValue(column);
 }
 
 void fillClientWithControl(WindowHandle dialog, int id) {

@@ -9,7 +9,7 @@ if(CELLWARDEN_TESTS AND NOT CELLWARDEN_SANITIZE)
   foreach(test caption_and_tray single_instance suspend_and_session dialogs placements
       end_while_waiting files_folder options_without_display logind_gone_while_asleep
       exit_with_dialogs first_start reachable activation_and_modality log_markers
-      restored_by_window_manager health english)
+      restored_by_window_manager health health_window english)
     string(REPLACE "_" ";" words ${test})
     set(name "")
     foreach(word ${words})

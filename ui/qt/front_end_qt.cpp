@@ -2,7 +2,9 @@
 // icon, message boxes, help and the desktop's notifications.
 #include "ui/qt/front_end_qt.h"
 
+#include <QAction>
 #include <QAnyStringView>
+#include <QByteArray>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
@@ -19,6 +21,7 @@
 #include "base/texts.h"
 #include "dialogs/controls.h"
 #include "dialogs/events.h"
+#include "dialogs/health_window.h"
 #include "dialogs/log_viewer.h"
 #include "dialogs/main_dialog.h"
 #include "monitor/presentation.h"
@@ -29,6 +32,28 @@
 #include "ui/qt/x11_title.h"
 
 namespace {
+
+// A row chosen in the menu that a panel shows for the tray icon: as if
+// chosen in the window menu that a right click pops up.
+void trayMenuChosen(int command) {
+    if (DialogWindow* w = dialogWindow(frontEndMainWindow())) runWindowMenuCommand(w, command);
+}
+
+// That menu is the window menu, as the main dialog extended it.
+void giveTrayTheWindowMenu(WindowHandle window) {
+    DialogWindow* w = dialogWindow(window);
+    if (!w) return;
+    TrayMenuRow rows[kItemMenuRows];
+    QByteArray labels[kItemMenuRows];
+    int count = 0;
+    for (QAction* action : w->windowMenu()->actions()) {
+        if (count == kItemMenuRows) break;
+        labels[count] = action->text().toUtf8();
+        rows[count] = {action->data().toInt(), action->isSeparator() ? nullptr : labels[count].constData()};
+        ++count;
+    }
+    traySetMenu(rows, count, trayMenuChosen);
+}
 
 QWidget* messageOwner() { return dialogWindow(frontEndMainWindow()); }
 
@@ -103,7 +128,11 @@ void frontEndEndMainDialog() { endMainDialog(); }
 // ---------------------------------------------------------------- the tray icon
 
 // The desktop knows one icon of ours; the window it stands for is the main one.
-bool frontEndTrayAdd(WindowHandle window, int iconId, const char* tip) { return window && trayAdd(iconId, tip); }
+bool frontEndTrayAdd(WindowHandle window, int iconId, const char* tip) {
+    if (!window) return false;
+    giveTrayTheWindowMenu(window);
+    return trayAdd(iconId, tip);
+}
 bool frontEndTrayModify(WindowHandle window, int iconId, const char* tip) {
     return window && trayModify(iconId, tip);
 }
@@ -158,3 +187,7 @@ void frontEndOpenHelp(const char* path) {
 // ---------------------------------------------------------------- the log viewer
 
 void frontEndRedrawLogViewer() { redrawLogViewer(); }
+
+// ---------------------------------------------------------------- the health window
+
+void frontEndRefreshHealthWindow() { refreshHealthWindow(); }

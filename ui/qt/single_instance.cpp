@@ -4,23 +4,23 @@
 #include "ui/qt/single_instance.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <QByteArray>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QString>
-#include <QThread>
+#include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QtGlobal>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,10 +61,15 @@ void socketName(int index, char* out, size_t size) {
     else snprintf(out, size, "cellwarden-%d.socket", index);
 }
 
-QString socketPath() {
+// The socket's address; false when the path does not fit (socketFits
+// made sure it does).
+bool socketAddress(sockaddr_un* address) {
     char name[32];
     socketName(instance.index, name, sizeof name);
-    return QString::fromLocal8Bit(instance.dir) + QLatin1Char('/') + QString::fromLatin1(name);
+    *address = sockaddr_un{};
+    address->sun_family = AF_UNIX;
+    const int length = snprintf(address->sun_path, sizeof address->sun_path, "%s/%s", instance.dir, name);
+    return length > 0 && static_cast<size_t>(length) < sizeof address->sun_path;
 }
 
 // The directory `name` (under `at`) when it is really ours: not a symlink,
@@ -178,20 +183,56 @@ void writePid(int fd) {
     }
 }
 
-void answer(QLocalSocket* peer) {
-    if (!peer->canReadLine()) {
-        if (peer->bytesAvailable() > 64) peer->abort();
-        return;
+// A later start's request, read as it comes in; a peer that says nothing,
+// or too much, is not kept.
+class Peer : public QObject {
+public:
+    explicit Peer(int fd) : fd_(fd), readable_(fd, QSocketNotifier::Read) {
+        setParent(QCoreApplication::instance());
+        readable_.setParent(this);
+        connect(&readable_, &QSocketNotifier::activated, this, [this] { read(); });
+        QTimer::singleShot(2 * kAskMs, this, [this] { end(); });
     }
-    bool asked = peer->readLine(64) == kRequest;
-    if (asked) {
-        peer->write(kAnswer);
-        peer->flush();
+    ~Peer() override { close(fd_); }
+
+    void read() {
+        const ssize_t got = recv(fd_, line_ + used_, sizeof line_ - used_, MSG_DONTWAIT);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
+        if (got <= 0) return end();
+        used_ += static_cast<size_t>(got);
+        const void* newline = memchr(line_, '\n', used_);
+        if (!newline) {
+            if (used_ == sizeof line_) end();
+            return;
+        }
+        const size_t length = static_cast<const char*>(newline) - line_ + 1;
+        const bool asked = length == sizeof kRequest - 1 && memcmp(line_, kRequest, length) == 0;
+        if (asked) send(fd_, kAnswer, sizeof kAnswer - 1, MSG_DONTWAIT | MSG_NOSIGNAL);
+        // Done with the peer before `raise`, which may run an event loop of
+        // its own.
+        end();
+        if (asked && instance.raise) instance.raise();
     }
-    // Done with the peer before `raise`, which may run an event loop of
-    // its own in which the peer goes away.
-    peer->disconnectFromServer();
-    if (asked && instance.raise) instance.raise();
+
+private:
+    void end() {
+        readable_.setEnabled(false);
+        deleteLater();
+    }
+
+    int fd_;
+    QSocketNotifier readable_;
+    char line_[64];
+    size_t used_ = 0;
+};
+
+void acceptLaterStarts(int server) {
+    for (;;) {
+        const int peer = accept4(server, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (peer < 0) return;
+        auto* request = new Peer(peer);
+        request->read();  // what came with the connection
+    }
 }
 
 void listenForLaterStarts() {
@@ -201,18 +242,55 @@ void listenForLaterStarts() {
     // planted; unlink removes a symlink itself, never its target.
     if (unlinkat(instance.dirFd, name, 0) != 0 && errno != ENOENT)
         qWarning("cellwarden: cannot remove %s/%s: %s", instance.dir, name, strerror(errno));
-    auto* server = new QLocalServer(QCoreApplication::instance());
-    QObject::connect(server, &QLocalServer::newConnection, server, [server] {
-        while (QLocalSocket* peer = server->nextPendingConnection()) {
-            QObject::connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-            QObject::connect(peer, &QLocalSocket::readyRead, peer, [peer] { answer(peer); });
-            // A peer that never says anything is not kept.
-            QTimer::singleShot(2 * kAskMs, peer, [peer] { peer->abort(); });
-            answer(peer);
-        }
-    });
-    if (!server->listen(socketPath()))
-        qWarning("cellwarden: cannot listen on %s: %s", qPrintable(socketPath()), qPrintable(server->errorString()));
+    sockaddr_un address;
+    const int server = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (server < 0 || !socketAddress(&address) ||
+        bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(server, 16) != 0) {
+        qWarning("cellwarden: cannot listen on %s/%s: %s", instance.dir, name, strerror(errno));
+        if (server >= 0) close(server);
+        return;
+    }
+    // Open for the process's life, as the lock is.
+    auto* incoming = new QSocketNotifier(server, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(incoming, &QSocketNotifier::activated, incoming, [server] { acceptLaterStarts(server); });
+}
+
+int64_t monotonicMs() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Until `fd` is ready for `events` or `deadline` (monotonic ms) passes.
+bool waitUntil(int fd, short events, int64_t deadline) {
+    for (;;) {
+        const int64_t left = deadline - monotonicMs();
+        if (left <= 0) return false;
+        pollfd ready{fd, events, 0};
+        const int n = poll(&ready, 1, static_cast<int>(left));
+        if (n > 0) return true;
+        if (n < 0 && errno != EINTR) return false;
+    }
+}
+
+// One request on a connected socket: true when the first answered in time.
+bool request(int fd, int64_t deadline) {
+    size_t sent = 0;
+    while (sent < sizeof kRequest - 1) {
+        const ssize_t n = send(fd, kRequest + sent, sizeof kRequest - 1 - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n > 0) sent += static_cast<size_t>(n);
+        else if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+        else if (!waitUntil(fd, POLLOUT, deadline)) return false;
+    }
+    char answer[64];
+    size_t got = 0;
+    while (got < sizeof answer && !memchr(answer, '\n', got)) {
+        const ssize_t n = recv(fd, answer + got, sizeof answer - got, MSG_DONTWAIT);
+        if (n > 0) got += static_cast<size_t>(n);
+        else if (n == 0 || (errno != EAGAIN && errno != EINTR)) break;
+        else if (!waitUntil(fd, POLLIN, deadline)) break;
+    }
+    return got == sizeof kAnswer - 1 && memcmp(answer, kAnswer, got) == 0;
 }
 
 }  // namespace
@@ -275,23 +353,23 @@ bool holdFolderLock(const char* folder) {
 bool askFirstToRaise() {
     locate();
     if (instance.dirFd < 0 || instance.first) return false;
-    const QString path = socketPath();
-    QDeadlineTimer deadline(kAskMs);
+    sockaddr_un address;
+    if (!socketAddress(&address)) return false;
+    const int64_t deadline = monotonicMs() + kAskMs;
     for (;;) {
-        QLocalSocket socket;
-        socket.connectToServer(path);
-        if (socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) {
-            socket.write(kRequest);
-            while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
-            }
-            while (!socket.canReadLine() && socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
-            }
-            return socket.canReadLine() && socket.readLine(64) == kAnswer;
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0) return false;
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            const bool answered = request(fd, deadline);
+            close(fd);
+            return answered;
         }
-        // Not listening yet (the first has only just taken the lock): again
-        // a little later.
-        if (deadline.remainingTime() <= 0) return false;
-        QThread::msleep(static_cast<unsigned long>(qMin<qint64>(50, deadline.remainingTime())));
-        if (deadline.hasExpired()) return false;
+        close(fd);
+        // Not listening yet (the first has only just taken the lock), or its
+        // queue is full: again a little later.
+        const int64_t left = deadline - monotonicMs();
+        if (left <= 0) return false;
+        usleep(static_cast<useconds_t>(qMin<int64_t>(50, left) * 1000));
+        if (monotonicMs() >= deadline) return false;
     }
 }

@@ -1,6 +1,5 @@
-// Qt settles once, at its first tray icon, whether it uses the desktop's
-// watcher: nothing here touches QSystemTrayIcon, so an icon is only made
-// once a tray is known to be there.
+// Asked before the icon is made: a StatusNotifierItem of the program's own
+// where a watcher is there, Qt's XEmbed icon where only an X tray is.
 #include "ui/qt/tray_watch.h"
 
 #include <xcb/xcb.h>
@@ -32,6 +31,8 @@ void tellChange() {
     });
 }
 
+}  // namespace
+
 // ----- StatusNotifierItem trays, on the session bus
 
 bool statusNotifierHostPresent() {
@@ -45,8 +46,6 @@ bool statusNotifierHostPresent() {
     return reply.type() == QDBusMessage::ReplyMessage &&
            reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
 }
-
-}  // namespace
 
 // A watcher comes or goes, or its panel registers as host after it came.
 class HostNews : public QObject {
@@ -91,6 +90,8 @@ xcb_atom_t trayAtom(xcb_connection_t* x) {
     return tray;
 }
 
+}  // namespace
+
 bool xTrayPresent() {
     xcb_connection_t* x = qtXcbConnection();
     if (!x || !trayAtom(x)) return false;
@@ -100,6 +101,8 @@ bool xTrayPresent() {
     free(reply);
     return owned;
 }
+
+namespace {
 
 // A new tray announces itself to every client with a MANAGER message on
 // the root window.

@@ -12,8 +12,8 @@
 namespace simui {
 namespace {
 
-constexpr uint32_t kTemplateStyles[kDialogCount] = {0x10C80040, 0x90C800C0, 0x10CC0040};
-const char* const kNames[kDialogCount] = {"main", "sound", "log"};
+constexpr uint32_t kTemplateStyles[kDialogCount] = {0x10C80040, 0x90C800C0, 0x10CC0040, 0x10CA0040};
+const char* const kNames[kDialogCount] = {"main", "sound", "log", "health"};
 
 struct State {
     std::map<WindowHandle, Window> windows;
@@ -272,6 +272,16 @@ void showTextAtEnd(WindowHandle dialog, int id, const char* text) {
 }
 
 void fillClientWithControl(WindowHandle dialog, int) { simui::note("fill client", dialog); }
+
+void paintPicture(WindowHandle dialog, int id, PicturePainter paint, void* context) {
+    simui::Control& c = simui::control(dialog, id);
+    c.pixels.assign(static_cast<size_t>(simui::kPictureWidth) * simui::kPictureHeight, 0);
+    Picture picture{c.pixels.data(), simui::kPictureWidth, simui::kPictureHeight};
+    paint(picture, context);
+    ++c.paints;
+}
+
+void showProgramText(WindowHandle dialog, int id, const char* text) { simui::control(dialog, id).text = text; }
 
 bool runFileChooser(WindowHandle owner, const FileChooserSetup& setup, char (&file)[260],
                     const char* defaultExtension) {

@@ -23,7 +23,14 @@ struct Control {
     std::string tip;
     std::vector<std::string> entries;
     int selection = -1;
+    // A picture control's pixels, kPictureWidth by kPictureHeight once painted.
+    std::vector<uint32_t> pixels;
+    int paints = 0;
 };
+
+// Every picture control's size in pixels.
+constexpr int32_t kPictureWidth = 380;
+constexpr int32_t kPictureHeight = 110;
 
 struct Window {
     DialogId dialog;
@@ -51,7 +58,7 @@ void reset();
 // Where the system puts a new window of each dialog, and its client area's
 // offset from the window's corner.
 constexpr WindowRect kSystemPlacement[kDialogCount] = {
-    {100, 80, 330, 440}, {140, 140, 450, 180}, {120, 300, 600, 190}};
+    {100, 80, 330, 440}, {140, 140, 450, 180}, {120, 300, 600, 190}, {160, 120, 400, 390}};
 constexpr int32_t kClientLeft = 3;
 constexpr int32_t kClientTop = 25;
 

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "dialogs/controls.h"
+#include "dialogs/health_window.h"
 #include "dialogs/log_viewer.h"
 #include "dialogs/main_dialog.h"
 #include "platform/sim/sim_platform.h"
@@ -120,3 +121,5 @@ void frontEndRedrawLogViewer() {
     sim::record(CallKind::RedrawLogViewer);
     redrawLogViewer();
 }
+
+void frontEndRefreshHealthWindow() { refreshHealthWindow(); }

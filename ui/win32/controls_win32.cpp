@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "dialogs/controls.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/ui_win32.h"
@@ -200,4 +202,64 @@ void fillClientWithControl(WindowHandle dialog, int id) {
     RECT client{};
     GetClientRect(hwnd, &client);
     MoveWindow(control, corner.x, corner.y, client.right, client.bottom - corner.y, TRUE);
+}
+
+// A DIB section of the control's size, drawn by `paint`; the control keeps
+// it until the next one or its dialog goes (releasePictures).
+void paintPicture(WindowHandle dialog, int id, PicturePainter paint, void* context) {
+    HWND control = item(dialog, id);
+    RECT r{};
+    if (!control || !GetClientRect(control, &r) || r.right <= 0 || r.bottom <= 0) return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = r.right;
+    info.bmiHeader.biHeight = -r.bottom;  // rows from the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) return;
+    if (!bits) {
+        DeleteObject(bitmap);
+        return;
+    }
+    Picture picture{static_cast<uint32_t*>(bits), r.right, r.bottom};
+    paint(picture, context);
+    GdiFlush();
+    auto old = reinterpret_cast<HBITMAP>(
+        SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+    if (old && old != bitmap) DeleteObject(old);
+    // A control that took a copy keeps its own.
+    if (reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)) != bitmap)
+        DeleteObject(bitmap);
+}
+
+void releasePictures(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+        if (HGDIOBJ old = reinterpret_cast<HGDIOBJ>(SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, 0)))
+            DeleteObject(old);
+    }
+}
+
+// The edit breaks lines at CR LF only.
+void showProgramText(WindowHandle dialog, int id, const char* text) {
+    static char lines[16384];
+    static wchar_t wide[16384];
+    size_t n = 0;
+    for (const char* p = text; *p && n + 2 < sizeof lines; ++p) {
+        if (*p == '\n') lines[n++] = '\r';
+        lines[n++] = *p;
+    }
+    lines[n] = '\0';
+    widenFromUtf8(lines, wide);
+    HWND edit = item(dialog, id);
+    // The same text again keeps what the user selected.
+    static wchar_t shown[16384];
+    if (GetWindowTextW(edit, shown, 16384) >= 0 && wcscmp(shown, wide) == 0) return;
+    // A refresh leaves the view where the user scrolled it.
+    LRESULT first = SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SetWindowTextW(edit, wide);
+    if (first > 0) SendMessageW(edit, EM_LINESCROLL, 0, first);
 }

@@ -1,4 +1,4 @@
-// The three dialog procedures, each a short switch that turns Windows'
+// The dialog procedures, each a short switch that turns Windows'
 // messages into the calls and events of dialogs/, and the opening and
 // ending of dialog windows from their templates.
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include "dialogs/controls.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/health_window.h"
 #include "dialogs/main_dialog.h"
 #include "monitor/presentation.h"
 #include "platform/win32/win32_platform.h"
@@ -83,7 +84,10 @@ INT_PTR sharedMessage(DialogId dialog, HWND hwnd, UINT message, WPARAM wParam, L
     case WM_COMMAND: return dialogCommand(dialog, window, LOWORD(wParam), controlEventOf(HIWORD(wParam)));
     case WM_MOVE: dialogMoved(dialog, window); return FALSE;
     case WM_SIZE: dialogSized(dialog, window); return FALSE;
-    case WM_DESTROY: dialogDestroyed(dialog, window); return FALSE;
+    case WM_DESTROY:
+        dialogDestroyed(dialog, window);
+        releasePictures(hwnd);
+        return FALSE;
     case WM_LBUTTONDOWN: dialogClicked(window); return FALSE;
     case WM_DROPFILES: return releaseDrop(wParam);
     default: return FALSE;
@@ -121,6 +125,10 @@ INT_PTR CALLBACK logViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return sharedMessage(kLogDialog, hwnd, message, wParam, lParam);
 }
 
+INT_PTR CALLBACK healthWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return sharedMessage(kHealthDialog, hwnd, message, wParam, lParam);
+}
+
 struct DialogClass {
     const wchar_t* templateName;
     DLGPROC procedure;
@@ -130,6 +138,7 @@ const DialogClass kDialogs[kDialogCount] = {
     {L"VMID_Dlg_Main", mainDialogProc},
     {L"VMID_Dlg_Sound", soundDialogProc},
     {L"VMID_Dlg_Log", logViewerProc},
+    {L"VMID_Dlg_Health", healthWindowProc},
 };
 
 const DLGTEMPLATE* findTemplate(DialogId dialog) {
@@ -148,7 +157,8 @@ bool ownLoopEnded;
 
 // A dialog without owner is created modeless and runs this loop until it
 // ends: the system's modal loop would show it normal once idle, although
-// it starts minimised. The log viewer's keys go to it as well.
+// it starts minimised. The keys of the log viewer and the health window go
+// to them as well.
 void runOwnLoop(const DLGTEMPLATE* dialogTemplate, DLGPROC procedure) {
     HWND hwnd = CreateDialogIndirectParamW(programInstance(), dialogTemplate, nullptr, procedure, 0);
     if (!hwnd) return;
@@ -163,6 +173,8 @@ void runOwnLoop(const DLGTEMPLATE* dialogTemplate, DLGPROC procedure) {
         }
         HWND log = toHwnd(dialogFrames[kLogDialog].window);
         if (log && IsDialogMessageW(log, &message)) continue;
+        HWND health = toHwnd(dialogFrames[kHealthDialog].window);
+        if (health && IsDialogMessageW(health, &message)) continue;
         if (IsWindow(hwnd) && IsDialogMessageW(hwnd, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
@@ -222,3 +234,5 @@ void frontEndRedrawLogViewer() {
 }
 
 void frontEndEndMainDialog() { endMainDialog(); }
+
+void frontEndRefreshHealthWindow() { refreshHealthWindow(); }

@@ -31,6 +31,9 @@ extern UINT taskbarCreatedMessage;
 // shown (registered by name, the same number in every process).
 extern UINT showAgainMessage;
 
+// The pictures of the dialog's picture controls go (it is being destroyed).
+void releasePictures(HWND dialog);
+
 // Shows the first instance's main dialog and brings it forward (a second
 // start).
 void activateOtherInstance();

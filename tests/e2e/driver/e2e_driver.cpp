@@ -10,6 +10,7 @@
 //   restore                 restores it, as its taskbar button does
 //   exit | sound | log      presses the main window's exit, sound or log button
 //   press ID                sends the command of button ID, as a click does
+//   syscommand ID           chooses item ID of the target's window menu
 //   click ID                clicks control ID (check boxes toggle)
 //   get ID                  prints control ID's value: text, check state, or list selection
 //   enabled ID              prints 1 when control ID is enabled, else 0
@@ -207,6 +208,10 @@ int pressExit(HWND window, int, char**) { return pressId(window, IDC_EXIT); }
 int pressSound(HWND window, int, char**) { return pressId(window, IDC_SOUND); }
 int pressLog(HWND window, int, char**) { return pressId(window, IDC_LOG_VIEW); }
 int press(HWND window, int, char** argv) { return pressId(window, std::atoi(argv[0])); }
+
+int sysCommand(HWND window, int, char** argv) {
+    return PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::atoi(argv[0])), 0) ? 0 : 1;
+}
 
 int click(HWND window, int, char** argv) {
     HWND control;
@@ -697,6 +702,7 @@ const Entry kCommands[] = {
     {"msgbox", 0, messageBox, false},    {"chooser", 1, chooser, false},    {"ping", 1, ping, true},
     {"tips", 0, tips, false},            {"windows", 0, windows, false},    {"place", 4, place, true},
     {"logoff", 0, logOff, false},        {"text", 1, controlText, true},    {"fits", 2, fits, true},
+    {"syscommand", 1, sysCommand, true},
 };
 
 int usage() {

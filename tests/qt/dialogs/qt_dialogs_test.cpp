@@ -12,7 +12,9 @@
 #include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -172,6 +174,39 @@ TEST_F(QtDialogs, ControlsAnswerTheDialogsAsTheSystemDoes) {
     EXPECT_FALSE(main->control(IDC_ASK_SUSPEND)->toolTip().isEmpty());
 }
 
+// The health window's chart fills its label, the colours as drawn; its
+// report keeps the user's scrolling and selection across a refresh.
+TEST_F(QtDialogs, HealthWindowShowsItsChartAndReport) {
+    DialogWindow* main = openMain();
+    mainDialogSysCommand(main->handle(), CMD_HEALTH);
+    DialogWindow* health = dialogWindow(dialogFrames[kHealthDialog].window);
+    ASSERT_NE(health, nullptr);
+    auto* chart = qobject_cast<QLabel*>(health->control(IDC_HEALTH_CHART));
+    ASSERT_NE(chart, nullptr);
+    const QImage picture = chart->pixmap().toImage();
+    ASSERT_EQ(picture.size(), chart->size());
+    EXPECT_EQ(picture.pixel(picture.width() - 1, 0) & 0xFFFFFFu, 0xFFFFFFu);  // the background
+    int limit = 0;
+    for (int x = 0; x < picture.width(); ++x)
+        for (int y = 0; y < picture.height(); ++y) limit += (picture.pixel(x, y) & 0xFFFFFFu) == 0xD03030u;
+    EXPECT_GT(limit, picture.width() / 3);  // the dashed 80 % line
+
+    auto* report = qobject_cast<QPlainTextEdit*>(health->control(IDC_HEALTH_TEXT));
+    ASSERT_NE(report, nullptr);
+    std::string lines;
+    for (int i = 0; i < 60; ++i) lines += "line " + std::to_string(i) + "\n";
+    showProgramText(health->handle(), IDC_HEALTH_TEXT, lines.c_str());
+    EXPECT_EQ(report->toPlainText().toStdString(), lines.substr(0, lines.size() - 1) + "\n");
+    report->verticalScrollBar()->setValue(10);
+    lines += "one more\n";
+    showProgramText(health->handle(), IDC_HEALTH_TEXT, lines.c_str());
+    EXPECT_EQ(report->verticalScrollBar()->value(), 10);
+    // The same text again keeps the user's selection.
+    report->selectAll();
+    showProgramText(health->handle(), IDC_HEALTH_TEXT, lines.c_str());
+    EXPECT_TRUE(report->textCursor().hasSelection());
+}
+
 TEST_F(QtDialogs, TextsComeBackCutOnACharacterBoundary) {
     DialogWindow* main = openMain();
     setControlText(main->handle(), IDC_LOG_FILE, "/home/利用者/ログ.LOG");
@@ -189,7 +224,7 @@ TEST_F(QtDialogs, TextsComeBackCutOnACharacterBoundary) {
 
 // The menu the tray pops up holds only what works from there, each item
 // with an access key of its own.
-TEST_F(QtDialogs, TrayMenuOffersRestoreVersionAndExit) {
+TEST_F(QtDialogs, TrayMenuOffersRestoreHealthVersionAndExit) {
     DialogWindow* main = openMain();
     QStringList texts;
     QList<QChar> keys;
@@ -202,8 +237,8 @@ TEST_F(QtDialogs, TrayMenuOffersRestoreVersionAndExit) {
         EXPECT_FALSE(keys.contains(action->text().at(amp + 1).toUpper())) << qPrintable(action->text());
         keys << action->text().at(amp + 1).toUpper();
     }
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("元のサイズに戻す(&R)"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)"),
-                                  QStringLiteral("終了(&C)")}));
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("元のサイズに戻す(&R)"), QStringLiteral("ﾊﾞｯﾃﾘｰの状態(&H)"),
+                                  QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)"), QStringLiteral("終了(&C)")}));
 }
 
 // Answers the chooser once it is up: types `name` and presses Open, then

@@ -17,11 +17,13 @@ power_set "$QE_POWER" 0 Discharging 57
 qe_until 10 "no X tray" bash -c "xdotool search --name '^panel\$' >/dev/null"
 
 # From exec to the first poll of thread MAIN that waited 20 ms or more, in
-# the trace; nothing before it happened.
+# the trace; nothing before it happened. A poll that another thread's call
+# interrupted in the trace ends in a "resumed" line stamped when it
+# returned: its start is that less its length.
 idle_ms() {
   awk -v main="$main" '$1 == main && $3 ~ /^execve/ { t0 = $2 } $1 == main && /poll/ && /<[0-9.]+>$/ {
     match($0, /<[0-9.]+>$/); took = substr($0, RSTART + 1, RLENGTH - 2)
-    if (took >= 0.020) { printf "%.1f\n", ($2 - t0) * 1000; exit } }' "$QE_WORK/trace"
+    if (took >= 0.020) { printf "%.1f\n", ($2 - ($3 == "<..." ? took : 0) - t0) * 1000; exit } }' "$QE_WORK/trace"
 }
 went_idle() { [ -n "$(idle_ms)" ]; }
 started() { main=$(pgrep -P "$QE_PID" -x "$name") && [ -n "$main" ]; }

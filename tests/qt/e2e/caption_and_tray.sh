@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The caption and the tray follow the battery; the tray's clicks show the
-# main window and its menu, whose last item ends the program and saves.
+# main window and its menu, whose last item ends the program and saves;
+# the menu that panels read over D-Bus is the same.
 . "$(dirname "$0")/harness.sh"
 qe_begin "$@"
 
@@ -30,6 +31,15 @@ qe_until 10 "the icon did not turn to charging" bash -c "$QE_TRAY colours | grep
 main=$(qe_main_window)
 $QE_TRAY activate
 qe_until 10 "the main window did not come up" bash -c "xwininfo -id $main | grep -q IsViewable"
+
+# A panel that shows the icon's menu itself reads the window menu's rows;
+# a row chosen there does what it does in the window menu.
+rows=$($QE_TRAY menu | tr '\n' '|')
+[ "$rows" = "元のサイズに戻す(_R)|-|ﾊﾞｯﾃﾘｰの状態(_H)|ﾊﾞｰｼﾞｮﾝ(_V)|終了(_C)|" ] || qe_fail "the tray's menu reads '$rows'"
+$QE_TRAY choose 'ﾊﾞｰｼﾞｮﾝ(_V)' || qe_fail "the tray's menu could not be clicked"
+qe_until 10 "the version box did not open" bash -c "xdotool search --onlyvisible --name '^Cellwarden Version$' >/dev/null"
+qe_keys "$(qe_window_named 'Cellwarden Version')" Return
+qe_until 10 "the version box did not close" bash -c "! xdotool search --onlyvisible --name '^Cellwarden Version$' >/dev/null"
 
 # A right click pops up the window menu; its last item is the exit.
 $QE_TRAY context

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of the Linux program, as root, after
 # scripts/test has built it: the three dialogs (through dialogs.sh), the
-# tray icon with its tip and its menu in an X tray, and a low alert's
-# notification as dunst shows it (Debian: dunst). Saved in docs/ as
-# linux-main-dialog.png, linux-log-viewer.png, linux-sound-dialog.png,
+# health window (through health_window.sh), the tray icon with its tip and
+# its menu in an X tray, and a low alert's notification as dunst shows it
+# (Debian: dunst). Saved in docs/ as linux-main-dialog.png,
+# linux-log-viewer.png, linux-sound-dialog.png, linux-health-window.png,
 # linux-tray.png, linux-tray-menu.png and linux-notification.png.
 source_dir=$(cd "$(dirname "$0")/../../.." && pwd)
 export QE_PICTURES=$source_dir/docs
@@ -11,6 +12,7 @@ export QE_PICTURES=$source_dir/docs
 [ -n "${QE_IN_NAMESPACE:-}" ] || bash "$source_dir/tests/qt/e2e/dialogs.sh" || exit 1
 # The English ones, linux-*-en.png.
 [ -n "${QE_IN_NAMESPACE:-}" ] || bash "$source_dir/tests/qt/e2e/english.sh" || exit 1
+[ -n "${QE_IN_NAMESPACE:-}" ] || bash "$source_dir/tests/qt/e2e/health_window.sh" || exit 1
 export QE_TRAY_HOST=xembed QE_WORK=${TMPDIR:-/tmp}/cellwarden-qt-e2e/pictures
 . "$source_dir/tests/qt/e2e/harness.sh"
 qe_begin "$@"

@@ -10,6 +10,9 @@ registered item and click it as a panel would.
   tray_host.py colours    its icon's pixels by paint: "blue N red N green N yellow N"
   tray_host.py activate   a left click
   tray_host.py context    a right click
+  tray_host.py menu       the labels of its menu (com.canonical.dbusmenu), one a
+                          line, "-" for a separator
+  tray_host.py choose L   a click on the menu's row labelled L
 A command fails (exit 1) when no item is registered.
 """
 import sys
@@ -19,6 +22,7 @@ import dbus.service
 
 WATCHER = "org.kde.StatusNotifierWatcher"
 ITEM = "org.kde.StatusNotifierItem"
+MENU = "com.canonical.dbusmenu"
 
 
 class Watcher(dbus.service.Object):
@@ -123,6 +127,18 @@ def the_item(bus):
     return bus.get_object(service, "/" + path)
 
 
+def menu_rows(bus, item):
+    """(id, label) of each row of the item's menu, as a panel reads them."""
+    path = item.Get(ITEM, "Menu", dbus_interface=dbus.PROPERTIES_IFACE)
+    menu = bus.get_object(item.requested_bus_name, path, introspect=False)
+    _, (_, _, children) = menu.GetLayout(0, -1, dbus.Array([], signature="s"), dbus_interface=MENU)
+    rows = []
+    for row_id, properties, _ in children:
+        label = "-" if properties.get("type") == "separator" else str(properties.get("label", ""))
+        rows.append((int(row_id), label))
+    return menu, rows
+
+
 def near(pixel, paint):
     return sum((a - b) ** 2 for a, b in zip(pixel, paint)) < 40 ** 2
 
@@ -171,6 +187,16 @@ def main():
             item.Activate(dbus.Int32(10), dbus.Int32(10), dbus_interface=ITEM, timeout=5)
         elif command == "context":
             item.ContextMenu(dbus.Int32(10), dbus.Int32(10), dbus_interface=ITEM, timeout=5)
+        elif command == "menu":
+            for _, label in menu_rows(bus, item)[1]:
+                print(label)
+        elif command == "choose" and len(sys.argv) > 2:
+            menu, rows = menu_rows(bus, item)
+            chosen = [row_id for row_id, label in rows if label == sys.argv[2]]
+            if not chosen:
+                sys.exit(1)
+            menu.Event(dbus.Int32(chosen[0]), "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0),
+                       dbus_interface=MENU, timeout=5)
         else:
             print(__doc__, file=sys.stderr)
             sys.exit(2)

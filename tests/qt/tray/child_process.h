@@ -90,6 +90,8 @@ public:
 
     bool running() const { return pid_ > 0; }
     pid_t pid() const { return pid_; }
+    // Readable when it has written (or ended): for an event loop to wait on.
+    int outputFd() const { return out_; }
 
     // The next line it wrote; "" at its end or after `ms` (long: a loaded
     // machine is slow, and a line that comes costs no wait).

@@ -1,6 +1,5 @@
 #include "status_notifier_watcher.h"
 
-#include <QDBusConnectionInterface>
 #include <QMutexLocker>
 
 namespace {
@@ -10,9 +9,13 @@ const QString kConnectionName = QStringLiteral("cw-test-watcher");
 }  // namespace
 
 StatusNotifierWatcher::StatusNotifierWatcher(const QDBusConnection& bus) : bus_(bus) {
-    owners_.setConnection(bus_);
-    owners_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
-    connect(&owners_, &QDBusServiceWatcher::serviceUnregistered, this, &StatusNotifierWatcher::serviceGone);
+    bus_.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
+                 SLOT(ownerChanged(QString, QString, QString)));
+}
+
+void StatusNotifierWatcher::ownerChanged(const QString& name, const QString&, const QString& now) {
+    if (now.isEmpty()) serviceGone(name);
 }
 
 QStringList StatusNotifierWatcher::registeredItems() const {
@@ -41,7 +44,6 @@ void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString& service, c
         items_.append(item);
         registrants_.append(message.service());
     }
-    owners_.addWatchedService(name);
     Q_EMIT StatusNotifierItemRegistered(item);
 }
 
@@ -58,7 +60,6 @@ void StatusNotifierWatcher::serviceGone(const QString& service) {
             registrants_.removeAt(i);
         }
     }
-    owners_.removeWatchedService(service);
     for (const QString& item : gone) Q_EMIT StatusNotifierItemUnregistered(item);
 }
 
@@ -69,7 +70,6 @@ void StatusNotifierWatcher::restart() {
         items_.clear();
         registrants_.clear();
     }
-    owners_.setWatchedServices({});
     bus_.registerService(kWatcherService);
 }
 

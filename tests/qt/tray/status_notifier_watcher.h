@@ -7,7 +7,6 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusServiceWatcher>
 #include <QMutex>
 #include <QObject>
 #include <QSemaphore>
@@ -39,6 +38,11 @@ public Q_SLOTS:
     void RegisterStatusNotifierItem(const QString& service, const QDBusMessage& message);
     void RegisterStatusNotifierHost(const QString& service);
 
+private Q_SLOTS:
+    // Every name's news, heard from the start: an item that goes at once
+    // after it registered is not missed.
+    void ownerChanged(const QString& name, const QString& before, const QString& now);
+
 Q_SIGNALS:
     void StatusNotifierItemRegistered(const QString& item);
     void StatusNotifierItemUnregistered(const QString& item);
@@ -48,7 +52,6 @@ private:
     void serviceGone(const QString& service);
 
     QDBusConnection bus_;
-    QDBusServiceWatcher owners_;
     mutable QMutex mutex_;
     QStringList items_;
     QStringList registrants_;

@@ -11,6 +11,9 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -163,6 +166,17 @@ bool showsIcon(const Item& item, int id) {
     return sizes == std::vector<int>{16, 20, 24, 32, 48};
 }
 
+// This thread's voluntary context switches so far: each is a wake-up.
+long voluntarySwitches() {
+    FILE* status = fopen("/proc/thread-self/status", "r");
+    long count = -1;
+    char line[128];
+    while (status && fgets(line, sizeof line, status))
+        if (sscanf(line, "voluntary_ctxt_switches: %ld", &count) == 1) break;
+    if (status) fclose(status);
+    return count;
+}
+
 int leftClicks = 0;
 int rightClicks = 0;
 
@@ -274,25 +288,31 @@ TEST_F(Tray, ModifyWithoutAnIconIsFalse) {
     EXPECT_TRUE(items().isEmpty());
 }
 
+// The clicks reach the hooks on the event loop, after the panel's call
+// has returned.
 TEST_F(Tray, ActivateIsALeftClick) {
     Item item = add(2, "tip");
     EXPECT_TRUE(call(item, "Activate", {10, 20}));
-    EXPECT_EQ(leftClicks, 1);
+    EXPECT_TRUE(spinUntil([] { return leftClicks == 1; }));
     EXPECT_EQ(rightClicks, 0);
 }
 
 TEST_F(Tray, ContextMenuIsARightClick) {
     Item item = add(2, "tip");
     EXPECT_TRUE(call(item, "ContextMenu", {10, 20}));
+    EXPECT_TRUE(spinUntil([] { return rightClicks == 1; }));
     EXPECT_EQ(leftClicks, 0);
-    EXPECT_EQ(rightClicks, 1);
 }
 
 TEST_F(Tray, OtherActionsReachNeitherHook) {
     Item item = add(2, "tip");
     call(item, "SecondaryActivate", {10, 20});
     call(item, "Scroll", {120, QStringLiteral("vertical")});
-    EXPECT_EQ(leftClicks, 0);
+    // Handled in order: once the left click is there, so would they be.
+    EXPECT_TRUE(call(item, "Activate", {10, 20}));
+    EXPECT_TRUE(spinUntil([] { return leftClicks == 1; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(leftClicks, 1);
     EXPECT_EQ(rightClicks, 0);
 }
 
@@ -301,16 +321,134 @@ TEST_F(Tray, MissingHooksAreSkipped) {
     Item item = add(2, "tip");
     EXPECT_TRUE(call(item, "Activate", {1, 1}));
     EXPECT_TRUE(call(item, "ContextMenu", {1, 1}));
+    QCoreApplication::processEvents();
 }
 
-// A panel that finds a menu on the item shows that menu on a right click
-// and never calls ContextMenu.
-TEST_F(Tray, TheItemOffersNoMenuOfItsOwn) {
+// ----- the menu, as a panel reads and clicks it over com.canonical.dbusmenu
+
+const QString kMenuInterface = QStringLiteral("com.canonical.dbusmenu");
+
+QDBusMessage menuCall(const Item& item, const char* method, const QVariantList& arguments) {
+    const QString path = property(item, "Menu").value<QDBusObjectPath>().path();
+    QDBusMessage message = QDBusMessage::createMethodCall(item.service, path, kMenuInterface, method);
+    message.setArguments(arguments);
+    return callAndWait(message);
+}
+
+struct MenuEntry {
+    int id;
+    QString label;  // "-" for a separator
+};
+
+// The root's children, as GetLayout gives them.
+std::vector<MenuEntry> menuEntries(const Item& item, uint* revision = nullptr) {
+    QDBusMessage reply = menuCall(item, "GetLayout", {0, -1, QStringList()});
+    std::vector<MenuEntry> entries;
+    if (reply.type() != QDBusMessage::ReplyMessage) return entries;
+    if (revision) *revision = reply.arguments().value(0).toUInt();
+    const QDBusArgument root = reply.arguments().value(1).value<QDBusArgument>();
+    int rootId;
+    QVariantMap rootProperties;
+    root.beginStructure();
+    root >> rootId >> rootProperties;
+    root.beginArray();
+    while (!root.atEnd()) {
+        QDBusVariant child;
+        root >> child;
+        const QDBusArgument node = child.variant().value<QDBusArgument>();
+        MenuEntry entry;
+        QVariantMap properties;
+        node.beginStructure();
+        node >> entry.id >> properties;
+        node.endStructure();
+        entry.label = properties.value(QStringLiteral("type")).toString() == QStringLiteral("separator")
+                          ? QStringLiteral("-")
+                          : properties.value(QStringLiteral("label")).toString();
+        entries.push_back(entry);
+    }
+    root.endArray();
+    root.endStructure();
+    return entries;
+}
+
+std::vector<int> chosen;
+
+TEST_F(Tray, TheMenuIsReadAndChosenOverDbusmenu) {
+    chosen.clear();
+    const TrayMenuRow rows[] = {{0xF120, "元のサイズに戻す(&R)"}, {0, nullptr}, {30000, "ﾊﾞｰｼﾞｮﾝ(&V)"},
+                                {30001, "R&&D_1 終了(&C)"}};
+    traySetMenu(rows, 4, [](int command) { chosen.push_back(command); });
     Item item = add(2, "tip");
     EXPECT_FALSE(property(item, "ItemIsMenu").toBool());
-    QString menu = property(item, "Menu").value<QDBusObjectPath>().path();
-    EXPECT_TRUE(menu.isEmpty() || menu == QStringLiteral("/") || menu == QStringLiteral("/NO_DBUSMENU"))
-        << qPrintable(menu);
+    uint revision = 0;
+    std::vector<MenuEntry> entries = menuEntries(item, &revision);
+    ASSERT_EQ(entries.size(), 4u);
+    // dbusmenu marks the mnemonic with "_" and doubles a literal one.
+    const char* const labels[] = {"元のサイズに戻す(_R)", "-", "ﾊﾞｰｼﾞｮﾝ(_V)", "R&D__1 終了(_C)"};
+    for (size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].label, QString::fromUtf8(labels[i])) << i;
+
+    // A click on a row reports its command; a separator or an id that is not there, nothing.
+    EXPECT_EQ(menuCall(item, "Event", {entries[3].id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)),
+                                       0u}).type(),
+              QDBusMessage::ReplyMessage);
+    menuCall(item, "Event", {entries[1].id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    EXPECT_EQ(menuCall(item, "Event", {99, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u}).type(),
+              QDBusMessage::ErrorMessage);
+    menuCall(item, "Event", {entries[2].id, QStringLiteral("hovered"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    EXPECT_TRUE(menuCall(item, "Event", {entries[0].id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)),
+                                         0u}).type() == QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(spinUntil([] { return chosen.size() == 2; }));
+    EXPECT_EQ(chosen, (std::vector<int>{30001, 0xF120}));
+
+    // One more row (as a later window would add) is one more entry, and panels are told.
+    ItemSignals layout;
+    panel().connect(item.service, QStringLiteral("/MenuBar"), kMenuInterface, "LayoutUpdated", &layout,
+                    SLOT(newIcon()));
+    roundTrip(item);
+    const TrayMenuRow more[] = {rows[0], rows[1], rows[2], {30002, "健康(&H)"}, rows[3]};
+    traySetMenu(more, 5, nullptr);
+    traySetMenu(more, 5, nullptr);  // the same rows again: no news
+    roundTrip(item);
+    EXPECT_EQ(layout.icons, 1);
+    uint later = 0;
+    entries = menuEntries(item, &later);
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_EQ(entries[3].label, QStringLiteral("健康(_H)"));
+    EXPECT_GT(later, revision);
+    traySetMenu(nullptr, 0, nullptr);
+}
+
+// A panel's reads are answered on the item's own thread: while a panel
+// reads the tip and the menu again and again, this thread, waiting in its
+// event loop, is not woken for them.
+TEST_F(Tray, ReadsDoNotWakeTheEventLoop) {
+    if (ChildProcess::findProgram("gdbus").empty()) GTEST_SKIP() << "no gdbus (Debian: libglib2.0-bin)";
+    const TrayMenuRow rows[] = {{30000, "ﾊﾞｰｼﾞｮﾝ(&V)"}};
+    traySetMenu(rows, 1, nullptr);
+    Item item = add(5, "57% 12:00:00");
+    const std::string get = "gdbus call --session --dest " + item.service.toStdString() + " --timeout 10 ";
+    const std::string reads = get + "--object-path " + item.path.toStdString() +
+                              " --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem ToolTip && " +
+                              get + "--object-path /MenuBar --method com.canonical.dbusmenu.GetLayout -- 0 -1 '@as []'";
+    ChildProcess::Options quiet;
+    quiet.quiet = true;
+    const std::string script = "for i in 1 2 3 4 5 6 7 8 9 10; do { " + reads + "; } >/dev/null || exit 1; done; { " +
+                               reads + "; } | tr '\\n' ' '; echo";
+    ChildProcess reader({"sh", "-c", script}, quiet);
+    QSocketNotifier done(reader.outputFd(), QSocketNotifier::Read);
+    QEventLoop loop;
+    QObject::connect(&done, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    const long before = voluntarySwitches();
+    loop.exec();
+    const long woken = voluntarySwitches() - before;
+    const std::string answers = reader.line(1000);
+    EXPECT_EQ(reader.wait(), 0);
+    EXPECT_NE(answers.find("57% 12:00:00"), std::string::npos) << answers;
+    EXPECT_NE(answers.find("ﾊﾞｰｼﾞｮﾝ(_V)"), std::string::npos) << answers;
+    // 22 reads; the loop woke for the reader's answer, and for little else.
+    EXPECT_LE(woken, 6) << answers;
+    traySetMenu(nullptr, 0, nullptr);
 }
 
 TEST_F(Tray, DeleteTakesTheItemAway) {
