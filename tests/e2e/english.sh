@@ -4,7 +4,8 @@
 # Japanese, a log as in Japanese, and the same settings file written by a
 # Japanese start; --lang en under the Japanese locale. With
 # E2E_PICTURES set to a directory, the main dialog, the log viewer, the
-# sound dialog and the tray menu are photographed there (*-en.png).
+# sound dialog, the health window and the tray menu are photographed there
+# (*-en.png).
 . "$(dirname "$0")/harness.sh"
 e2e_begin "$@"
 locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8' || localedef -i en_US -f UTF-8 en_US.UTF-8 2>/dev/null ||
@@ -63,6 +64,19 @@ e2e_driver --window Sounds press 2
 e2e_driver press 10015
 e2e_expect_eq 'About Cellwarden|Cellwarden "Tamberlo"/Voltarium/V1.05A/Build 1999/07/12' "$(e2e_driver msgbox)" \
   "the version box"
+
+# The health window from the window menu: English, saying (Wine lists no
+# battery) that there is none, every text fitting its control.
+e2e_driver syscommand 30002 || e2e_fail "the window menu's health item could not be chosen"
+e2e_until 10 "no English health window" titled 'Battery Health'
+health_text() { e2e_driver --window 'Battery Health' get 10401 | tr -d '\r'; }
+e2e_until 10 "the health window does not say there is no battery: $(health_text)" \
+  eval '[ "$(health_text)" = "No battery" ]'
+e2e_expect_eq 'Close' "$(e2e_driver --window 'Battery Health' text 1)" "the health window's button"
+e2e_driver --window 'Battery Health' fits 'MS Shell Dlg' 8 || e2e_fail "a text of the health window does not fit"
+photograph 'Battery Health' health-window-en.png
+e2e_driver --window 'Battery Health' press 1
+e2e_until 10 "the health window did not close" eval '! titled "Battery Health"'
 
 # The tray icon's menu: the window menu with the English items added; the
 # system's own items are in the system's language.

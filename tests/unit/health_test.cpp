@@ -8,6 +8,7 @@
 #include "actions/health_forecast.h"
 #include "actions/health_history.h"
 #include "app/health_command.h"
+#include "base/language.h"
 #include "monitor/health_report.h"
 #include "monitor/health_watch.h"
 #include "platform/sim/sim_battery_health.h"
@@ -414,6 +415,45 @@ TEST_F(HealthProgram, TheCommandWithTheHistory) {
     sim::setFileTrusted(kHistory, false);  // someone else could have written it
     renderHealthCommand(HealthCommand::Text, now, kHistory, out, sizeof out);
     EXPECT_EQ(std::string(out).find("予測"), std::string::npos);
+}
+
+// In English the report says the same figures in English words, with no
+// Japanese left; the JSON scripts read is the same bytes in both.
+TEST_F(HealthProgram, TheCommandInEnglish) {
+    std::string file = std::string(kHistoryVersionLine) + "\r\n";
+    for (int day = 0; day <= 90; ++day) {
+        char line[kHistoryLineSize];
+        formatHistoryLine(dayRecord(day, 50000 - 15 * day, 100 + day), line, sizeof line);
+        file += std::string(line) + "\r\n";
+    }
+    sim::putFile(kHistory, file);
+    static char out[kHealthReportSize];
+    const HealthReading now = readingOf({dayRecord(90, 48650, 190).battery});
+    std::string json[2];
+    for (Language language : {Language::Japanese, Language::English}) {
+        setProgramLanguage(language);
+        renderHealthCommand(HealthCommand::Json, now, kHistory, out, sizeof out);
+        json[language == Language::English] = out;
+    }
+    EXPECT_EQ(json[1], json[0]);
+    renderHealthCommand(HealthCommand::Text, now, kHistory, out, sizeof out);
+    EXPECT_STREQ(out,
+                 "Battery BAT0\n"
+                 "  Manufacturer: SMP\n  Model: 5B10W13930\n  Serial number: 1234\n  Chemistry: Li-ion\n"
+                 "  Design capacity: 50.00 Wh\n  Full charge capacity: 48.65 Wh\n  Health: 97.3 %\n  Wear: 2.7 %\n"
+                 "  Cycle count: 190\n  Power: -8.12 W\n  Voltage: 12.35 V\n"
+                 "  Wear rate: 0.91 points a month, 3.00 points per 100 cycles\n"
+                 "  Forecast: likely to reach 80 % in 2027-10\n");
+    BatteryHealth relative = unknownBatteryHealth();
+    relative.designRelative = 5000;
+    formatHealthText(readingOf({relative, aBattery()}), nullptr, out, sizeof out);
+    for (const char* c = out; *c; ++c) ASSERT_GE(*c, 0) << "not ASCII: " << out;
+    EXPECT_NE(std::string(out).find("Battery -\n  Manufacturer: -\n"), std::string::npos) << out;
+    EXPECT_NE(std::string(out).find("  Design capacity: 5000 (relative)\n"), std::string::npos) << out;
+    EXPECT_NE(std::string(out).find("\nAll batteries\n"), std::string::npos) << out;
+    formatHealthText(readingOf({}), nullptr, out, sizeof out);
+    EXPECT_STREQ(out, "No battery\n");
+    setProgramLanguage(Language::Japanese);
 }
 
 }  // namespace

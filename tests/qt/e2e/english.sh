@@ -3,8 +3,9 @@
 # titles and access keys), the version box, the same caption as in
 # Japanese, a log written as in Japanese, and the same settings file
 # written by a Japanese start. With QE_PICTURES set to a
-# directory, the main dialog, the log viewer, the sound dialog and the tray
-# menu are photographed there (linux-*-en.png).
+# directory, the main dialog, the log viewer, the sound dialog, the health
+# window and the tray menu are photographed there (linux-*-en.png). The
+# tray's menu read over D-Bus and the health window's report are English.
 . "$(dirname "$0")/harness.sh"
 qe_begin "$@"
 # A generated locale, so that the tools around the program keep quiet too.
@@ -62,6 +63,25 @@ if [ -n "${QE_PICTURES:-}" ]; then
   qe_log "saved $QE_PICTURES/linux-tray-menu-en.png"
   xdotool key Escape
 fi
+
+# The menu panels read over D-Bus says the window menu's English words;
+# its health row opens the English health window, whose report is English.
+rows=$($QE_TRAY menu | tr '\n' '|')
+[ "$rows" = "_Restore|-|Battery _Health|_About Cellwarden|E_xit|" ] || qe_fail "the tray's menu reads '$rows'"
+$QE_TRAY choose 'Battery _Health' || qe_fail "the tray's menu could not be clicked"
+qe_until 10 "the tray's health row did not open the English health window" shown 'Battery Health'
+health=$(qe_window_named 'Battery Health')
+report() {
+  xdotool mousemove --window "$health" 40 40 click 1 >/dev/null 2>&1
+  qe_keys "$health" ctrl+a ctrl+c
+  timeout 5 xclip -o -selection clipboard 2>/dev/null
+}
+english_report() { report | grep -q '^  Full charge capacity: ' && ! report | LC_ALL=C grep -q '[^ -~]'; }
+qe_until 10 "the health window's report is not English: $(report)" english_report
+qe_keys "$health" ctrl+Home Tab
+qe_photograph "$health" linux-health-window-en.png
+qe_keys "$health" Escape
+qe_until 5 "Escape did not close the health window" gone 'Battery Health'
 
 # "E&xit".
 qe_keys "$main" alt+x
