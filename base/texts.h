@@ -1,5 +1,5 @@
 // The program's own words in the chosen language (base/language.h): the
-// string tables of resources/celwrd.rc, one per language, are their only
+// string tables of resources/strings.rc, one per language, are their only
 // source. The program's side defines the lookup: ui/win32 reads the
 // program's resources, the Linux program and the tests a table generated
 // from the same script (ui/layout).

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "base/text_util.h"
+#include "base/texts.h"
 #include "platform/time_count.h"
 #include "settings/battery_status.h"
 #include "svg_text.h"
@@ -189,15 +190,15 @@ struct BandStyle {
     int state;
     const char* name;   // the class of its rectangles
     const char* fill;
-    const char* label;  // the program's own words for the kind
+    int label;  // the program's own words for the kind, an IDS_ id
 };
 
 const BandStyle kBandStyles[] = {
-    {kBandAcLine, "band-acline", "#d9d9d9", "AC電源使用時"},
-    {kBandAcBatt, "band-acbatt", "#cde8c1", "AC&ﾊﾞｯﾃﾘｰ使用時"},
-    {kBandCharge, "band-charge", "#fbe1a0", "ﾊﾞｯﾃﾘｰ充電中"},
-    {kBandDischarge, "band-discharge", "#c6dbf3", "ﾊﾞｯﾃﾘｰ放電中"},
-    {kBandGap, "band-gap", "url(#gap)", "停止中"},
+    {kBandAcLine, "band-acline", "#d9d9d9", IDS_CHART_AC_LINE},
+    {kBandAcBatt, "band-acbatt", "#cde8c1", IDS_CHART_AC_BATTERY},
+    {kBandCharge, "band-charge", "#fbe1a0", IDS_CHART_CHARGING},
+    {kBandDischarge, "band-discharge", "#c6dbf3", IDS_CHART_DISCHARGING},
+    {kBandGap, "band-gap", "url(#gap)", IDS_CHART_STOPPED},
 };
 
 const char* const kChargeColour = "#c27800";
@@ -339,14 +340,14 @@ double highestRate(const Chart& chart) {
 
 void addRange(std::string& out, const Chart& chart) {
     LocalTime a = localTimeAt(chart.start), b = localTimeAt(chart.end);
-    char text[80];
+    char range[80];
     if (chart.end - chart.start < 3600)
-        formatText(text, "%d/%02d/%02d %d:%02d:%02d 〜 %d:%02d:%02d", a.year, a.month, a.day, a.hour, a.minute,
+        formatText(range, text(IDS_CHART_RANGE_SECONDS), a.year, a.month, a.day, a.hour, a.minute,
                    a.second, b.hour, b.minute, b.second);
     else
-        formatText(text, "%d/%02d/%02d %d:%02d 〜 %d/%02d/%02d %d:%02d", a.year, a.month, a.day, a.hour, a.minute,
+        formatText(range, text(IDS_CHART_RANGE_MINUTES), a.year, a.month, a.day, a.hour, a.minute,
                    b.year, b.month, b.day, b.hour, b.minute);
-    addSvgText(out, kChargePlot.left + kChargePlot.width, 32, " text-anchor=\"end\" fill=\"#555555\"", text);
+    addSvgText(out, kChargePlot.left + kChargePlot.width, 32, " text-anchor=\"end\" fill=\"#555555\"", range);
 }
 
 }  // namespace
@@ -358,9 +359,9 @@ void writeChartSvg(const Chart& chart, const char* title, std::string& out) {
     addSvgText(out, kChargePlot.left, 32, " font-size=\"18\" font-weight=\"bold\"", title);
 
     // The charge, on the power kinds.
-    addSvgText(out, kChargePlot.left, kChargePlot.top - 12, " font-weight=\"bold\"", "電池容量 (%)");
+    addSvgText(out, kChargePlot.left, kChargePlot.top - 12, " font-weight=\"bold\"", text(IDS_CHART_CHARGE_AXIS));
     LegendEntry kinds[std::size(kBandStyles)];
-    for (size_t i = 0; i < std::size(kBandStyles); ++i) kinds[i] = {kBandStyles[i].label, kBandStyles[i].fill, false};
+    for (size_t i = 0; i < std::size(kBandStyles); ++i) kinds[i] = {text(kBandStyles[i].label), kBandStyles[i].fill, false};
     addLegend(out, kChargePlot, kChargePlot.top - 12, kinds, static_cast<int>(std::size(kinds)));
     out += "<g id=\"bands\">\n";
     if (chart.haveEvents) addBands(out, chart, kChargePlot, false);
@@ -372,13 +373,13 @@ void writeChartSvg(const Chart& chart, const char* title, std::string& out) {
         addChargeLine(out, chart);
     } else {
         addSvgText(out, kChargePlot.left + kChargePlot.width / 2.0, kChargePlot.top + kChargePlot.height / 2.0,
-                " text-anchor=\"middle\" font-size=\"16\" fill=\"#808080\"", "記録がありません");
+                " text-anchor=\"middle\" font-size=\"16\" fill=\"#808080\"", text(IDS_CHART_NOTHING));
     }
     addFrame(out, kChargePlot);
 
     // The seconds per 1 %, which grow shorter as the battery wears.
-    addSvgText(out, kRatePlot.left, kRatePlot.top - 12, " font-weight=\"bold\"", "バッテリー1%の充放電時間 (秒)");
-    const LegendEntry rates[] = {{"充電", kChargeColour, true}, {"放電", kDischargeColour, true}};
+    addSvgText(out, kRatePlot.left, kRatePlot.top - 12, " font-weight=\"bold\"", text(IDS_CHART_RATE_AXIS));
+    const LegendEntry rates[] = {{text(IDS_CHART_CHARGE), kChargeColour, true}, {text(IDS_CHART_DISCHARGE), kDischargeColour, true}};
     addLegend(out, kRatePlot, kRatePlot.top - 12, rates, 2);
     double top, step;
     rateScale(highestRate(chart), &top, &step);

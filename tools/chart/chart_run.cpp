@@ -6,6 +6,8 @@
 
 #include "actions/health_forecast.h"
 #include "actions/health_history.h"
+#include "base/language.h"
+#include "base/texts.h"
 #include "chart.h"
 #include "health_chart.h"
 #include "log_reader.h"
@@ -51,6 +53,7 @@ void printUsage(FILE* to) {
 #ifdef _WIN32
     fprintf(to, "       celwrd-chart --health[=json]\n");
 #endif
+    fprintf(to, "       any of them with --lang ja|en: the language of the texts, else the system's\n");
 }
 
 int usage(FILE* err, const char* problem) {
@@ -136,7 +139,7 @@ std::string defaultTitle(const char* path) {
     const char* name = path;
     for (const char* p = path; *p; ++p)
         if (*p == '/' || *p == '\\') name = p + 1;
-    return std::string("バッテリーログ ") + name;
+    return std::string(text(IDS_CHART_LOG_TITLE)) + name;
 }
 
 
@@ -382,7 +385,7 @@ bool parseChartOptions(int argc, char** argv, ChartOptions& o, const char** prob
             return true;
         }
         bool takesValue = !strcmp(arg, "--from") || !strcmp(arg, "--to") || !strcmp(arg, "--title") ||
-                          !strcmp(arg, "--log") || !strcmp(arg, "--history");
+                          !strcmp(arg, "--log") || !strcmp(arg, "--history") || !strcmp(arg, "--lang");
         if (takesValue && i + 1 >= argc) {
             *problem = "an option lacks its value";
             return false;
@@ -398,6 +401,14 @@ bool parseChartOptions(int argc, char** argv, ChartOptions& o, const char** prob
             (from ? o.from : o.to) = from ? day : day + kSecondsPerDay;
         } else if (!strcmp(arg, "--title")) {
             o.title = argv[++i];
+        } else if (!strcmp(arg, "--lang") || !strncmp(arg, "--lang=", 7)) {
+            const char* name = arg[6] == '=' ? arg + 7 : argv[++i];
+            Language language;
+            if (!languageOfName(name, &language)) {
+                *problem = "--lang takes ja or en";
+                return false;
+            }
+            o.language = name;
         } else if (!strcmp(arg, "--log") || !strcmp(arg, "--history")) {
             (!strcmp(arg, "--log") ? o.logPath : o.historyPath) = argv[++i];
             filesNamed = true;
@@ -443,6 +454,8 @@ int runChart(int argc, char** argv, FILE* out, FILE* err, const ChartHost* host)
     ChartOptions options;
     const char* problem = nullptr;
     if (!parseChartOptions(argc, argv, options, &problem)) return usage(err, problem);
+    Language language;
+    if (options.language && languageOfName(options.language, &language)) setProgramLanguage(language);
     static const ChartHost kNoHost{};
     const ChartHost& where = host ? *host : kNoHost;
     switch (options.mode) {

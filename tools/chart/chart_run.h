@@ -2,6 +2,7 @@
 //   celwrd-chart [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--title TEXT] LOGFILE > chart.svg
 //   celwrd-chart --health-chart [--from ...] [--to ...] [--title TEXT] [HISTORY] > health.svg
 //   celwrd-chart --report [--log LOGFILE] [--history HISTORY] [--from ...] [--to ...] > report.html
+// and with any of them --lang ja|en, over the language the system chose.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@ struct ChartOptions {
     const char* title;
     const char* logPath;      // null: the report looks for it
     const char* historyPath;  // null: looked for
+    const char* language;     // --lang's value, checked; null: the system's
 };
 
 // False, with `problem` saying what is wrong, on a bad command line.
@@ -41,7 +43,8 @@ constexpr char kSettingsFileName[] = "celwrd.INI";
 std::string defaultLogPath(const ChartHost& host);
 std::string defaultHistoryPath(const ChartHost& host);
 
-// The whole program, its arguments in UTF-8: the SVG or the page goes to
+// The whole program, its arguments in UTF-8, in the language chosen before
+// (base/language.h) unless --lang names one: the SVG or the page goes to
 // `out`, what was skipped to `err`. Returns 0; 1 when a file named cannot
 // be read or the output not written; 2 on a bad command line.
 int runChart(int argc, char** argv, FILE* out, FILE* err, const ChartHost* host = nullptr);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/language.h"
 #include "chart_run.h"
 
 #ifdef _WIN32
@@ -86,16 +87,38 @@ int printHealth(HealthCommand command) {
     return writeOut(report, length) ? 0 : 1;
 }
 
+// --health[=json] alone, or with --lang ja|en before or after it.
+HealthCommand healthCommandIn(int argc, wchar_t** argv) {
+    HealthCommand found = HealthCommand::None;
+    for (int i = 1; i < argc; ++i) {
+        char word[32];
+        if (WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, word, sizeof word, nullptr, nullptr) <= 0)
+            return HealthCommand::None;
+        if (!strcmp(word, "--lang") && i + 1 < argc) {
+            ++i;
+            continue;
+        }
+        if (!strncmp(word, "--lang=", 7)) continue;
+        HealthCommand command = healthCommandOf(word);
+        if (command == HealthCommand::None || found != HealthCommand::None) return HealthCommand::None;
+        found = command;
+    }
+    return found;
+}
+
 }  // namespace
 
 // The wide command line, so that a Japanese title or file name arrives
-// whatever the console's code page.
+// whatever the console's code page. The language as celwrd.exe chooses it:
+// the user's UI language, --lang over it.
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 2) {
-        char word[32];
-        if (WideCharToMultiByte(CP_UTF8, 0, argv[1], -1, word, sizeof word, nullptr, nullptr) > 0)
-            if (HealthCommand command = healthCommandOf(word); command != HealthCommand::None) return printHealth(command);
-    }
+    Language language = languageOfLangId(GetUserDefaultUILanguage());
+    const bool languageNamed = languageOption(GetCommandLineA(), &language) >= 0;
+    setProgramLanguage(language);
+    // A bad --lang is the chart's usage error.
+    if (languageNamed)
+        if (HealthCommand command = healthCommandIn(argc, argv); command != HealthCommand::None)
+            return printHealth(command);
     std::vector<std::string> texts;
     for (int i = 0; i < argc; ++i) {
         std::u16string wide;
@@ -112,6 +135,7 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/linux/linux_platform.h"
@@ -131,7 +155,10 @@ std::string filesFolder() {
 
 }  // namespace
 
+// The language as celwrd chooses it: the locale's variables, --lang over
+// them (read by runChart).
 int main(int argc, char** argv) {
+    setProgramLanguage(languageOfLocale({getenv("LANGUAGE"), getenv("LC_ALL"), getenv("LC_MESSAGES"), getenv("LANG")}));
     ChartHost host{filesFolder(), nullptr};
     return runChart(argc, argv, stdout, stderr, &host);
 }

@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "actions/health_history.h"
+#include "base/language.h"
+#include "base/utf8.h"
 #include "chart_run.h"
 #include "health_chart.h"
 #include "log_test_lines.h"
@@ -271,6 +273,67 @@ TEST(BatteryReport, HostileTextsAreEscaped) {
     EXPECT_NE(batteries.find("<script>alert(\"x\")</script>"), std::string::npos) << batteries;
     EXPECT_NE(batteries.find("a&b'c"), std::string::npos);
     EXPECT_NE(batteries.find("B<1>"), std::string::npos);
+}
+
+// The first Japanese character of `text` apart from the fonts' names, which
+// are never shown as text; "" when there is none.
+std::string firstJapanese(std::string text) {
+    for (const char* font : {"ＭＳ Ｐゴシック", "ＭＳ ゴシック"})
+        for (size_t at; (at = text.find(font)) != std::string::npos;) text.erase(at, strlen(font));
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        const size_t n = decodeUtf8(p + i, text.size() - i, &c);
+        if (n == 0) return "bad UTF-8 at " + std::to_string(i);
+        if ((c >= 0x3000 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+            (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF))
+            return text.substr(i > 60 ? i - 60 : 0, 120);
+        i += n;
+    }
+    return "";
+}
+
+// --lang en gives the report and both charts in English throughout; --lang
+// ja, like the program's own default, the Japanese bytes.
+TEST(BatteryReport, SpeaksTheLanguageChosen) {
+    std::string dir = folder();
+    std::string history = versionLine();
+    for (int day = 0; day < 90; day += 10) history += historyLine(day, "1234", 50000 - 100 * day, 10 + day, -6000);
+    put(dir + "CELWRDHL.LOG", history);
+    put(dir + "CELWRD.LOG", openAt(2026, 3, 22, 8, 0, 0) + "\r\n" + statusLine(kPowerAcBatt, 100, 0, 8, 0, 0) + "\r\n" +
+                                statusLine(kPowerDischarge, 80, 360, 11, 0, 0) + "\r\n" +
+                                statusLine(kPowerCharge, 80, 100, 11, 0, 0) + "\r\n" + closeAt(2026, 3, 22, 12, 0, 0) +
+                                "\r\n" + openAt(2026, 3, 23, 8, 0, 0) + "\r\n");
+    const std::vector<std::vector<std::string>> commands = {
+        {"--report"}, {dir + "CELWRD.LOG"}, {"--health-chart", dir + "CELWRDHL.LOG"},
+        {"--health-chart", dir + "CELWRD.LOG"}, {"--report", "--history", dir + "CELWRD.LOG"}};
+    for (const std::vector<std::string>& command : commands) {
+        SCOPED_TRACE(command.back());
+        setProgramLanguage(Language::Japanese);
+        const ToolRun japanese = run(command, dir);
+        std::vector<std::string> english = command;
+        english.insert(english.begin(), {"--lang", "en"});
+        const ToolRun inEnglish = run(english, dir);
+        EXPECT_EQ(inEnglish.status, japanese.status);
+        EXPECT_EQ(firstJapanese(inEnglish.out), "");
+        EXPECT_NE(firstJapanese(japanese.out), "");
+        EXPECT_EQ(inEnglish.err, japanese.err);
+        // Chosen over English, Japanese says what it always said.
+        std::vector<std::string> backToJapanese = command;
+        backToJapanese.push_back("--lang=ja");
+        const ToolRun again = run(backToJapanese, dir);
+        EXPECT_EQ(again.status, japanese.status);
+        EXPECT_EQ(again.out, japanese.out);
+    }
+    setProgramLanguage(Language::English);
+    EXPECT_NE(run({"--report"}, dir).out.find("<td>All time</td>"), std::string::npos);
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--report", "--lang", "fr"}, {"--report", "--lang=JA"}, {"--report", "--lang"}}) {
+        ToolRun r = run(bad, dir);
+        EXPECT_EQ(r.status, 2) << bad.back();
+        EXPECT_EQ(r.out, "");
+    }
+    setProgramLanguage(Language::Japanese);
 }
 
 TEST(BatteryReport, CommandLine) {

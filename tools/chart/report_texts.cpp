@@ -1,47 +1,47 @@
 #include "report_texts.h"
 
-namespace {
+#include "base/texts.h"
 
-// The program's own Japanese, half-width katakana as in its dialogs.
-const ReportTexts kJapanese = {
-    "健全度の履歴",
-    "健全度 (%)",
-    "ｻｲｸﾙ数",
-    "交換",
-    "記録なし",
-    "記録がありません",
-    "%d/%02d/%02d 〜 %d/%02d/%02d",
-    "ﾊﾞｯﾃﾘｰ ﾚﾎﾟｰﾄ",
-    "健全度の履歴",
-    "ﾊﾞｯﾃﾘｰﾛｸﾞ",
-    "(見つかりません)",
-    "健全度の履歴もﾊﾞｯﾃﾘｰﾛｸﾞも見つかりません。",
-    "%lld行",
-    "ﾊﾞｯﾃﾘｰ",
-    "(交換済み)",
-    "記録の期間",
-    "健全度とｻｲｸﾙ数の履歴",
-    "健全度の履歴がありません。",
-    "充電と放電",
-    "ﾊﾞｯﾃﾘｰﾛｸﾞがありません。",
-    "使用状況",
-    "全期間",
-    "%d年%d月",
-    "記録のある日数",
-    "1日の稼働時間",
-    "1日のﾊﾞｯﾃﾘｰ使用時間",
-    "ﾊﾞｯﾃﾘｰ使用時の減り (%/時)",
-    "平均放電電力 (推定, W)",
-    "平均放電電力 (実測, W)",
-    {
-        "記録のある日数, 稼働時間, ﾊﾞｯﾃﾘｰ使用時間: ﾊﾞｯﾃﾘｰﾛｸﾞの開始・終了の印と状態の行から"
-        "(ﾌﾟﾛｸﾞﾗﾑが動いていた間だけ)。",
-        "ﾊﾞｯﾃﾘｰ使用時の減り: ﾊﾞｯﾃﾘｰ放電中の行で減った容量 (%) をﾊﾞｯﾃﾘｰ使用時間で割ったもの。",
-        "推定: ﾊﾞｯﾃﾘｰ使用時の減りに、そのときの満充電容量 (健全度の履歴, 全ﾊﾞｯﾃﾘｰの合計) を掛けたもの。",
-        "実測: 健全度の履歴に記録された放電中の電力の平均 (記録した瞬間の値)。",
-    },
-};
-
-}  // namespace
-
-const ReportTexts& reportTexts() { return kJapanese; }
+// The program's string tables in the chosen language (base/texts.h); read
+// at each call, so a language chosen later counts.
+const ReportTexts& reportTexts() {
+    static ReportTexts texts;
+    texts = ReportTexts{
+        text(IDS_REPORT_HISTORY),
+        text(IDS_REPORT_HEALTH_AXIS),
+        text(IDS_REPORT_CYCLES_AXIS),
+        text(IDS_REPORT_SWAPPED),
+        text(IDS_REPORT_NO_LINES),
+        text(IDS_CHART_NOTHING),
+        text(IDS_REPORT_DATE_RANGE),
+        text(IDS_REPORT_TITLE),
+        text(IDS_REPORT_HISTORY),
+        text(IDS_REPORT_LOG_FILE),
+        text(IDS_REPORT_NOT_FOUND),
+        text(IDS_REPORT_NOTHING_FOUND),
+        text(IDS_REPORT_LINES),
+        text(IDS_REPORT_BATTERIES),
+        text(IDS_REPORT_REPLACED),
+        text(IDS_REPORT_PERIOD),
+        text(IDS_REPORT_HISTORY_HEADING),
+        text(IDS_REPORT_NO_HISTORY),
+        text(IDS_REPORT_LOG_HEADING),
+        text(IDS_REPORT_NO_LOG),
+        text(IDS_REPORT_USAGE),
+        text(IDS_REPORT_WHOLE),
+        text(IDS_REPORT_MONTH),
+        text(IDS_REPORT_DAYS),
+        text(IDS_REPORT_RUNNING_PER_DAY),
+        text(IDS_REPORT_BATTERY_PER_DAY),
+        text(IDS_REPORT_DRAIN),
+        text(IDS_REPORT_POWER_FROM_LOG),
+        text(IDS_REPORT_POWER_MEASURED),
+        {
+            text(IDS_REPORT_NOTE_DAYS),
+            text(IDS_REPORT_NOTE_DRAIN),
+            text(IDS_REPORT_NOTE_ESTIMATED),
+            text(IDS_REPORT_NOTE_MEASURED),
+        },
+    };
+    return texts;
+}

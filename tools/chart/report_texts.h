@@ -1,6 +1,6 @@
-// Every word the health chart and the battery report show, in one table
-// per language, so that another language is a table beside this one. The
-// batteries' fields take their names from healthTexts().
+// Every word the health chart and the battery report show, from the
+// program's string tables. The batteries' fields take their names from
+// healthTexts().
 #pragma once
 
 struct ReportTexts {
@@ -38,5 +38,5 @@ struct ReportTexts {
     const char* usageNotes[4];    // what each figure is made of
 };
 
-// The texts of the program's language.
+// The texts of the program's language, valid until the next call.
 const ReportTexts& reportTexts();

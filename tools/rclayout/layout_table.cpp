@@ -209,27 +209,33 @@ void reportError(FILE* err, const char* scriptPath, const RcError& error) {
     }
 }
 
+bool readScript(const char* path, std::string& out, FILE* err) {
+    switch (readWholeFile(path, out)) {
+    case ReadResult::Read: return true;
+    case ReadResult::TooLarge: fprintf(err, "%s: error: larger than any resource script\n", path); return false;
+    case ReadResult::Missing:
+    case ReadResult::Failed: break;
+    }
+    fprintf(err, "%s: error: cannot read it\n", path);
+    return false;
+}
+
 }  // namespace
 
 int runRcLayout(int argc, char** argv, FILE* err) {
-    if (argc != 3 && argc != 4) {
-        fprintf(err, "usage: celwrd-rclayout RESOURCE_SCRIPT OUTPUT.cpp [TEXTS.cpp]\n");
+    if (argc < 3 || argc > 5) {
+        fprintf(err, "usage: celwrd-rclayout RESOURCE_SCRIPT OUTPUT.cpp [TEXTS.cpp [STRINGS_SCRIPT]]\n");
         return 2;
     }
     const char* scriptPath = argv[1];
     const char* outputPath = argv[2];
-    const char* textsPath = argc == 4 ? argv[3] : nullptr;
-    std::string script;
-    switch (readWholeFile(scriptPath, script)) {
-    case ReadResult::Read: break;
-    case ReadResult::TooLarge:
-        fprintf(err, "%s: error: larger than any resource script\n", scriptPath);
-        return 1;
-    case ReadResult::Missing:
-    case ReadResult::Failed:
-        fprintf(err, "%s: error: cannot read it\n", scriptPath);
-        return 1;
-    }
+    const char* textsPath = argc >= 4 ? argv[3] : nullptr;
+    // The string tables may stand in a script of their own, which the
+    // resource script includes and other executables include too.
+    const char* stringsPath = argc == 5 ? argv[4] : scriptPath;
+    std::string script, strings;
+    if (!readScript(scriptPath, script, err) || (argc == 5 && !readScript(stringsPath, strings, err))) return 1;
+    if (argc != 5) strings = script;
     RcDialog dialogs[kDialogCount];
     RcError error{};
     if (!parseRcDialogs(script.data(), script.size(), dialogs, error)) {
@@ -243,18 +249,18 @@ int runRcLayout(int argc, char** argv, FILE* err) {
             reportError(err, scriptPath, error);
             return 1;
         }
-        if (!parseRcTexts(script.data(), script.size(), texts, error)) {
-            reportError(err, scriptPath, error);
+        if (!parseRcTexts(strings.data(), strings.size(), texts, error)) {
+            reportError(err, stringsPath, error);
             return 1;
         }
         if (texts.empty()) {
-            fprintf(err, "%s: error: no STRINGTABLE\n", scriptPath);
+            fprintf(err, "%s: error: no STRINGTABLE\n", stringsPath);
             return 1;
         }
     }
     std::string message;
     if (!writeIfChanged(outputPath, layoutTableSource(dialogs, textsPath ? &english : nullptr, baseName(scriptPath)), message) ||
-        (textsPath && !writeIfChanged(textsPath, textTableSource(texts, baseName(scriptPath)), message))) {
+        (textsPath && !writeIfChanged(textsPath, textTableSource(texts, baseName(stringsPath)), message))) {
         fprintf(err, "celwrd-rclayout: %s\n", message.c_str());
         return 1;
     }

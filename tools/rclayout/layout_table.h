@@ -24,8 +24,9 @@ std::string textTableSource(const std::vector<RcText>& texts, const char* script
 // False with `error` filled when it cannot.
 bool writeIfChanged(const char* path, const std::string& content, std::string& error);
 
-// celwrd-rclayout RESOURCE_SCRIPT OUTPUT.cpp [TEXTS.cpp]: the layout
-// table, and with TEXTS.cpp the string tables. Returns the exit status;
+// celwrd-rclayout RESOURCE_SCRIPT OUTPUT.cpp [TEXTS.cpp [STRINGS_SCRIPT]]:
+// the layout table, and with TEXTS.cpp the string tables, read from
+// STRINGS_SCRIPT when given, else from the resource script. Returns the exit status;
 // messages go to `err`, an error in the script as "path:line: error: ...".
 // On any error the output is left as it was.
 int runRcLayout(int argc, char** argv, FILE* err);

@@ -208,10 +208,10 @@ TEST(Malformed, EachFaultIsReportedOnItsLine) {
 // Every cut of the real script short of its last END is refused.
 TEST(Malformed, TruncatedScriptFailsAtEveryLength) {
     std::string text = readTestFile(CELWRD_RC_PATH);
-    // The string tables follow the dialogs.
-    size_t tables = text.find("\nSTRINGTABLE");
-    ASSERT_NE(tables, std::string::npos);
-    size_t complete = text.rfind("END", tables);
+    // The English templates follow the Japanese ones, which alone make a script.
+    size_t english = text.find("\nLANGUAGE LANG_ENGLISH");
+    ASSERT_NE(english, std::string::npos);
+    size_t complete = text.rfind("END", english);
     ASSERT_NE(complete, std::string::npos);
     for (size_t length = 0; length < complete + 3; ++length) {
         // A copy of exactly `length` bytes, so a read past it is caught.
@@ -222,8 +222,11 @@ TEST(Malformed, TruncatedScriptFailsAtEveryLength) {
         ASSERT_FALSE(error.message.empty()) << length;
     }
     // A cut in the string tables leaves a text without its other language.
-    for (size_t length = tables + 1; length < text.rfind("END") + 3; ++length) {
-        std::string cut = text.substr(0, length);
+    const std::string strings = readTestFile(STRINGS_RC_PATH);
+    const size_t tables = strings.find("\nSTRINGTABLE");
+    ASSERT_NE(tables, std::string::npos);
+    for (size_t length = tables + 1; length < strings.rfind("END") + 3; ++length) {
+        std::string cut = strings.substr(0, length);
         std::vector<RcText> texts;
         RcError error{};
         ASSERT_FALSE(parseRcTexts(cut.data(), cut.size(), texts, error) && !texts.empty()) << length;

@@ -14,7 +14,7 @@ namespace {
 // The table the build compiled is the script's, row for row, and text()
 // gives each language's row.
 TEST(RcTexts, CompiledTableIsTheScriptsInBothLanguages) {
-    const std::string script = readTestFile(CELWRD_RC_PATH);
+    const std::string script = readTestFile(STRINGS_RC_PATH);
     std::vector<RcText> texts;
     RcError error{};
     ASSERT_TRUE(parseRcTexts(script.data(), script.size(), texts, error)) << error.line << ": " << error.message;

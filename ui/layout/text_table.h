@@ -1,4 +1,4 @@
-// The string tables of resources/celwrd.rc, generated at build time.
+// The string tables of resources/strings.rc, generated at build time.
 #pragma once
 
 #include "resources/resource_ids.h"

@@ -7,7 +7,6 @@
 
 #include "base/language.h"
 #include "base/texts.h"
-#include "ui/win32/ui_win32.h"
 
 namespace {
 
@@ -37,7 +36,8 @@ void load() {
     loaded = true;
     const WORD language = programLanguage() == Language::English ? MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)
                                                                  : MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
-    HMODULE module = programInstance();
+    // The executable's own: celwrd.exe and celwrd-chart.exe both carry the tables.
+    HMODULE module = GetModuleHandleW(nullptr);
     size_t used = 1;
     pool[0] = '\0';
     for (int index = 0; index < IDS_COUNT; ++index) {
