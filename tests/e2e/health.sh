@@ -3,7 +3,8 @@
 # at the start and at each change of the power kind find no battery, the
 # program runs on with its estimate as before and writes no history, and
 # celwrd-chart.exe --health says there is no battery, as text and as JSON.
-# The health window, opened from the window menu, says so too.
+# The health window, opened from the window menu, says so too. The
+# battery report and --health in English under an English locale or --lang.
 # Wine's trace shows each listing of the battery devices.
 E2E_WINEDEBUG=fixme-all,trace+setupapi
 . "$(dirname "$0")/harness.sh"
@@ -97,3 +98,21 @@ for shown in 'ﾊﾞｯﾃﾘｰﾛｸﾞ: .*CELWRD\.LOG ([0-9]*行)' '健全度
   'id="charge"' 'class="health-line"' '<tr class="whole"><td>全期間</td><td class="n">[12]</td>'; do
   grep -q "$shown" <<<"$page" || e2e_fail "celwrd-chart.exe --report shows no $shown: $(head -c 2000 <<<"$page")"
 done
+
+# The same report and health under an English locale, from the tool's own
+# string tables, with nothing Japanese but the fonts' names; --lang over
+# the locale either way.
+locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8' || localedef -i en_US -f UTF-8 en_US.UTF-8 2>/dev/null ||
+  e2e_log "no generated en_US.UTF-8 (Debian package locales)"
+english=$(LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 chart --report)
+for shown in 'Battery log: .*CELWRD\.LOG (lines: [0-9]*)' 'Health history: .*CELWRDHL\.LOG (lines: 1)' \
+  '<tr class="whole"><td>All time</td><td class="n">[12]</td>'; do
+  grep -q "$shown" <<<"$english" || e2e_fail "the English report shows no $shown: $(head -c 2000 <<<"$english")"
+done
+japanese=$(LC_ALL=C.UTF-8 sed 's/ＭＳ Ｐ\?ゴシック//g' <<<"$english" | LC_ALL=C.UTF-8 grep -P '[\x{3000}-\x{30FF}\x{4E00}-\x{9FFF}\x{FF00}-\x{FFEF}]' | head -3)
+[ -z "$japanese" ] || e2e_fail "Japanese in the English report: $japanese"
+e2e_expect_eq "$page" "$(LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 chart --lang ja --report)" "--lang ja --report under English"
+e2e_expect_eq 'No battery' "$(chart --lang en --health)" "celwrd-chart.exe --lang en --health"
+e2e_expect_eq 'No battery' "$(chart --health --lang=en)" "celwrd-chart.exe --health --lang=en"
+e2e_expect_eq 'ﾊﾞｯﾃﾘｰがありません' "$(LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 chart --health --lang ja)" \
+  "celwrd-chart.exe --health --lang ja under English"
