@@ -92,6 +92,13 @@ bool openInBrowser(const char* page, const char* fragment) {
     constexpr ASSOCSTR kProgId = static_cast<ASSOCSTR>(20);
     if (AssocQueryStringW(kIsProtocol, kProgId, L"http", nullptr, progId, &length) != S_OK)
         wcscpy(progId, L"http");
+    // Wine's bridge to the desktop's browser turns a file URL with a
+    // fragment into a path nothing can open: there the page goes by its path.
+    wchar_t browser[MAX_PATH];
+    length = sizeof browser / sizeof browser[0];
+    if (AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_EXECUTABLE, progId, L"open", browser, &length) == S_OK &&
+        lstrcmpiW(PathFindFileNameW(browser), L"winebrowser.exe") == 0)
+        return false;
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI;
