@@ -76,7 +76,8 @@ void frontEndNotifyAlert(bool full, int32_t percent);
 //
 // Opens the help file `path` (program directory, base name, ".HLP") at its
 // contents, or where the system has no viewer for that format the page of
-// the same name with the extension ".html". Nothing is reported when
+// the same name with the extension ".html", at the part in the program's
+// language (the fragment languageName names). Nothing is reported when
 // neither can be shown.
 void frontEndOpenHelp(const char* path);
 

@@ -8,6 +8,8 @@ Language programLanguage() { return chosen; }
 
 void setProgramLanguage(Language language) { chosen = language; }
 
+const char* languageName(Language language) { return language == Language::English ? "en" : "ja"; }
+
 bool languageOfName(const char* name, Language* language) {
     if (strcmp(name, "ja") == 0) *language = Language::Japanese;
     else if (strcmp(name, "en") == 0) *language = Language::English;

@@ -15,6 +15,10 @@ void setProgramLanguage(Language language);
 // "ja" or "en" (exactly) as a language; false for anything else.
 bool languageOfName(const char* name, Language* language);
 
+// The name of a language as languageOfName reads it: "ja" or "en". The help
+// page marks each language's part with it.
+const char* languageName(Language language);
+
 // The option "--lang ja|en" or "--lang=ja|en" in a command line split as
 // the program splits it (blanks, double quotes). 1 with `language` set
 // when present with a good value, -1 when present with another value or

@@ -107,12 +107,23 @@ LC_ALL=C grep -q '[^ -~]' <(tr -d '\r' <"$log") && e2e_fail "the log holds other
 ini=$E2E_PROGRAM/celwrd.INI
 english_ini=$(grep -v '^WPOS_' "$ini")
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# Help opens the page beside the program at the part in the program's
+# language: the browser (here one that only writes down what it was given)
+# gets the page's URL with that part's fragment.
+cp "$E2E_SOURCE/resources/help/celwrd.html" "$E2E_PROGRAM/"
+opened=$E2E_WORK/opened
+printf '[-HKEY_CLASSES_ROOT\\http\\shell\\open\\ddeexec]\n[HKEY_CLASSES_ROOT\\http\\shell\\open\\command]\n@="cmd.exe /c echo %%1>>Z:%s"\n' \
+  "${opened//\//\\\\}" | wine_registry_import || e2e_fail "could not register the fake browser"
 for run in ja en; do
   if [ "$run" = ja ]; then e2e_start; else e2e_start --lang en; fi
   e2e_wait_caption '^37%' 30
   wanted='更新(&A)'
   [ "$run" = en ] && wanted='&Apply'
   e2e_expect_eq "$wanted" "$(e2e_driver text 16)" "the apply button under ja_JP.UTF-8 ($run)"
+  rm -f "$opened"
+  e2e_driver press 9
+  e2e_until 20 "Help opened nothing ($run)" test -s "$opened"
+  e2e_expect_eq "file:///Z:$E2E_PROGRAM/celwrd.html#$run" "$(tr -d '\r' <"$opened")" "the page Help opened ($run)"
   if [ "$run" = ja ]; then
     e2e_driver fits 'ＭＳ Ｐゴシック' 9 || e2e_fail "a text of the Japanese main dialog does not fit"
   fi

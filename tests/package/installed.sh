@@ -25,6 +25,11 @@ for file in share/man/man1/celwrd.1.gz share/man/man1/celwrd-chart.1.gz share/ma
   [ -s "$usr/$file" ] || qe_fail "no $file"
 done
 desktop-file-validate "$usr/share/applications/cellwarden.desktop" || qe_fail "the desktop file is not valid"
+# Menus show the entry in English and in Japanese.
+for key in Name GenericName Comment 'Name[ja]' 'GenericName[ja]' 'Comment[ja]'; do
+  awk -F= -v key="$key" '$1 == key && $2 != "" { found = 1 } END { exit !found }' \
+    "$usr/share/applications/cellwarden.desktop" || qe_fail "the desktop file has no $key"
+done
 for size in 16 22 24 32 48 64 128 256; do
   icon=$usr/share/icons/hicolor/${size}x${size}/apps/cellwarden.png
   [ "$(identify -format %wx%h "$icon" 2>/dev/null)" = "${size}x${size}" ] || qe_fail "no ${size} px icon"

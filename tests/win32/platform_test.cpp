@@ -209,6 +209,29 @@ int testText() {
         if (ok && c.page) check(strcmp(page, c.page) == 0, "the page beside the help file", c.line);
     }
 
+    // The page's URL for the browser, at the part in the program's language.
+    struct UrlCase {
+        const char* path;
+        const char* fragment;
+        size_t size;
+        const char* url;  // null: does not fit
+        int line;
+    };
+    const UrlCase urls[] = {
+        {"C:\\Program Files\\CELWRD.html", "en", 64, "file:///C:/Program%20Files/CELWRD.html#en", __LINE__},
+        {"C:\\a#b%c?\xe8\xa1\xa8.html", "ja", 64, "file:///C:/a%23b%25c%3F%E8%A1%A8.html#ja", __LINE__},
+        {"\\\\host\\share\\h.html", "", 64, "file://host/share/h.html", __LINE__},
+        {"C:\\h.html", "en", 21, "file:///C:/h.html#en", __LINE__},
+        {"C:\\h.html", "en", 20, nullptr, __LINE__},
+        {"C:\\h\xe8.html", "", 14, nullptr, __LINE__},  // never half an escape
+    };
+    for (const UrlCase& c : urls) {
+        char url[64];
+        bool ok = fileUrl(c.path, c.fragment, url, c.size);
+        check(ok == (c.url != nullptr), "the URL fits exactly when expected", c.line);
+        if (ok && c.url) check(strcmp(url, c.url) == 0, "the page's URL", c.line);
+    }
+
     char directory[MAX_PATH], expected[MAX_PATH];
     GetWindowsDirectoryA(expected, sizeof expected);
     platformGetWindowsDirectory(directory, sizeof directory);

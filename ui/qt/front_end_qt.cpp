@@ -18,6 +18,7 @@
 #include <climits>
 
 #include "base/front_end.h"
+#include "base/language.h"
 #include "base/texts.h"
 #include "dialogs/controls.h"
 #include "dialogs/events.h"
@@ -181,7 +182,11 @@ void frontEndNotifyAlert(bool full, int32_t percent) {
 // Linux has no viewer for .HLP: only the page standing in for it is shown.
 void frontEndOpenHelp(const char* path) {
     char page[PATH_MAX];
-    if (linuxHelpPage(path, page, sizeof page)) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(page)));
+    if (!linuxHelpPage(path, page, sizeof page)) return;
+    // A file URL with a fragment goes to the browser (xdg-open) whole.
+    QUrl url = QUrl::fromLocalFile(QString::fromUtf8(page));
+    url.setFragment(QString::fromLatin1(languageName(programLanguage())));
+    QDesktopServices::openUrl(url);
 }
 
 // ---------------------------------------------------------------- the log viewer

@@ -5,10 +5,12 @@
 
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <cstring>
 
 #include "base/front_end.h"
+#include "base/language.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/ui_win32.h"
 
@@ -70,7 +72,76 @@ bool openWithDefaultViewer(const char* path) {
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
+// The shell opens a page by its path and so drops a fragment; a file URL
+// given to the browser, the handler of http URLs, keeps it. That handler
+// is the user's choice (its ProgId), else the machine's http class.
+bool openInBrowser(const char* page, const char* fragment) {
+    wchar_t widePage[MAX_PATH + 8];
+    widenFromCodePage(page, widePage);
+    char utf8[(MAX_PATH + 8) * 3];
+    if (WideCharToMultiByte(CP_UTF8, 0, widePage, -1, utf8, sizeof utf8, nullptr, nullptr) == 0) return false;
+    char url[sizeof utf8 * 3 + 16];
+    if (!fileUrl(utf8, fragment, url, sizeof url)) return false;
+    wchar_t wideUrl[sizeof url];
+    if (MultiByteToWideChar(CP_UTF8, 0, url, -1, wideUrl, sizeof url) == 0) return false;
+    wchar_t progId[128] = L"http";
+    DWORD length = sizeof progId / sizeof progId[0];
+    // Named by value: the headers give them only to programs for Windows 10,
+    // and older systems just fail the query.
+    constexpr ASSOCF kIsProtocol = static_cast<ASSOCF>(0x1000);
+    constexpr ASSOCSTR kProgId = static_cast<ASSOCSTR>(20);
+    if (AssocQueryStringW(kIsProtocol, kProgId, L"http", nullptr, progId, &length) != S_OK)
+        wcscpy(progId, L"http");
+    // Wine's bridge to the desktop's browser turns a file URL with a
+    // fragment into a path nothing can open: there the page goes by its path.
+    wchar_t browser[MAX_PATH];
+    length = sizeof browser / sizeof browser[0];
+    if (AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_EXECUTABLE, progId, L"open", browser, &length) == S_OK &&
+        lstrcmpiW(PathFindFileNameW(browser), L"winebrowser.exe") == 0)
+        return false;
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = ownerWindow();
+    info.lpVerb = L"open";
+    info.lpFile = wideUrl;
+    info.lpClass = progId;
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&info) != FALSE;
+}
+
 }  // namespace
+
+bool fileUrl(const char* path, const char* fragment, char* out, size_t size) {
+    if (!path || !fragment || !out || size == 0) return false;
+    static const char kHex[] = "0123456789ABCDEF";
+    size_t used = 0;
+    auto put = [&](char c) {
+        if (used + 1 >= size) return false;
+        out[used++] = c;
+        return true;
+    };
+    const bool share = path[0] == '\\' && path[1] == '\\';
+    for (const char* p = share ? "file:" : "file:///"; *p; ++p)
+        if (!put(*p)) return false;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(path); *p; ++p) {
+        const char c = static_cast<char>(*p);
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                           strchr("-._~:/", c) != nullptr;
+        if (c == '\\') {
+            if (!put('/')) return false;
+        } else if (plain) {
+            if (!put(c)) return false;
+        } else if (!put('%') || !put(kHex[*p >> 4]) || !put(kHex[*p & 15])) {
+            return false;
+        }
+    }
+    if (*fragment && !put('#')) return false;
+    for (const char* p = fragment; *p; ++p)
+        if (!put(*p)) return false;
+    out[used] = '\0';
+    return true;
+}
 
 bool helpPagePath(const char* helpPath, char* out, size_t size) {
     const UINT codePage = GetACP();
@@ -194,7 +265,7 @@ void frontEndOpenHelp(const char* path) {
     // Current Windows has no viewer for .HLP; a page beside it takes its place.
     char page[MAX_PATH + 8];
     if (!helpPagePath(path, page, sizeof page)) return;
-    if (isFile(page) && openWithDefaultViewer(page)) return;
+    if (isFile(page) && (openInBrowser(page, languageName(programLanguage())) || openWithDefaultViewer(page))) return;
     WinHelpA(ownerWindow(), path, HELP_CONTENTS, 0);
 }
 

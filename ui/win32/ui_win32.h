@@ -24,6 +24,13 @@ HINSTANCE programInstance();
 // not fit `size` bytes with its terminator.
 bool helpPagePath(const char* helpPath, char* out, size_t size);
 
+// The file URL of a UTF-8 path ("C:\dir\x y.html" is
+// "file:///C:/dir/x%20y.html", "\\host\x" is "file://host/x") with
+// "#fragment" unless that is empty; bytes other than letters, digits and
+// "-._~:/" escaped. False when it would not fit `size` bytes with its
+// terminator.
+bool fileUrl(const char* path, const char* fragment, char* out, size_t size);
+
 // The message the shell broadcasts when it has restarted (its tray empty).
 extern UINT taskbarCreatedMessage;
 

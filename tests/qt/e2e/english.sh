@@ -17,7 +17,13 @@ unset LANGUAGE LC_MESSAGES
 qe_write_ini 'Cscreen.Sshowtasktray = 1' 'Clogfile.Sneedsavelogfile = 1' 'Cbattery.Scheckinterval = 300' \
   'Cbattery.Stimedef1pdischarge = 72000'
 power_set "$QE_POWER" 0 Discharging 37
-qe_start
+# The help page, beside the program, goes to a browser that only says what
+# it was asked to open.
+cp "$QE_SOURCE/resources/help/celwrd.html" "$QE_PROGRAM/"
+mkdir -p "$QE_WORK/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s/opened"\n' "$QE_WORK" >"$QE_WORK/bin/xdg-open"
+chmod +x "$QE_WORK/bin/xdg-open"
+PATH=$QE_WORK/bin:$PATH qe_start
 # The caption's items and formats are the same in every language.
 qe_wait_caption '^37%' 20
 qe_show_main
@@ -51,6 +57,30 @@ qe_until 10 "alt+t did not open the version box" shown 'About Cellwarden'
 box=$(qe_window_named 'About Cellwarden')
 qe_keys "$box" Return
 qe_until 5 "Return did not close the version box" gone 'About Cellwarden'
+
+# "Help" has no access key: a click at its middle, from the template (the
+# main dialog's width, the button's x and width; 59 to 73 of 259 high).
+click_help() {
+  local WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=')"
+  xdotool mousemove --window "$1" $((WIDTH * ($3 + $4 / 2) / $2)) $((HEIGHT * 66 / 259)) click 1
+}
+opened() { [ -s "$QE_WORK/opened" ]; }
+# What the browser was first asked to open; a window just shown may miss a
+# click, so up to three.
+help_opens() {
+  local try
+  rm -f "$QE_WORK/opened"
+  for try in 1 2 3; do
+    click_help "$@"
+    wine_wait_for 5 opened && break
+  done
+  opened || qe_fail "Help opened nothing"
+  head -n 1 "$QE_WORK/opened"
+}
+# The page at its English part.
+page=$(help_opens "$main" 250 206 40)
+[ "$page" = "file://$QE_PROGRAM/celwrd.html#en" ] || qe_fail "Help opened '$page'"
 
 # The tray icon's menu (a right click) in English: photographed where it
 # opens, at the pointer; Escape closes it.
@@ -98,8 +128,12 @@ ini=$(find "$QE_PROGRAM" -iname 'celwrd.ini' | head -n 1)
 [ -n "$ini" ] || qe_fail "no settings file was written"
 english_ini=$(grep -v '^WPOS_' "$ini")
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-qe_start
+PATH=$QE_WORK/bin:$PATH qe_start
 qe_wait_caption '^36%' 20
+# "Help" in Japanese: the page at its Japanese part.
+qe_show_main
+page=$(help_opens "$QE_MAIN" 214 172 36)
+[ "$page" = "file://$QE_PROGRAM/celwrd.html#ja" ] || qe_fail "Help opened '$page' in Japanese"
 kill -TERM "$QE_PID"
 qe_wait_exit 10
 [ "$QE_STATUS" = 0 ] || qe_fail "exit code $QE_STATUS under ja_JP.UTF-8"
