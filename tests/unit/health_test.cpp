@@ -392,12 +392,8 @@ TEST(HealthReport, TextPerBatteryAndCombined) {
 }
 
 // The command line: the text report takes the forecast from the history.
-TEST_F(HealthProgram, TheCommandWithTheHistory) {
-    EXPECT_EQ(healthCommandOf("--health"), HealthCommand::Text);
-    EXPECT_EQ(healthCommandOf("--health=json"), HealthCommand::Json);
-    EXPECT_EQ(healthCommandOf("--health=xml"), HealthCommand::Bad);
-    EXPECT_EQ(healthCommandOf("--healthy"), HealthCommand::None);
-    EXPECT_EQ(healthCommandOf("-A"), HealthCommand::None);
+// 91 daily lines losing 15 mWh and gaining one cycle a day: enough for a forecast.
+void putNinetyDaysOfWear() {
     std::string file = std::string(kHistoryVersionLine) + "\r\n";
     for (int day = 0; day <= 90; ++day) {
         char line[kHistoryLineSize];
@@ -405,6 +401,15 @@ TEST_F(HealthProgram, TheCommandWithTheHistory) {
         file += std::string(line) + "\r\n";
     }
     sim::putFile(kHistory, file);
+}
+
+TEST_F(HealthProgram, TheCommandWithTheHistory) {
+    EXPECT_EQ(healthCommandOf("--health"), HealthCommand::Text);
+    EXPECT_EQ(healthCommandOf("--health=json"), HealthCommand::Json);
+    EXPECT_EQ(healthCommandOf("--health=xml"), HealthCommand::Bad);
+    EXPECT_EQ(healthCommandOf("--healthy"), HealthCommand::None);
+    EXPECT_EQ(healthCommandOf("-A"), HealthCommand::None);
+    putNinetyDaysOfWear();
     static char out[kHealthReportSize];
     HealthReading now = readingOf({dayRecord(90, 48650, 190).battery});
     renderHealthCommand(HealthCommand::Text, now, kHistory, out, sizeof out);
@@ -420,13 +425,7 @@ TEST_F(HealthProgram, TheCommandWithTheHistory) {
 // In English the report says the same figures in English words, with no
 // Japanese left; the JSON scripts read is the same bytes in both.
 TEST_F(HealthProgram, TheCommandInEnglish) {
-    std::string file = std::string(kHistoryVersionLine) + "\r\n";
-    for (int day = 0; day <= 90; ++day) {
-        char line[kHistoryLineSize];
-        formatHistoryLine(dayRecord(day, 50000 - 15 * day, 100 + day), line, sizeof line);
-        file += std::string(line) + "\r\n";
-    }
-    sim::putFile(kHistory, file);
+    putNinetyDaysOfWear();
     static char out[kHealthReportSize];
     const HealthReading now = readingOf({dayRecord(90, 48650, 190).battery});
     std::string json[2];
