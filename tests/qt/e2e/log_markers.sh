@@ -34,6 +34,9 @@ qe_keys "$QE_MAIN" alt+r alt+a
 expect_markers "after applying logging off" 'Open Close Open Close '
 qe_keys "$QE_MAIN" alt+r
 qe_open_log_viewer
+# The window manager hands the new viewer the focus a moment after it maps;
+# let that happen before the keys go back to the main window.
+for _ in $(seq 30); do [ "$(xdotool getactivewindow 2>/dev/null)" = "$QE_VIEWER" ] && break; sleep 0.1; done
 expect_markers "after the log viewer's button" 'Open Close Open Close Open '
 qe_keys "$QE_MAIN" Escape
 expect_markers "after Cancel switched logging off again" 'Open Close Open Close Open Close '
