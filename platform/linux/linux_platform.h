@@ -85,8 +85,13 @@ struct LinuxSoundCounts {
     uint32_t files;     // sounds (files or theme sounds) that played to their end
     uint32_t beeps;     // beeps played to their end in place of a sound
     uint32_t cut;       // sounds cut off by a newer one
+    uint32_t released;  // times the sound libraries were let go after a rest
 };
 LinuxSoundCounts linuxSoundCounts();
+
+// How long the sound libraries stay loaded after the last sound has ended
+// (30 s unless a test sets it); then they are unloaded until the next.
+void linuxSetSoundRest(int ms);
 
 // Returns when the player has nothing left to play.
 void linuxWaitSoundIdle();

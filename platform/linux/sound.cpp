@@ -12,7 +12,8 @@
 //
 // libcanberra, with the codecs and sound drivers it brings, is opened by
 // the worker at the first sound: a start that plays nothing, and the start
-// itself, load none of it.
+// itself, load none of it. Sounds come seldom (a plug, a threshold): after
+// a rest with nothing playing, the worker lets all of it go again.
 #include <canberra.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -58,6 +59,7 @@ bool started;
 pthread_t worker;
 char deviceName[256];     // empty: canberra's own choice
 LinuxSoundCounts counts;
+int restMs = 30000;       // how long the sound stack stays after the last sound
 
 // The worker's own.
 ca_context* context;
@@ -68,6 +70,7 @@ int beepFd = -1;
 
 struct Canberra {
     decltype(&ca_context_create) contextCreate;
+    decltype(&ca_context_destroy) contextDestroy;
     decltype(&ca_context_change_props_full) changeProps;
     decltype(&ca_context_set_driver) setDriver;
     decltype(&ca_context_change_device) changeDevice;
@@ -78,6 +81,9 @@ struct Canberra {
     decltype(&ca_proplist_destroy) proplistDestroy;
 };
 Canberra ca;  // all set, or none
+void* canberraLibrary;
+void* alsaLibrary;
+bool canberraTried;
 
 template <typename Function>
 bool find(void* library, const char* name, Function& out) {
@@ -92,28 +98,30 @@ using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char
 void silentAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 void silenceAlsa() {
-    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    alsaLibrary = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
     int (*setHandler)(AlsaErrorHandler) = nullptr;
-    if (alsa && find(alsa, "snd_lib_error_set_handler", setHandler)) setHandler(silentAlsa);
+    if (alsaLibrary && find(alsaLibrary, "snd_lib_error_set_handler", setHandler)) setHandler(silentAlsa);
 }
 
-// Once, by the worker; the library stays for the life of the process, as
-// the context does.
+// By the worker, once until the stack is let go; a library that is not
+// there is not looked for again.
 bool haveCanberra() {
-    static bool tried, loaded;
-    if (tried) return loaded;
-    tried = true;
+    if (canberraTried) return ca.contextCreate != nullptr;
+    canberraTried = true;
     silenceAlsa();
-    void* library = dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+    canberraLibrary = dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+    void* library = canberraLibrary;
     Canberra found{};
-    loaded = library && find(library, "ca_context_create", found.contextCreate) &&
-             find(library, "ca_context_change_props_full", found.changeProps) &&
-             find(library, "ca_context_set_driver", found.setDriver) &&
-             find(library, "ca_context_change_device", found.changeDevice) &&
-             find(library, "ca_context_play_full", found.play) && find(library, "ca_context_cancel", found.cancel) &&
-             find(library, "ca_proplist_create", found.proplistCreate) &&
-             find(library, "ca_proplist_sets", found.proplistSets) &&
-             find(library, "ca_proplist_destroy", found.proplistDestroy);
+    const bool loaded = library && find(library, "ca_context_create", found.contextCreate) &&
+                        find(library, "ca_context_destroy", found.contextDestroy) &&
+                        find(library, "ca_context_change_props_full", found.changeProps) &&
+                        find(library, "ca_context_set_driver", found.setDriver) &&
+                        find(library, "ca_context_change_device", found.changeDevice) &&
+                        find(library, "ca_context_play_full", found.play) &&
+                        find(library, "ca_context_cancel", found.cancel) &&
+                        find(library, "ca_proplist_create", found.proplistCreate) &&
+                        find(library, "ca_proplist_sets", found.proplistSets) &&
+                        find(library, "ca_proplist_destroy", found.proplistDestroy);
     if (loaded) ca = found;
     return loaded;
 }
@@ -288,19 +296,27 @@ void finished(ca_context*, uint32_t id, int error, void*) {
 }
 
 uint32_t lastPlayId;  // the worker's: what a new sound cuts off
+bool keepStack;       // the worker's: the sound stack stays for good
 
 // A sound cut off stops at its next block: the next one starts after it,
 // not over it, unless the device holds it longer than this.
 constexpr long kCutWaitMs = 500;
 
+// For pthread_cond_timedwait, whose clock is the wall clock's.
+timespec inMs(long ms) {
+    timespec until;
+    clock_gettime(CLOCK_REALTIME, &until);
+    until.tv_sec += ms / 1000;
+    until.tv_nsec += ms % 1000 * 1000000L;
+    until.tv_sec += until.tv_nsec / 1000000000;
+    until.tv_nsec %= 1000000000;
+    return until;
+}
+
 void cutOffLast() {
     if (!lastPlayId) return;
     ca.cancel(context, lastPlayId);
-    timespec until;
-    clock_gettime(CLOCK_REALTIME, &until);
-    until.tv_nsec += kCutWaitMs * 1000000;
-    until.tv_sec += until.tv_nsec / 1000000000;
-    until.tv_nsec %= 1000000000;
+    const timespec until = inMs(kCutWaitMs);
     pthread_mutex_lock(&lock);
     while (isInFlight(lastPlayId))
         if (pthread_cond_timedwait(&idle, &lock, &until) == ETIMEDOUT) break;
@@ -371,10 +387,11 @@ int play(const char* name, uint32_t number) {
     return namesFile(name) ? playFile(name, number) : playThemeSound(name, number);
 }
 
-// One context for the life of the process, never destroyed: canberra's
-// ALSA driver unloads itself on destroy while its players may still run.
-// A device asked for (tests) goes to ALSA; a change of it takes effect
-// with the next sound.
+// One context while the sound stack is loaded. It is destroyed only when
+// every play has been reported over and a rest has passed: canberra's ALSA
+// driver unloads itself on destroy, and a player still running would run
+// code that is gone. A device asked for (tests) goes to ALSA; a change of
+// it takes effect with the next sound.
 bool haveContext(const char* device) {
     if (!context) {
         if (!haveCanberra() || ca.contextCreate(&context) != CA_SUCCESS) {
@@ -397,17 +414,62 @@ bool haveContext(const char* device) {
     return true;
 }
 
+// Lets the whole sound stack go: the context, its driver, libcanberra with
+// its codecs, and libasound. The next sound loads them again.
+void letSoundStackGo() {
+    ca.contextDestroy(context);
+    context = nullptr;
+    contextDevice[0] = '\0';
+    lastPlayId = 0;
+    ca = Canberra{};
+    dlclose(canberraLibrary);
+    canberraLibrary = nullptr;
+    if (alsaLibrary) dlclose(alsaLibrary);
+    alsaLibrary = nullptr;
+    canberraTried = false;
+    pthread_mutex_lock(&lock);
+    ++counts.released;
+    pthread_mutex_unlock(&lock);
+}
+
+// GStreamer's types stay registered with GLib for the life of the process:
+// a stack that brought GStreamer in stays too.
+bool stackMayGo() {
+    void* gstreamer = dlopen("libgstreamer-1.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
+    if (gstreamer) dlclose(gstreamer);
+    return !gstreamer;
+}
+
+bool nothingAsked() { return !quitting && takenNumber == requestNumber && beepFor == 0; }
+
+// With `lock` held: waits for a sound to play. With the stack loaded and
+// nothing playing, a rest that passes with nothing asked lets it go.
+void waitForRequest() {
+    while (nothingAsked()) {
+        busy = false;
+        pthread_cond_broadcast(&idle);
+        if (!context || keepStack || isInFlight(0)) {
+            pthread_cond_wait(&requested, &lock);
+            continue;
+        }
+        const timespec until = inMs(restMs);
+        if (pthread_cond_timedwait(&requested, &lock, &until) != ETIMEDOUT) continue;
+        if (!nothingAsked() || isInFlight(0)) continue;
+        busy = true;  // the idle wait sees the stack go first
+        pthread_mutex_unlock(&lock);
+        if (stackMayGo()) letSoundStackGo();
+        else keepStack = true;
+        pthread_mutex_lock(&lock);
+    }
+}
+
 void* work(void*) {
     beepFd = makeBeep();
     static char path[PATH_MAX];
     static char device[sizeof deviceName];
     pthread_mutex_lock(&lock);
     for (;;) {
-        while (!quitting && takenNumber == requestNumber && beepFor == 0) {
-            busy = false;
-            pthread_cond_broadcast(&idle);
-            pthread_cond_wait(&requested, &lock);
-        }
+        waitForRequest();
         if (quitting) break;
         const bool fresh = takenNumber != requestNumber;
         const uint32_t number = takenNumber = requestNumber;
@@ -480,6 +542,13 @@ void linuxSetSoundDevice(const char* name) {
     if (!name || strlen(name) >= sizeof deviceName) return;
     pthread_mutex_lock(&lock);
     memcpy(deviceName, name, strlen(name) + 1);
+    pthread_mutex_unlock(&lock);
+}
+
+void linuxSetSoundRest(int ms) {
+    pthread_mutex_lock(&lock);
+    restMs = ms < 0 ? 0 : ms;
+    pthread_cond_broadcast(&requested);
     pthread_mutex_unlock(&lock);
 }
 

@@ -189,6 +189,24 @@ TEST_F(Player, TheSoundLibrariesOpenAtTheFirstSound) {
     EXPECT_TRUE(mapped("/libcanberra.so"));
 }
 
+// After a rest with nothing to play the sound stack is unloaded; the next
+// sound loads it again and plays as before.
+TEST_F(Player, AfterARestTheSoundLibrariesGoUntilTheNextSound) {
+    writeWholeFile(dir / "ding.wav", pcm16(2000, 5));
+    EXPECT_EQ(play((dir / "ding.wav").c_str()), samples(4000, 5));
+    const uint32_t released = linuxSoundCounts().released;
+    EXPECT_TRUE(mapped("/libasound.so"));
+    linuxSetSoundRest(100);
+    for (int i = 0; i < 1000 && linuxSoundCounts().released == released; ++i) usleep(10000);
+    EXPECT_EQ(linuxSoundCounts().released, released + 1);
+    EXPECT_FALSE(mapped("/libcanberra.so"));
+    EXPECT_FALSE(mapped("/libasound.so"));
+    linuxSetSoundRest(60000);
+    EXPECT_EQ(play((dir / "ding.wav").c_str()), samples(4000, 5));
+    EXPECT_TRUE(mapped("/libcanberra.so"));
+    EXPECT_EQ(linuxSoundCounts().released, released + 1);
+}
+
 TEST_F(Player, FilesAndThemeSoundsReachTheDeviceAs16BitSamples) {
     writeWholeFile(dir / "ding.wav", pcm16(4000, 5));
     writeWholeFile(dir / "wide.WAV", pcm24(samples(3000, 6)));
