@@ -276,6 +276,10 @@ void DialogWindow::changeEvent(QEvent* event) {
     if (!initialised_ || destroyed_) return;
     if (event->type() == QEvent::WindowStateChange) {
         if (isMinimized()) minimisedSinceActive_ = true;
+        // Restored before Qt let the focus go (it waits a moment for it to
+        // come back): no activation follows, so the coming back is told now,
+        // not at some later activation that would drop newer edits.
+        else if (minimisedSinceActive_ && isActiveWindow() && dialog_ == kMainDialog) activated();
         dialogSized(dialog_, handle());
     } else if (event->type() == QEvent::ActivationChange && dialog_ == kMainDialog) {
         if (isActiveWindow()) {

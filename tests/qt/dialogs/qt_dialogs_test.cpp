@@ -174,6 +174,31 @@ TEST_F(QtDialogs, ControlsAnswerTheDialogsAsTheSystemDoes) {
     EXPECT_FALSE(main->control(IDC_ASK_SUSPEND)->toolTip().isEmpty());
 }
 
+// Minimised and restored so quickly that Qt never counted the main window
+// inactive: the restore is its coming back, so edits typed afterwards
+// survive the next time it is activated.
+TEST_F(QtDialogs, EditsAfterAQuickRestoreSurviveTheNextActivation) {
+    DialogWindow* main = openMain();
+    QWidget other;
+    const auto activate = [](QWidget* w) {
+        w->show();
+        QApplication::setActiveWindow(w);
+        for (int i = 0; i < 100 && !w->isActiveWindow(); ++i) QApplication::processEvents();
+        return w->isActiveWindow();
+    };
+    ASSERT_TRUE(activate(main));
+    main->showMinimized();
+    QApplication::processEvents();
+    main->showNormal();
+    QApplication::processEvents();
+    ASSERT_TRUE(main->isActiveWindow()) << "this platform let it go: not the case looked at";
+
+    setControlText(main->handle(), IDC_CHARGE_SECONDS, "77");
+    ASSERT_TRUE(activate(&other));
+    ASSERT_TRUE(activate(main));
+    EXPECT_EQ(mainDialogCopy.chargeSeconds, 77);
+}
+
 // The health window's chart fills its label, the colours as drawn; its
 // report keeps the user's scrolling and selection across a refresh.
 TEST_F(QtDialogs, HealthWindowShowsItsChartAndReport) {
