@@ -5,7 +5,9 @@
 # UPower), as root after scripts/test (figures in docs/PERFORMANCE.md):
 #   start to first idle  from exec to the main thread's first wait of 20 ms
 #                        or more (strace, stopping each program only at exec
-#                        and poll), each program alone
+#                        and poll), each program alone; and the same without
+#                        a tracer (first_idle.c: a clock read before exec,
+#                        and a shim around poll)
 #   shown at start       from exec to the program's writing the caption to
 #                        the X server and registering its tray icon (strace)
 #   idle, side by side   over SECONDS (60) idle, every program running: the
@@ -105,6 +107,37 @@ done
 for program in celwrd "${peers[@]}" "${bare[@]}"; do
   echo "start to first idle, $program: ${start[$program]} ms (under strace)"
 done
+
+# The same without a tracer: first_idle.c's launcher and shim time the
+# main thread's first poll of 20 ms or more.
+first_idle_untraced() {
+  local out=$QE_WORK/untraced lines
+  lines=$(cat "$out" 2>/dev/null | wc -l)
+  (cd "$QE_CWD" && exec "$QE_WORK/first_idle" "$out" "$@") >>"$QE_WORK/program.log" 2>&1 &
+  QE_PID=$!
+  told() { [ "$(cat "$out" 2>/dev/null | wc -l)" -gt "$lines" ]; }
+  wine_wait_for 5 told || true
+  kill -TERM "$QE_PID"
+  qe_wait_exit 10 >/dev/null
+  told && tail -n 1 "$out"
+}
+declare -A untraced
+if cc -O2 -DLAUNCHER -o "$QE_WORK/first_idle" "$QE_SOURCE/tests/qt/e2e/first_idle.c" &&
+    cc -O2 -shared -fPIC -o "$QE_WORK/first_idle.so" "$QE_SOURCE/tests/qt/e2e/first_idle.c" -ldl; then
+  for run in $(seq "$runs"); do
+    for program in celwrd "${peers[@]}" "${bare[@]}"; do
+      case $program in
+        celwrd) ms=$(first_idle_untraced "$QE_PROGRAM/celwrd") ;;
+        "bare Qt window") ms=$(first_idle_untraced "$QE_WORK/bare_window") ;;
+        *) ms=$(first_idle_untraced $(peer_command "$program")) ;;
+      esac
+      untraced[$program]+="${untraced[$program]:+ }${ms:-none}"
+    done
+  done
+  for program in celwrd "${peers[@]}" "${bare[@]}"; do
+    echo "start to first idle, $program: ${untraced[$program]} ms (no tracer)"
+  done
+fi
 
 # ----- shown at start
 
@@ -252,6 +285,9 @@ for row in "${rows[@]}"; do
 done
 printf '| start to first idle (ms, under strace) |'
 for name in "${columns[@]}"; do printf ' %s |' "${start[$name]:-}"; done
+echo
+printf '| start to first idle (ms, no tracer) |'
+for name in "${columns[@]}"; do printf ' %s |' "${untraced[$name]:-}"; done
 echo
 printf '| resident memory after the defaults |'
 for name in "${columns[@]}"; do printf ' %s |' "${memory[$name]:-}"; done
