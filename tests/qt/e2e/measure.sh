@@ -93,23 +93,31 @@ if c++ -O2 -fPIC -o "$QE_WORK/bare_window" "$QE_SOURCE/tests/qt/e2e/bare_window.
     $(pkg-config --cflags --libs Qt6Widgets); then
   bare=("bare Qt window")
 fi
-declare -A start
-for run in $(seq "$runs"); do
-  for program in celwrd "${peers[@]}" "${bare[@]}"; do
-    case $program in
-      celwrd) ms=$(first_idle "$QE_PROGRAM/celwrd") ;;
-      "bare Qt window") ms=$(first_idle "$QE_WORK/bare_window") ;;
-      *) ms=$(first_idle $(peer_command "$program")) ;;
-    esac
-    start[$program]+="${start[$program]:+ }$ms"
+# Starts every program RUNS times, interleaved, each measured by MEASURE
+# (a function given the command); the figures go to the array named INTO,
+# a line per program to the output with LABEL.
+start_figures() {
+  local measure=$1 label=$2 program ms
+  local -n into=$3
+  for run in $(seq "$runs"); do
+    for program in celwrd "${peers[@]}" "${bare[@]}"; do
+      case $program in
+        celwrd) ms=$($measure "$QE_PROGRAM/celwrd") ;;
+        "bare Qt window") ms=$($measure "$QE_WORK/bare_window") ;;
+        *) ms=$($measure $(peer_command "$program")) ;;
+      esac
+      into[$program]+="${into[$program]:+ }${ms:-none}"
+    done
   done
-done
-for program in celwrd "${peers[@]}" "${bare[@]}"; do
-  echo "start to first idle, $program: ${start[$program]} ms (under strace)"
-done
+  for program in celwrd "${peers[@]}" "${bare[@]}"; do
+    echo "start to first idle, $program: ${into[$program]} ms ($label)"
+  done
+}
+declare -A start untraced
+start_figures first_idle "under strace" start
 
-# The same without a tracer: first_idle.c's launcher and shim time the
-# main thread's first poll of 20 ms or more.
+# The same without a tracer: first_idle.c's launcher and shim note the main
+# thread's first 20 ms with nothing to do.
 first_idle_untraced() {
   local out=$QE_WORK/untraced lines
   lines=$(cat "$out" 2>/dev/null | wc -l)
@@ -121,22 +129,9 @@ first_idle_untraced() {
   qe_wait_exit 10 >/dev/null
   told && tail -n 1 "$out"
 }
-declare -A untraced
 if cc -O2 -DLAUNCHER -o "$QE_WORK/first_idle" "$QE_SOURCE/tests/qt/e2e/first_idle.c" &&
     cc -O2 -shared -fPIC -o "$QE_WORK/first_idle.so" "$QE_SOURCE/tests/qt/e2e/first_idle.c" -ldl; then
-  for run in $(seq "$runs"); do
-    for program in celwrd "${peers[@]}" "${bare[@]}"; do
-      case $program in
-        celwrd) ms=$(first_idle_untraced "$QE_PROGRAM/celwrd") ;;
-        "bare Qt window") ms=$(first_idle_untraced "$QE_WORK/bare_window") ;;
-        *) ms=$(first_idle_untraced $(peer_command "$program")) ;;
-      esac
-      untraced[$program]+="${untraced[$program]:+ }${ms:-none}"
-    done
-  done
-  for program in celwrd "${peers[@]}" "${bare[@]}"; do
-    echo "start to first idle, $program: ${untraced[$program]} ms (no tracer)"
-  done
+  start_figures first_idle_untraced "no tracer" untraced
 fi
 
 # ----- shown at start
