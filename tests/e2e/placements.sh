@@ -33,6 +33,9 @@ e2e_log "saved: $(grep -a '^WPOS' "$E2E_PROGRAM/celwrd.INI" | tr -d '\r' | tr '\
 
 e2e_start
 e2e_driver --wait 30000 caption >/dev/null || e2e_fail "no main window after the restart"
+# The caption is there a moment before the window is shown (minimised).
+shown() { [ -n "$(main_rect)" ]; }
+e2e_until 5 "the main window was not shown after the restart" shown
 e2e_expect_eq "minimised" "$(main_rect | cut -d' ' -f1)" "the main window at start"
 e2e_driver restore
 e2e_until 5 "the main window was not restored after the restart" normal
