@@ -11,11 +11,13 @@ ini=$E2E_PROGRAM/celwrd.INI
 here=$(wine_path "$E2E_PROGRAM")
 never='-2147483648,-2147483648,-2147483648,-2147483648,0'
 main_state() { e2e_driver windows | awk '$1 == "unowned" { print $3; exit }'; }
+# The caption is there a moment before the window is shown minimised.
+minimised() { [ "$(main_state)" = minimised ]; }
 
 power_set "$E2E_POWER" 0 Discharging 50
 e2e_start
 e2e_driver --wait 30000 caption >/dev/null || e2e_fail "no main window"
-e2e_expect_eq minimised "$(main_state)" "the main window at start"
+e2e_until 5 "the main window did not start minimised" minimised
 e2e_driver tray right
 e2e_driver menu 1 >/dev/null || e2e_fail "no window menu from the tray"
 e2e_wait_exit 20
@@ -54,7 +56,7 @@ e2e_start
 e2e_wait_caption '^50% ' 30
 tip_shown() { e2e_driver tips | grep -q ' 50% '; }
 e2e_until 30 "no tray tip with the status at start: [$(e2e_driver tips)]" tip_shown
-e2e_expect_eq minimised "$(main_state)" "the main window at start when saved normal"
+e2e_until 5 "the main window saved normal did not start minimised" minimised
 logged() { [ "$(grep -c . "$E2E_PROGRAM/CELWRD.LOG" 2>/dev/null)" -ge 2 ]; }
 e2e_until 10 "no status line in the log" logged
 e2e_driver exit
