@@ -10,14 +10,16 @@ e2e_begin "$@"
 ini=$E2E_PROGRAM/celwrd.INI
 here=$(wine_path "$E2E_PROGRAM")
 never='-2147483648,-2147483648,-2147483648,-2147483648,0'
-main_state() { e2e_driver windows | awk '$1 == "unowned" { print $3; exit }'; }
-# The caption is there a moment before the window is shown minimised.
-minimised() { [ "$(main_state)" = minimised ]; }
+# The main window's state once it is shown (the caption is there a moment
+# before): its first shown state is the one that counts.
+main_state() { e2e_driver windows | awk '$1 == "unowned" && $2 == "visible" { print $3; exit }'; }
+shown() { [ -n "$(main_state)" ]; }
 
 power_set "$E2E_POWER" 0 Discharging 50
 e2e_start
 e2e_driver --wait 30000 caption >/dev/null || e2e_fail "no main window"
-e2e_until 5 "the main window did not start minimised" minimised
+e2e_until 5 "the main window was not shown" shown
+e2e_expect_eq minimised "$(main_state)" "the main window at start"
 e2e_driver tray right
 e2e_driver menu 1 >/dev/null || e2e_fail "no window menu from the tray"
 e2e_wait_exit 20
@@ -56,7 +58,8 @@ e2e_start
 e2e_wait_caption '^50% ' 30
 tip_shown() { e2e_driver tips | grep -q ' 50% '; }
 e2e_until 30 "no tray tip with the status at start: [$(e2e_driver tips)]" tip_shown
-e2e_until 5 "the main window saved normal did not start minimised" minimised
+e2e_until 5 "the main window was not shown" shown
+e2e_expect_eq minimised "$(main_state)" "the main window at start when saved normal"
 logged() { [ "$(grep -c . "$E2E_PROGRAM/CELWRD.LOG" 2>/dev/null)" -ge 2 ]; }
 e2e_until 10 "no status line in the log" logged
 e2e_driver exit
