@@ -403,12 +403,11 @@ bool parseChartOptions(int argc, char** argv, ChartOptions& o, const char** prob
             o.title = argv[++i];
         } else if (!strcmp(arg, "--lang") || !strncmp(arg, "--lang=", 7)) {
             const char* name = arg[6] == '=' ? arg + 7 : argv[++i];
-            Language language;
-            if (!languageOfName(name, &language)) {
+            if (!languageOfName(name, &o.language)) {
                 *problem = "--lang takes ja or en";
                 return false;
             }
-            o.language = name;
+            o.languageNamed = true;
         } else if (!strcmp(arg, "--log") || !strcmp(arg, "--history")) {
             (!strcmp(arg, "--log") ? o.logPath : o.historyPath) = argv[++i];
             filesNamed = true;
@@ -454,8 +453,7 @@ int runChart(int argc, char** argv, FILE* out, FILE* err, const ChartHost* host)
     ChartOptions options;
     const char* problem = nullptr;
     if (!parseChartOptions(argc, argv, options, &problem)) return usage(err, problem);
-    Language language;
-    if (options.language && languageOfName(options.language, &language)) setProgramLanguage(language);
+    if (options.languageNamed) setProgramLanguage(options.language);
     static const ChartHost kNoHost{};
     const ChartHost& where = host ? *host : kNoHost;
     switch (options.mode) {

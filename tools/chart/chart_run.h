@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/language.h"
+
 enum class ChartMode { Log, Health, Report, Help };
 
 struct ChartOptions {
@@ -19,7 +21,8 @@ struct ChartOptions {
     const char* title;
     const char* logPath;      // null: the report looks for it
     const char* historyPath;  // null: looked for
-    const char* language;     // --lang's value, checked; null: the system's
+    bool languageNamed;       // --lang given: `language` over the system's
+    Language language;
 };
 
 // False, with `problem` saying what is wrong, on a bad command line.

@@ -1,11 +1,17 @@
 #include "report_texts.h"
 
+#include "base/language.h"
 #include "base/texts.h"
 
 // The program's string tables in the chosen language (base/texts.h); read
-// at each call, so a language chosen later counts.
+// again when the language changes, so a language chosen later counts.
 const ReportTexts& reportTexts() {
     static ReportTexts texts;
+    static bool read;
+    static Language readFor;
+    if (read && readFor == programLanguage()) return texts;
+    read = true;
+    readFor = programLanguage();
     texts = ReportTexts{
         text(IDS_REPORT_HISTORY),
         text(IDS_REPORT_HEALTH_AXIS),

@@ -233,9 +233,9 @@ int runRcLayout(int argc, char** argv, FILE* err) {
     // The string tables may stand in a script of their own, which the
     // resource script includes and other executables include too.
     const char* stringsPath = argc == 5 ? argv[4] : scriptPath;
-    std::string script, strings;
-    if (!readScript(scriptPath, script, err) || (argc == 5 && !readScript(stringsPath, strings, err))) return 1;
-    if (argc != 5) strings = script;
+    std::string script, ownStrings;
+    if (!readScript(scriptPath, script, err) || (argc == 5 && !readScript(stringsPath, ownStrings, err))) return 1;
+    const std::string& strings = argc == 5 ? ownStrings : script;
     RcDialog dialogs[kDialogCount];
     RcError error{};
     if (!parseRcDialogs(script.data(), script.size(), dialogs, error)) {
